@@ -1,0 +1,31 @@
+#pragma once
+// What Execute does before a run starts: settle and test the result file, derive each used
+// row's failure mode and modular ratio, and refuse panels that cannot be computed.
+
+#include "input/file_system.h"
+#include "input/panel_input.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zmbr {
+
+// "default.TGC" for an empty name, else the name with its last three characters replaced
+// by "TGC" (a name of one or two characters gets ".TGC" appended).
+std::string resultFileName(std::string_view outputFileName);
+
+// Writes the single line "Test output" into the result file and closes it; 0 or an errno.
+int writeTestOutput(FileSystem& fs, const std::string& path);
+
+// "This output data file has been opened by another application. (code)"
+std::string testOutputMessage(int code);
+
+// Why the panel cannot be analysed (a field that is 0 but divides), or nothing.
+std::optional<std::string> refusalReason(const PanelInput& in);
+
+// For rows 1..floor(axes): failure mode from the drop-down text, modular ratio Er / Ec.
+void deriveRowValues(PanelInput& in, const std::array<std::string, kMaxRows>& failureTexts);
+
+} // namespace zmbr

@@ -1,0 +1,106 @@
+#include "input/file_system.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zmbr {
+
+namespace {
+
+class PosixOutputFile final : public OutputFile {
+public:
+    explicit PosixOutputFile(int fd) : fd_(fd) {}
+    ~PosixOutputFile() override { close(); }
+
+    int write(std::string_view bytes) override {
+        if (fd_ < 0) return EBADF;
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                int error = errno;
+                undoPartialWrite(done);
+                return error;
+            }
+            done += static_cast<std::size_t>(n);
+        }
+        size_ += static_cast<off_t>(done);
+        return 0;
+    }
+
+    int close() override {
+        if (fd_ < 0) return 0;
+        int rc = ::close(fd_);
+        fd_ = -1;
+        return rc == 0 ? 0 : errno;
+    }
+
+private:
+    // A line must never be left half written.
+    void undoPartialWrite(std::size_t written) {
+        if (written == 0) return;
+        if (::ftruncate(fd_, size_) == 0) ::lseek(fd_, size_, SEEK_SET);
+    }
+
+    int fd_;
+    off_t size_ = 0;
+};
+
+class PosixFileSystem final : public FileSystem {
+public:
+    std::unique_ptr<OutputFile> create(const std::string& path, int& error) override {
+        int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            error = errno;
+            return nullptr;
+        }
+        error = 0;
+        return std::make_unique<PosixOutputFile>(fd);
+    }
+
+    int readAll(const std::string& path, std::string& contents) override {
+        contents.clear();
+        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return errno;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+            ::close(fd);
+            return EISDIR;
+        }
+        char buf[65536];
+        for (;;) {
+            ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                int error = errno;
+                ::close(fd);
+                return error;
+            }
+            if (n == 0) break;
+            contents.append(buf, static_cast<std::size_t>(n));
+        }
+        ::close(fd);
+        return 0;
+    }
+
+    int rename(const std::string& source, const std::string& target) override {
+        return std::rename(source.c_str(), target.c_str()) == 0 ? 0 : errno;
+    }
+
+    int remove(const std::string& path) override {
+        return ::unlink(path.c_str()) == 0 ? 0 : errno;
+    }
+};
+
+} // namespace
+
+FileSystem& realFileSystem() {
+    static PosixFileSystem fs;
+    return fs;
+}
+
+} // namespace zmbr

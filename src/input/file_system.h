@@ -1,0 +1,36 @@
+#pragma once
+// Where the program meets the file system: every file it writes goes through this seam, so
+// that tests can make any single operation fail.
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace zmbr {
+
+// A file open for output. Every call returns 0 or the errno of the failure.
+class OutputFile {
+public:
+    virtual ~OutputFile() = default;
+    // Writes the bytes whole or not at all: after a failure the file ends where it ended
+    // before the call.
+    virtual int write(std::string_view bytes) = 0;
+    virtual int close() = 0;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // Creates the file or empties an existing one. On failure returns null and sets `error`.
+    virtual std::unique_ptr<OutputFile> create(const std::string& path, int& error) = 0;
+    // Reads a whole file; returns 0 or the errno of the failure.
+    virtual int readAll(const std::string& path, std::string& contents) = 0;
+    // Replaces `target` by `source` in one step.
+    virtual int rename(const std::string& source, const std::string& target) = 0;
+    virtual int remove(const std::string& path) = 0;
+};
+
+// The machine's own file system.
+FileSystem& realFileSystem();
+
+} // namespace zmbr
