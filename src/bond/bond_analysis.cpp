@@ -1,0 +1,137 @@
+#include "bond/bond_analysis.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace zmbr {
+
+namespace {
+
+constexpr double kPi = 3.1416;
+constexpr double kRightAngle = 90 * kPi / 180;
+constexpr double kAngle135 = 135 * kPi / 180;
+
+// The bond data of one row for the current step.
+struct BondRow {
+    double lb;     // bar length between cracks
+    double nRho;   // modular ratio times reinforcement ratio
+    double Fbar;   // average bar force
+    double k;      // bond parameter
+    float EAs2;    // 2·Er·Ar·sBy at single precision
+    float EA;      // Er·Ar at single precision
+};
+
+// Walks the length ly of the zone of constant bond next to the crack in 0.01 mm steps
+// while the slip residual Pb falls; returns the bar force at the crack.
+double yieldZoneSearch(const RunContext& ctx, int i, const BondRow& b) {
+    const PanelInput& in = ctx.input;
+    RunState& rs = ctx.state;
+    if (ctx.observer) ctx.observer->bondSearchStarted(i + 1);
+    double PbPrev = 1000000;
+    int nRev = 0;
+    double Psaved = 0;
+    int dir = 1;
+    double ly = rs.bond[i].lyRow;
+    for (;;) {
+        if (++rs.bondIterations > kMaxYieldZoneIterations)
+            ctx.stop("the yield-zone search of the bond analysis did not settle within "
+                     "100000 iterations.");
+        const double ea = std::exp(b.k * (b.lb / 2 - ly));
+        const double eb = std::exp(-b.k * (b.lb / 2 + ly));
+        const double T = (ea - eb) / (ea + eb);
+        const double Ply = (b.lb * b.Fbar + in.tauBy * (ly * ly) + b.EAs2 / (1 + b.nRho)) /
+                           (2 * ly + (b.lb - 2 * ly) / (1 + 1 / b.nRho));
+        const double Pb = in.sBy * b.k / T + (Ply - in.tauBy * (1 + b.nRho) * ly) / b.EA;
+        if (ctx.observer) ctx.observer->bondSearchIterate(ly, Pb);
+        if (nRev == 3) break;
+        if (!(std::fabs(Pb) < std::fabs(PbPrev))) {
+            dir = -dir;
+            nRev = nRev + 1;
+        }
+        PbPrev = Pb;
+        Psaved = Ply;
+        ly = ly + 0.01 * dir;
+        ctx.yieldToUi();
+    }
+    rs.bond[i].lyRow = ly;
+    if (ctx.observer) ctx.observer->bondSearchEnded(i + 1);
+    return Psaved;
+}
+
+// Bar force at the crack by the linear bond law, or by the yield-zone search where the
+// linear law puts more than tauBy at the crack face.
+double crackForce(const RunContext& ctx, int i, double lb) {
+    const PanelInput& in = ctx.input;
+    const ReinforcementLayer& row = in.rows[i];
+    const RunState& rs = ctx.state;
+    BondRow b{};
+    b.lb = lb;
+    b.nRho = static_cast<double>(row.modularRatio) * rs.rhoR[i];
+    b.Fbar = row.Ar * rs.stepState.fr[i];
+    const float EAs = row.Er * row.Ar * in.sBy;
+    b.EAs2 = 2 * row.Er * row.Ar * in.sBy;
+    b.EA = row.Er * row.Ar;
+    b.k = std::sqrt(in.tauBy * (1 + b.nRho) / EAs);
+    const double ep = std::exp(b.k * lb / 2);
+    const double em = std::exp(-b.k * lb / 2);
+    const double T = (ep - em) / (ep + em);
+    double Pcr = lb * b.Fbar * (1 + b.nRho) / (b.nRho * lb + 2 / (b.k * T));
+    const double S = (ep - em) / 2;
+    const double C = (ep + em) / 2;
+    const double tauBmax = Pcr * b.k * S / ((1 + b.nRho) * C);
+    if (tauBmax > in.tauBy) Pcr = yieldZoneSearch(ctx, i, b);
+    return Pcr;
+}
+
+void setRowStatus(const RunContext& ctx, int i, RowStatus status) {
+    ctx.state.rowStatus[i] = status;
+    if (ctx.observer) ctx.observer->rowStatusShown(i + 1, status);
+}
+
+} // namespace
+
+void analyseBondAtCracks(const RunContext& ctx) {
+    const PanelInput& in = ctx.input;
+    RunState& rs = ctx.state;
+    const StepState& st = rs.stepState;
+    const double maxLength = 300 * std::sqrt(2.0);
+    for (int i = 0; i < rs.rows; ++i) {
+        const ReinforcementLayer& row = in.rows[i];
+        BondRowState& bond = rs.bond[i];
+        const double fr = st.fr[i];
+        bool bonded = false;
+        double lb = 0;
+        if (fr >= 0 && st.psi[i] != kRightAngle) {
+            lb = in.sm * std::sin(kAngle135 - st.theta) / std::fabs(std::cos(st.psi[i]));
+            bonded = lb <= maxLength;
+        }
+        if (bonded) {
+            const double Pcr = crackForce(ctx, i, lb);
+            bond.frCr = Pcr / row.Ar;
+            bond.epsRcr = bond.frCr / row.Er;
+        } else {
+            bond.frCr = fr;
+            bond.epsRcr = fr / row.Er;
+        }
+        ctx.requireFinite(bond.frCr, "the bar stress at the crack");
+        ctx.requireFinite(bond.epsRcr, "the bar strain at the crack");
+
+        if (row.failureMode == FailureMode::Rupture) {
+            if (bond.frCr > row.fru) {
+                setRowStatus(ctx, i, rs.rowType[i]);
+                rs.runEnd = 1;
+            } else {
+                setRowStatus(ctx, i, RowStatus::Ok);
+            }
+        } else if (row.failureMode == FailureMode::Yield) {
+            if (bond.frCr > row.fru) {
+                setRowStatus(ctx, i, rs.rowType[i]);
+                bond.frCr = row.fru;
+            } else {
+                setRowStatus(ctx, i, rs.yielded[i] == 1 ? rs.rowType[i] : RowStatus::Ok);
+            }
+        }
+    }
+}
+
+} // namespace zmbr

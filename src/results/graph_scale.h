@@ -1,0 +1,25 @@
+#pragma once
+// The step history of the two graphs (ε1-ε2 and τ-γ) and the growth of their axis limits.
+
+#include "solver/run_state.h"
+
+namespace zmbr {
+
+struct StepPoint {
+    double eps1, eps2, gammaXY, tauXY;
+};
+
+// Empty history of maxSteps + 1 entries and the initial limits.
+void resetGraphs(GraphState& g, int maxSteps);
+
+// Stores the step's point at index `step`.
+void recordStep(GraphState& g, int step, const StepPoint& p);
+
+// Grows all four limits to 1.5 times the point where it lies beyond them.
+void growLimits(GraphState& g, const StepPoint& p);
+
+// The rescale check after a step: how many redraws it asks for (0, 1 or 2); each redraw
+// grows the limits first.
+int rescaleAfterStep(GraphState& g, const StepPoint& p);
+
+} // namespace zmbr

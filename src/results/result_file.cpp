@@ -1,0 +1,124 @@
+#include "results/result_file.h"
+
+#include "input/number_text.h"
+#include "input/text_encoding.h"
+
+#include <cerrno>
+
+namespace zmbr {
+
+namespace {
+
+constexpr const char* kLineEnd = "\r\n";
+
+// A row strain keeps its 10-character width: a negative value's minus takes the place of
+// the second leading space.
+void appendStrain(std::string& out, double v) {
+    if (v >= -5e-7) {
+        out += "  ";
+        out += formatNumber(v, "0.000000");
+    } else {
+        out += " ";
+        out += formatNumber(v, "#0.000000");
+    }
+}
+
+// A plain number in the file: a leading space (or the minus sign) and a trailing space.
+std::string plainNumberItem(int n) {
+    std::string text = plainNumberText(static_cast<float>(n));
+    if (text[0] == '-') return text + " ";
+    return " " + text + " ";
+}
+
+} // namespace
+
+std::string resultHeaderLine1(const std::string& paramFileName, const LocalDateTime& when) {
+    return "τ-γ relationship created by ZMBR3, MBR file = " + paramFileName + ", at " +
+           dateText(when) + ", " + timeText(when);
+}
+
+std::string resultColumnTitles(int rows) {
+    std::string line = "τxy(MPa)      γxy       ε1       ε2     θ ";
+    for (int i = 1; i <= rows; ++i) line += (i == 10 ? "   εr" : "    εr") + plainNumberItem(i);
+    for (int i = 1; i <= rows; ++i)
+        line += (i == 10 ? " εrcr" : "  εrcr") + plainNumberItem(i);
+    return line;
+}
+
+std::string resultZeroLine(int rows) {
+    std::string line = "    0.000  0.000000  0.000000  0.000000  45.00";
+    for (int i = 0; i < 2 * rows; ++i) line += "  0.000000";
+    return line;
+}
+
+void appendStepLine(std::string& out, const RunState& rs) {
+    const StepState& st = rs.stepState;
+    out += formatNumber(st.tauXY, "    0.000");
+    out += " ";
+    out += formatNumber(st.gammaXY, " 0.000000");
+    out += " ";
+    out += formatNumber(rs.eps1, " 0.000000");
+    out += " ";
+    out += formatNumber(st.eps2, "0.000000");
+    out += " ";
+    out += formatNumber(st.theta * 180 / 3.1416, " ##0.00");
+    for (int i = 0; i < rs.rows; ++i) appendStrain(out, st.epsR[i]);
+    for (int i = 0; i < rs.rows; ++i) appendStrain(out, rs.bond[i].epsRcr);
+}
+
+void appendClosingLines(std::string& out, const RunState& rs) {
+    out += "Concrete : ";
+    out += statusText(rs.concreteStatus);
+    out += kLineEnd;
+    out += "Reinforcements : ";
+    out += kLineEnd;
+    for (int i = 0; i < rs.rows; ++i) {
+        out += formatNumber(static_cast<double>(i + 1), " #0");
+        out += " ";
+        out += statusText(rs.rowStatus[i]);
+        out += " ";
+    }
+    out += kLineEnd;
+}
+
+int ResultFile::open(FileSystem& fs, const std::string& path, const PanelInput& in, int rows,
+                     const LocalDateTime& when) {
+    close();
+    int error = 0;
+    file_ = fs.create(path, error);
+    if (!file_) return error;
+    std::string header;
+    for (const std::string& line : {resultHeaderLine1(in.paramFileName, when), in.comment,
+                                    resultColumnTitles(rows), resultZeroLine(rows)}) {
+        header += utf8ToCp932(line);
+        header += kLineEnd;
+    }
+    return writeBytes(header);
+}
+
+int ResultFile::writeStep(const RunState& rs) {
+    line_.clear();
+    appendStepLine(line_, rs);
+    line_ += kLineEnd;
+    return writeBytes(line_);
+}
+
+int ResultFile::writeClosing(const RunState& rs) {
+    line_.clear();
+    appendClosingLines(line_, rs);
+    return writeBytes(line_);
+}
+
+int ResultFile::writeBytes(const std::string& bytes) {
+    if (!file_) return EBADF;
+    int error = file_->write(bytes);
+    if (error != 0) close();
+    return error;
+}
+
+void ResultFile::close() {
+    if (file_) file_->close();
+    file_.reset();
+}
+
+} // namespace zmbr

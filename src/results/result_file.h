@@ -1,0 +1,42 @@
+#pragma once
+// The τ-γ result file: a header, one line per load step, and the closing status lines of a
+// run that ended by failure. Bytes are CP932, lines end with CR LF.
+
+#include "input/clock.h"
+#include "input/file_system.h"
+#include "input/panel_input.h"
+#include "solver/run_state.h"
+
+#include <memory>
+#include <string>
+
+namespace zmbr {
+
+// The header's four lines (title, comment, column titles, zero line), as UTF-8 text.
+std::string resultHeaderLine1(const std::string& paramFileName, const LocalDateTime& when);
+std::string resultColumnTitles(int rows);
+std::string resultZeroLine(int rows);
+
+// One step line, without its line end.
+void appendStepLine(std::string& out, const RunState& rs);
+// The three closing lines, each with its CR LF.
+void appendClosingLines(std::string& out, const RunState& rs);
+
+class ResultFile {
+public:
+    // Creates the file and writes the header; returns 0 or the errno of the failure.
+    int open(FileSystem& fs, const std::string& path, const PanelInput& in, int rows,
+             const LocalDateTime& when);
+    int writeStep(const RunState& rs);
+    int writeClosing(const RunState& rs);
+    void close();
+    bool isOpen() const { return file_ != nullptr; }
+
+private:
+    int writeBytes(const std::string& bytes);
+
+    std::unique_ptr<OutputFile> file_;
+    std::string line_; // reused for every line
+};
+
+} // namespace zmbr

@@ -1,0 +1,26 @@
+#pragma once
+// One analysis run: set-up, the load-step loop and its ends, the result file.
+
+#include "input/clock.h"
+#include "input/file_system.h"
+#include "input/panel_input.h"
+#include "solver/run_observer.h"
+
+namespace zmbr {
+
+struct RunSettings {
+    FileSystem* fileSystem = nullptr; // the machine's when null
+    const Clock* clock = nullptr;     // the system clock when null
+    RunObserver* observer = nullptr;  // nobody watches when null
+    const CancelFlag* cancel = nullptr;
+    int maxSteps = 10000;             // largest step that may run; also the history size
+};
+
+// Runs the panel whose rows 1..floor(axes) carry their failure mode and modular ratio.
+// Settles the result file's name into input.outputFileName and writes that file.
+RunOutcome runAnalysis(PanelInput& input, const RunSettings& settings = {});
+
+// The step-limit message, with the support address.
+std::string stepLimitMessage();
+
+} // namespace zmbr

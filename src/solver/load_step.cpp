@@ -1,0 +1,122 @@
+#include "solver/load_step.h"
+
+#include <cmath>
+
+namespace zmbr {
+
+namespace {
+
+constexpr double kPi = 3.1416;
+constexpr double kRightAngle = 90 * kPi / 180;
+constexpr int kMaxPassCount = 100; // passes 0..101; the pass after 100 marks the concrete NG
+
+// The rows show their type while the resultant still moves, or once they have yielded.
+void showRowStatuses(const RunContext& ctx, bool moving) {
+    RunState& rs = ctx.state;
+    for (int i = 0; i < rs.rows; ++i) {
+        bool showType = moving || rs.yielded[i] == 1;
+        rs.rowStatus[i] = showType ? rs.rowType[i] : RowStatus::Ok;
+        if (ctx.observer) ctx.observer->rowStatusShown(i + 1, rs.rowStatus[i]);
+    }
+}
+
+void checkPass(const RunContext& ctx, const StepState& st) {
+    ctx.requireFinite(st.tauXY, "the shear stress τxy");
+    ctx.requireFinite(st.fc2, "the concrete stress fc2");
+    ctx.requireFinite(st.eps2, "the principal strain ε2");
+    ctx.requireFinite(st.sumFriy, "the reinforcement resultant Σfriy");
+    ctx.requireFinite(st.fx, "the normal stress fx");
+    ctx.requireFinite(st.gammaXY, "the shear strain γxy");
+}
+
+// Inner iteration for a fixed θ on the y resultant of the rows' stresses.
+void innerPasses(const RunContext& ctx, const ConcreteLaw& law, const RowGeometry& geo) {
+    RunState& rs = ctx.state;
+    StepState& st = rs.stepState;
+    const double eps1 = rs.eps1;
+    const double tanTheta = std::tan(st.theta);
+    st.sumFriy = 0;
+    st.count = -1;
+    for (;;) {
+        st.sumFriyPrev = st.sumFriy;
+        st.count = st.count + 1;
+        st.fc1 = law.tension(eps1);
+        st.tauXY = (st.fc1 + rs.sumRhoY * st.sumFriyPrev) / tanTheta;
+        st.fc2 = st.fc1 - st.tauXY * (tanTheta + 1 / tanTheta);
+        st.fc2max = law.softenedStrength(eps1);
+        st.concreteStatus = st.fc2 < st.fc2max ? ConcreteStatus::NG : ConcreteStatus::Ok;
+        rs.concreteStatus = st.concreteStatus;
+        st.eps2 = law.compressiveStrain(st.fc2, st.fc2max);
+        const double tan2 = tanTheta * tanTheta;
+        st.epsY = (eps1 + st.eps2 * tan2) / (1 + tan2);
+
+        st.sumFriy = 0;
+        st.sumFrix = 0;
+        for (int i = 0; i < rs.rows; ++i) {
+            if (ctx.observer) ctx.observer->rowStarted(i + 1);
+            ctx.yieldToUi();
+            st.epsR[i] = (eps1 + st.eps2) / 2 + (eps1 - st.eps2) / 2 * std::cos(2 * st.psi[i]);
+            st.fr[i] = rowStress(ctx.input.rows[i], st.epsR[i], rs.yielded[i]);
+            st.frX[i] = geo.absCos[i] * st.fr[i];
+            st.frY[i] = geo.absSin[i] * st.fr[i];
+            st.sumFrix = st.sumFrix + st.frX[i];
+            st.sumFriy = st.sumFriy + st.frY[i];
+        }
+        const bool moving = std::fabs(st.sumFriy - st.sumFriyPrev) > rs.tolFriy;
+        showRowStatuses(ctx, moving);
+
+        st.epsX = eps1 + st.eps2 - st.epsY;
+        st.fcx = st.fc1 - st.tauXY / tanTheta;
+        st.fx = st.fcx + rs.sumRhoX * st.sumFrix;
+        st.gammaXY = 2 * (st.epsX - st.eps2) / tanTheta;
+        checkPass(ctx, st);
+        if (ctx.observer)
+            ctx.observer->innerPassDone(
+                {st.count, st.sumFriyPrev, st.tauXY, st.fc2, st.fx, st.gammaXY, st.concreteStatus});
+        ctx.yieldToUi();
+
+        if (st.count > kMaxPassCount) {
+            st.concreteStatus = ConcreteStatus::NG;
+            rs.concreteStatus = ConcreteStatus::NG;
+            if (ctx.observer) ctx.observer->concreteStatusShown(ConcreteStatus::NG);
+            return;
+        }
+        if (!moving) return;
+    }
+}
+
+} // namespace
+
+void solveLoadStep(const RunContext& ctx, const ConcreteLaw& law, const RowGeometry& geo) {
+    RunState& rs = ctx.state;
+    StepState& st = rs.stepState;
+    st.thetaIter = -1;
+    st.theta = rs.thetaStart;
+    st.fx = 0;
+    st.searchDir = 1;
+    st.reversals = 0;
+    if (ctx.observer) ctx.observer->thetaColumnCleared();
+    ctx.yieldToUi();
+
+    for (;;) {
+        st.thetaIter = st.thetaIter + 1;
+        if (st.thetaIter >= kMaxThetaIterates)
+            ctx.stop("the search for the crack angle θ did not settle within 9000 iterations.");
+        if (!(st.theta > 0 && st.theta < kRightAngle))
+            ctx.stop("the crack angle θ left the range between 0° and 90°.");
+        if (ctx.observer) ctx.observer->thetaIterate(st.thetaIter, st.theta * 180 / kPi);
+        st.fxPrev = st.fx;
+        for (int i = 0; i < rs.rows; ++i) st.psi[i] = st.theta + kPi / 2 - geo.thetaR[i];
+
+        innerPasses(ctx, law, geo);
+
+        if (st.reversals == 3) return;
+        if (!(std::fabs(st.fx) - std::fabs(st.fxPrev) < 0)) {
+            st.searchDir = -st.searchDir;
+            st.reversals = st.reversals + 1;
+        }
+        st.theta = st.theta + 0.01 * st.searchDir * kPi / 180;
+    }
+}
+
+} // namespace zmbr

@@ -1,0 +1,69 @@
+#pragma once
+// What a run tells whoever watches it: every value the calculation window shows, the graph
+// points, and the yield points at which the user interface may run.
+
+#include "solver/run_state.h"
+
+#include <atomic>
+#include <string>
+
+namespace zmbr {
+
+// How a run ended.
+enum class RunEnd {
+    Failure,     // concrete NG or rupture of a row: closing lines written
+    StepLimit,   // step 10001 reached
+    Stopped,     // a guard ended the run in order (non-finite value, θ out of range, ...)
+    Cancelled,   // the user stopped it
+    WriteFailed, // a step line could not be written: quiet end
+    OpenFailed,  // the result file could not be opened
+};
+
+struct RunOutcome {
+    RunEnd end = RunEnd::Failure;
+    int steps = 0;        // steps completed
+    bool concreteNG = false;
+    PerRow<bool> ruptured{};
+    double tauMax = 0;    // as the τxy max field shows it at the end
+    std::string message;  // for an "Error" box; empty when the end is quiet
+    bool buttonShowsOk = false;
+};
+
+// The values of one inner pass of the angle search.
+struct InnerPass {
+    int count;
+    double sumFriyPrev, tauXY, fc2, fx, gammaXY;
+    ConcreteStatus concrete;
+};
+
+// Every method has an empty default, so an observer implements only what it shows. A run
+// without an observer pays one untaken branch per report.
+class RunObserver {
+public:
+    virtual ~RunObserver() = default;
+    // Set-up done: εcr and the rows' ratios are known, the button reads "Cancel".
+    virtual void runStarted(const RunState&) {}
+    virtual void stepStarted(int /*step*/, double /*eps1*/) {}
+    virtual void thetaColumnCleared() {}
+    virtual void thetaIterate(int /*thetaIter*/, double /*thetaDegrees*/) {}
+    virtual void rowStarted(int /*row*/) {}
+    virtual void innerPassDone(const InnerPass&) {}
+    virtual void concreteStatusShown(ConcreteStatus) {}
+    virtual void rowStatusShown(int /*row*/, RowStatus) {}
+    virtual void tauMaxShown(double) {}
+    virtual void bondSearchStarted(int /*row*/) {}
+    virtual void bondSearchIterate(double /*ly*/, double /*pb*/) {}
+    virtual void bondSearchEnded(int /*row*/) {}
+    // The step's point is in the history; draw it (a point at step 1, else a line).
+    virtual void stepPlotted(int /*step*/, const GraphState&) {}
+    // The limits grew: redraw both graphs from the history up to step - 1.
+    virtual void graphsRescaled(int /*step*/, const GraphState&) {}
+    virtual void runEnded(const RunOutcome&) {}
+    // The run lets the user interface process its pending events here.
+    virtual void yieldPoint() {}
+};
+
+// Set from the user interface (or another thread) to stop the run at its next yield point.
+using CancelFlag = std::atomic<bool>;
+
+} // namespace zmbr
