@@ -1,0 +1,59 @@
+#include "command_line.h"
+
+#include <charconv>
+
+namespace zmbr {
+
+std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args,
+                                            std::string& error) {
+    CommandLine cl;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            cl.help = true;
+        } else if (a == "--batch") {
+            cl.batch = true;
+        } else if (a == "-j" || a.rfind("--jobs", 0) == 0) {
+            std::string value;
+            if (a.rfind("--jobs=", 0) == 0) {
+                value = a.substr(7);
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            } else {
+                error = "option " + a + " needs a number";
+                return std::nullopt;
+            }
+            int n = 0;
+            auto res = std::from_chars(value.data(), value.data() + value.size(), n);
+            if (res.ec != std::errc{} || res.ptr != value.data() + value.size() || n < 1) {
+                error = "option -j needs a whole number of at least 1, not \"" + value + "\"";
+                return std::nullopt;
+            }
+            cl.jobs = n;
+        } else if (!a.empty() && a[0] == '-' && a != "-") {
+            error = "unknown option " + a;
+            return std::nullopt;
+        } else {
+            cl.files.push_back(a);
+        }
+    }
+    if (!cl.files.empty() && !cl.batch) {
+        error = "parameter files are run with --batch";
+        return std::nullopt;
+    }
+    return cl;
+}
+
+std::string usageText() {
+    return "Usage: zmbr [--batch [-j N] [FILE.mbr ...]]\n"
+           "\n"
+           "  --batch          run without windows: the default panel, or each parameter\n"
+           "                   file given; a file's result goes beside it as .TGC\n"
+           "  -j N, --jobs=N   run up to N files at once (default: the number of cores)\n"
+           "  -h, --help       show this text\n"
+           "\n"
+           "Exit status: 0 every run ended by failure (concrete NG or rupture),\n"
+           "1 a run reached the step limit or was stopped, 2 usage or file errors.\n";
+}
+
+} // namespace zmbr

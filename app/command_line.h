@@ -1,0 +1,23 @@
+#pragma once
+// The program's command line.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zmbr {
+
+struct CommandLine {
+    bool help = false;
+    bool batch = false;
+    std::vector<std::string> files; // parameter files for --batch
+    int jobs = 0;                   // -j N; 0 means the number of cores
+};
+
+// Parses argv; on a usage error returns nothing and sets `error`.
+std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args,
+                                            std::string& error);
+
+std::string usageText();
+
+} // namespace zmbr

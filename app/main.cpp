@@ -1,0 +1,23 @@
+#include "batch_run.h"
+#include "command_line.h"
+
+#include <iostream>
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string error;
+    auto cl = zmbr::parseCommandLine(args, error);
+    if (!cl) {
+        std::cerr << "zmbr: " << error << "\n\n" << zmbr::usageText();
+        return 2;
+    }
+    if (cl->help) {
+        std::cout << zmbr::usageText();
+        return 0;
+    }
+    if (!cl->batch) {
+        std::cerr << "zmbr: this build has no windows; run it with --batch\n";
+        return 2;
+    }
+    return zmbr::runBatch(*cl, std::cout, std::cerr);
+}
