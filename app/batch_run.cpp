@@ -21,9 +21,12 @@ std::string endText(const RunOutcome& o) {
             if (o.ruptured[static_cast<std::size_t>(i)]) {
                 rows += (count++ ? ", " : "") + std::to_string(i + 1);
             }
-        std::string rupture = count == 0 ? "" : (count == 1 ? "rupture of row " : "rupture of rows ") + rows;
-        if (o.concreteNG && count > 0) return "concrete NG and " + rupture;
-        if (o.concreteNG) return "concrete NG";
+        std::string rupture =
+            count == 0 ? "" : (count == 1 ? "rupture of row " : "rupture of rows ") + rows;
+        if (o.concreteNG && count > 0)
+            return "concrete NG and " + rupture;
+        if (o.concreteNG)
+            return "concrete NG";
         return rupture;
     }
     case RunEnd::StepLimit:
@@ -56,8 +59,8 @@ int exitCodeOf(RunEnd end) {
 std::string summaryLine(const std::string& resultName, const RunOutcome& o, double seconds) {
     char time[32];
     std::snprintf(time, sizeof time, "%.3f s", seconds);
-    return resultName + ": " + std::to_string(o.steps) + " steps, " + endText(o) +
-           ", τxy max " + formatNumber(o.tauMax, "##0.000") + " MPa, " + time;
+    return resultName + ": " + std::to_string(o.steps) + " steps, " + endText(o) + ", τxy max " +
+           formatNumber(o.tauMax, "##0.000") + " MPa, " + time;
 }
 
 BatchResult runDefaultPanel() {
@@ -90,8 +93,13 @@ BatchResult runDefaultPanel() {
 }
 
 int runBatch(const CommandLine& cl, std::ostream& out, std::ostream& err) {
+    if (!cl.files.empty()) {
+        err << "zmbr: this build cannot read parameter files yet\n";
+        return 2;
+    }
     BatchResult r = runDefaultPanel();
-    if (!r.message.empty()) err << r.message << '\n';
+    if (!r.message.empty())
+        err << r.message << '\n';
     out << r.summary << '\n';
     return r.exitCode;
 }

@@ -1,5 +1,5 @@
-#include "solver/run_context.h"
 #include "solver/run_state.h"
+#include "solver/run_context.h"
 
 namespace zmbr {
 
@@ -30,8 +30,9 @@ const char* statusText(ConcreteStatus s) {
 }
 
 void RunContext::stop(const std::string& what) const {
-    throw RunStop{RunEnd::Stopped,
-                  "The analysis stopped at step " + std::to_string(state.step) + ": " + what};
+    const std::string when =
+        state.step == 0 ? "before the first step" : "at step " + std::to_string(state.step);
+    throw RunStop{RunEnd::Stopped, "The analysis stopped " + when + ": " + what};
 }
 
 } // namespace zmbr

@@ -1,0 +1,236 @@
+#include "solver/analysis_run.h"
+
+#include "input/execute_command.h"
+#include "results/result_file.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace zmbr {
+namespace {
+
+// The default panel as Execute prepares it: every row a rupture row.
+PanelInput preparedDefault() {
+    PanelInput in = PanelInput::defaults();
+    std::array<std::string, kMaxRows> texts;
+    texts.fill("rupture");
+    deriveRowValues(in, texts);
+    return in;
+}
+
+struct Counting : RunObserver {
+    int started = 0, steps = 0, plotted = 0, yields = 0, ended = 0;
+    int cancelAfterStep = 0; // sets the flag at the first yield point of this step
+    CancelFlag* flag = nullptr;
+    int step = 0;
+    void runStarted(const RunState&) override { ++started; }
+    void stepStarted(int s, double) override {
+        ++steps;
+        step = s;
+    }
+    void stepPlotted(int, const GraphState&) override { ++plotted; }
+    void yieldPoint() override {
+        ++yields;
+        if (flag && step == cancelAfterStep)
+            flag->store(true);
+    }
+    void runEnded(const RunOutcome&) override { ++ended; }
+};
+
+struct PanelRun {
+    test::MemoryFileSystem fs;
+    FixedClock clock{test::kGoldenMoment};
+    Counting observer;
+    CancelFlag cancel{false};
+    RunOutcome outcome;
+    PanelInput in;
+
+    explicit PanelRun(PanelInput panel, int maxSteps = 10000) : in(std::move(panel)) {
+        in.outputFileName = "run.mbr";
+        observer.flag = &cancel;
+        outcome = runAnalysis(in, {&fs, &clock, &observer, &cancel, maxSteps});
+    }
+    std::vector<std::string> lines() const { return test::crlfLines(fs.files.at("run.TGC")); }
+};
+
+TEST(AnalysisRun, DefaultPanelEndsByConcreteFailure) {
+    PanelRun run(preparedDefault());
+    const RunOutcome& o = run.outcome;
+    EXPECT_EQ(o.end, RunEnd::Failure);
+    EXPECT_TRUE(o.concreteNG);
+    EXPECT_TRUE(o.buttonShowsOk);
+    EXPECT_TRUE(o.message.empty());
+    EXPECT_EQ(run.in.outputFileName, "run.TGC");
+    const auto lines = run.lines();
+    // Header, one line per step but the last, whose closing lines replace it.
+    ASSERT_EQ(lines.size(), 4u + (o.steps - 1) + 3u);
+    EXPECT_EQ(lines[lines.size() - 3], "Concrete : NG");
+    EXPECT_EQ(run.observer.started, 1);
+    EXPECT_EQ(run.observer.ended, 1);
+    EXPECT_EQ(run.observer.steps, o.steps);
+    EXPECT_EQ(run.observer.plotted, o.steps);
+    EXPECT_GT(run.observer.yields, o.steps);
+    EXPECT_EQ(run.fs.openFiles, 0);
+
+    // τxy max is the largest τxy of the steps before the last.
+    double largest = 0;
+    for (std::size_t i = 4; i + 3 < lines.size(); ++i)
+        largest = std::max(largest, std::stod(lines[i].substr(0, 9)));
+    EXPECT_NEAR(o.tauMax, largest, 5e-4);
+
+    PanelRun again(preparedDefault());
+    EXPECT_EQ(again.fs.files.at("run.TGC"), run.fs.files.at("run.TGC"));
+}
+
+// Each way a run ends other than by failure: how it ends, what it says, what the file holds.
+TEST(AnalysisRun, EarlyEnds) {
+    struct Case {
+        const char* name;
+        void (*change)(PanelInput&);
+        int maxSteps;
+        RunEnd end;
+        const char* messageStart;
+        int stepLines; // -1: the run stops before the result file is opened
+        bool okButton;
+    };
+    auto none = [](PanelInput&) {};
+    const Case cases[] = {
+        {"step limit", none, 3, RunEnd::StepLimit,
+         "Please make contact to zmbr-support@example.org. (0)", 3, false},
+        {"angle at 0", [](PanelInput& in) { in.initialTheta = 0; }, 10000, RunEnd::Stopped,
+         "The analysis stopped at step 1: the crack angle θ left the range", 0, true},
+        {"angle at 90", [](PanelInput& in) { in.initialTheta = 90; }, 10000, RunEnd::Stopped,
+         "The analysis stopped at step 1: the crack angle θ left the range", 0, true},
+        {"bar area overflows the ratio",
+         [](PanelInput& in) {
+             in.row(1).Ar = 3e38f;
+             in.t = 1e-6f;
+         },
+         10000, RunEnd::Stopped,
+         "The analysis stopped before the first step: a reinforcement ratio ρ is not a finite "
+         "number.",
+         -1, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PanelInput in = preparedDefault();
+        c.change(in);
+        PanelRun run(in, c.maxSteps);
+        EXPECT_EQ(run.outcome.end, c.end);
+        EXPECT_EQ(run.outcome.message.rfind(c.messageStart, 0), 0u) << run.outcome.message;
+        EXPECT_EQ(run.outcome.buttonShowsOk, c.okButton);
+        EXPECT_EQ(run.fs.openFiles, 0);
+        if (c.stepLines < 0) {
+            EXPECT_EQ(run.fs.files.count("run.TGC"), 0u);
+            continue;
+        }
+        const auto lines = run.lines();
+        EXPECT_EQ(lines.size(), 4u + c.stepLines);
+        EXPECT_EQ(static_cast<int>(lines.size()) - 4, run.outcome.steps);
+        for (std::size_t i = 4; i < lines.size(); ++i) {
+            EXPECT_EQ(lines[i].find("nan"), std::string::npos);
+            EXPECT_EQ(lines[i].find("inf"), std::string::npos);
+            EXPECT_EQ(lines[i].size(), lines[3].size());
+        }
+    }
+}
+
+TEST(AnalysisRun, CancelEndsQuietlyAfterACompleteLine) {
+    PanelInput in = preparedDefault();
+    test::MemoryFileSystem fs;
+    Counting observer;
+    CancelFlag cancel{false};
+    observer.flag = &cancel;
+    observer.cancelAfterStep = 5;
+    in.outputFileName = "c.mbr";
+    RunOutcome o = runAnalysis(in, {&fs, nullptr, &observer, &cancel, 10000});
+    EXPECT_EQ(o.end, RunEnd::Cancelled);
+    EXPECT_TRUE(o.message.empty());
+    EXPECT_EQ(fs.openFiles, 0);
+    const auto lines = test::crlfLines(fs.files.at("c.TGC"));
+    // The flag is seen at step 5's first yield point, before its line is written.
+    EXPECT_EQ(lines.size(), 4u + 4u);
+    EXPECT_EQ(fs.files.at("c.TGC").substr(fs.files.at("c.TGC").size() - 2), "\r\n");
+}
+
+TEST(AnalysisRun, FailedStepWriteEndsQuietly) {
+    for (int failingLine : {1, 2, 40}) {
+        SCOPED_TRACE(failingLine);
+        PanelInput in = preparedDefault();
+        test::MemoryFileSystem fs;
+        fs.failWriteNumber = 1 + failingLine; // the header is the first write
+        in.outputFileName = "w.mbr";
+        RunOutcome o = runAnalysis(in, {&fs, nullptr, nullptr, nullptr, 10000});
+        EXPECT_EQ(o.end, RunEnd::WriteFailed);
+        EXPECT_TRUE(o.message.empty());
+        EXPECT_EQ(o.steps, failingLine - 1);
+        EXPECT_EQ(fs.openFiles, 0);
+        EXPECT_EQ(test::crlfLines(fs.files.at("w.TGC")).size(), 4u + failingLine - 1);
+    }
+}
+
+TEST(AnalysisRun, UnopenableResultFile) {
+    PanelInput in = preparedDefault();
+    test::MemoryFileSystem fs;
+    fs.failCreateWith = EACCES;
+    RunOutcome o = runAnalysis(in, {&fs, nullptr, nullptr, nullptr, 10000});
+    EXPECT_EQ(o.end, RunEnd::OpenFailed);
+    EXPECT_EQ(o.message, "This output data file has been opened by another application. (13)");
+    EXPECT_EQ(in.outputFileName, "default.TGC");
+}
+
+TEST(ExecuteCommand, RefusesFieldsThatDivide) {
+    struct Case {
+        void (*change)(PanelInput&);
+        const char* field;
+    };
+    const Case cases[] = {
+        {[](PanelInput& in) { in.fc = 0; }, "fc (-)"},
+        {[](PanelInput& in) { in.epsC = 0; }, "εc (-)"},
+        {[](PanelInput& in) { in.t = 0; }, "t"},
+        {[](PanelInput& in) { in.Ec = 0; }, "Ec"},
+        {[](PanelInput& in) { in.sBy = 0; }, "sby"},
+        {[](PanelInput& in) { in.tauBy = 0; }, "τby"},
+        {[](PanelInput& in) { in.row(1).s = 0; }, "s of row 1"},
+        {[](PanelInput& in) { in.row(2).Ar = 0; }, "Ar of row 2"},
+        {[](PanelInput& in) { in.row(2).Er = 0; }, "Er of row 2"},
+    };
+    for (const Case& c : cases) {
+        PanelInput in = PanelInput::defaults();
+        c.change(in);
+        EXPECT_EQ(refusalReason(in),
+                  std::string("The analysis cannot start: ") + c.field + " is 0.");
+    }
+    PanelInput in = PanelInput::defaults();
+    EXPECT_FALSE(refusalReason(in));
+    in.axes = 1.7f; // row 2 takes no part
+    in.row(2).Ar = 0;
+    EXPECT_FALSE(refusalReason(in));
+}
+
+TEST(ExecuteCommand, ResultFileName) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "default.TGC"},
+        {"panel.mbr", "panel.TGC"},
+        {"/tmp/a b/x.MBR", "/tmp/a b/x.TGC"},
+        {"試験体.mbr", "試験体.TGC"},
+        {"abc", "TGC"},
+        {"ab", "ab.TGC"},
+        {"x", "x.TGC"},
+        {"run.TGC", "run.TGC"},
+    };
+    for (auto [name, expected] : cases)
+        EXPECT_EQ(resultFileName(name), expected) << name;
+
+    test::MemoryFileSystem fs;
+    EXPECT_EQ(writeTestOutput(fs, "t.TGC"), 0);
+    EXPECT_EQ(fs.files.at("t.TGC"), "Test output\r\n");
+    fs.failWriteNumber = fs.writes + 1;
+    EXPECT_EQ(writeTestOutput(fs, "t.TGC"), ENOSPC);
+    EXPECT_EQ(fs.openFiles, 0);
+}
+
+} // namespace
+} // namespace zmbr

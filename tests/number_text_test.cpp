@@ -1,0 +1,159 @@
+#include "input/number_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <string>
+
+namespace zmbr {
+namespace {
+
+struct ParseCase {
+    const char* text;
+    double value;
+};
+
+TEST(ParseNumber, ReadsTheLeadingNumberOfAnyText) {
+    const ParseCase cases[] = {
+        {"", 0},
+        {"abc", 0},
+        {"12", 12},
+        {" 1 2 3", 123},
+        {"\t7\n", 7},
+        {"1.5e3", 1500},
+        {"1.5D3", 1500},
+        {"1.5d-3", 0.0015},
+        {"2E+2", 200},
+        {"-5", -5},
+        {"+5", 5},
+        {"- 5", -5},
+        {"3.5abc", 3.5},
+        {".5", 0.5},
+        {"-.5", -0.5},
+        {"1e", 1},
+        {"1e+", 1},
+        {"1.2.3", 1.2},
+        {"0x10", 0},
+        {"1,5", 1},
+        {"--5", 0},
+        {"e5", 0},
+        {".", 0},
+        {"5\r", 5},
+        {"-0.0020", -0.002},
+        {"0.0035", 0.0035},
+        {"1e400", DBL_MAX},
+        {"-1e400", -DBL_MAX},
+        {"1e-400", 0},
+        {"000.000001e6", 1},
+        {"1e99999999999999", DBL_MAX},
+    };
+    for (const ParseCase& c : cases)
+        EXPECT_EQ(parseNumber(c.text), c.value) << '"' << c.text << '"';
+}
+
+TEST(ParseNumber, FieldValuesStayFinite) {
+    EXPECT_EQ(toFieldValue(parseNumber("1e39")), FLT_MAX);
+    EXPECT_EQ(toFieldValue(parseNumber("-1e300")), -FLT_MAX);
+    EXPECT_EQ(toFieldValue(parseNumber("1.23456")), 1.23456f);
+}
+
+struct DoubleFormatCase {
+    double value;
+    const char* pattern;
+    const char* text;
+};
+
+TEST(FormatNumber, SolverQuantitiesByPattern) {
+    const DoubleFormatCase cases[] = {
+        // Halves round away from zero on the shortest decimal text.
+        {0.125, "##0.00", "0.13"},
+        {2.675, "##0.00", "2.68"},
+        {-2.675, "##0.00", "-2.68"},
+        {0.5, "#####0", "1"},
+        {0.4, "#####0", "0"},
+        {-0.5, "#####0", "-1"},
+        // A value that rounds to zero has no minus sign.
+        {-0.4, "#####0", "0"},
+        {-0.0000004, "0.000000", "0.000000"},
+        {-0.0, "##0.00", "0.00"},
+        // Leading literal spaces: the minus takes the last one.
+        {1.25, "    0.000", "    1.250"},
+        {-1.25, "    0.000", "   -1.250"},
+        {-0.000125, " 0.000000", "-0.000125"},
+        {0.000125, " 0.000000", " 0.000125"},
+        {45, " ##0.00", " 45.00"},
+        {-0.0001, "0.000000", "-0.000100"},
+        // Every integer digit is shown, whatever the pattern's width.
+        {12345.678, "    0.000", "    12345.678"},
+        {24000, "#####0", "24000"},
+        {1234567, "##0.00", "1234567.00"},
+        {6.0249e-5, "#0.000000", "0.000060"},
+        {1, " #0", " 1"},
+        {10, " #0", " 10"},
+        {7, "###0", "7"},
+        {0.999996, "##0.00000", "1.00000"},
+        {99.995, "##0.00", "100.00"},
+        // "#" after the point shows only significant digits.
+        {5, "#.##", "5."},
+        {0.5, "#.##", ".5"},
+        {1.25, "0.0#", "1.25"},
+        {1.2, "0.0#", "1.2"},
+        // Scientific notation.
+        {1.5, "0.0E+00", "1.5E+00"},
+        {1.5e-5, "0.0E+00", "1.5E-05"},
+        {-1.5e-5, "0.0E+00", "-1.5E-05"},
+        {0, "0.0E+00", "0.0E+00"},
+        {9.96, "0.0E+00", "1.0E+01"},
+        {0.000455, "0.0E+00", "4.6E-04"},
+        {1e100, "0.0E+00", "1.0E+100"},
+    };
+    for (const DoubleFormatCase& c : cases)
+        EXPECT_EQ(formatNumber(c.value, c.pattern), c.text)
+            << c.value << " with \"" << c.pattern << '"';
+}
+
+struct FloatFormatCase {
+    float value;
+    const char* pattern;
+    const char* text;
+};
+
+TEST(FormatNumber, ParametersAtTheirOwnPrecision) {
+    const FloatFormatCase cases[] = {
+        {0.00125f, "#0.0000", "0.0013"},
+        {-30, "##0.00", "-30.00"},
+        {-0.002f, "#0.0000", "-0.0020"},
+        {0.0035f, "#0.0000", "0.0035"},
+        {1.23456f, "#0.000", "1.235"},
+        {0.1f, "#0.000000", "0.100000"},
+        {1.0f / 150.0f, "#0.000000", "0.006667"},
+        {200, "###0.0", "200.0"},
+        {FLT_MAX, "#####0", "340282350000000000000000000000000000000"},
+    };
+    for (const FloatFormatCase& c : cases)
+        EXPECT_EQ(formatNumber(c.value, c.pattern), c.text)
+            << c.value << " with \"" << c.pattern << '"';
+}
+
+TEST(PlainNumberText, ShortestTextWithSevenDigits) {
+    const std::pair<float, const char*> cases[] = {
+        {10, "10"},
+        {3.5f, "3.5"},
+        {1, "1"},
+        {0.1f, "0.1"},
+        {-2.5f, "-2.5"},
+        {0, "0"},
+        {1234567, "1234567"},
+        {12345678, "1.234568E+07"},
+        {16777216, "1.677722E+07"},
+        {0.001f, "0.001"},
+        {1e-6f, "1E-06"},
+        {1.0000001f, "1"},
+        {2.6666667f, "2.666667"},
+    };
+    for (const auto& [value, text] : cases)
+        EXPECT_EQ(plainNumberText(value), text) << value;
+}
+
+} // namespace
+} // namespace zmbr

@@ -1,0 +1,129 @@
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace zmbr::test {
+
+namespace {
+
+class MemoryFile final : public OutputFile {
+  public:
+    MemoryFile(MemoryFileSystem& fs, std::string& contents) : fs_(fs), contents_(contents) {
+        ++fs_.openFiles;
+    }
+    ~MemoryFile() override { close(); }
+    int write(std::string_view bytes) override {
+        if (closed_)
+            return EBADF;
+        if (++fs_.writes == fs_.failWriteNumber)
+            return fs_.failWriteWith;
+        contents_.append(bytes);
+        return 0;
+    }
+    int close() override {
+        if (!closed_)
+            --fs_.openFiles;
+        closed_ = true;
+        return 0;
+    }
+
+  private:
+    MemoryFileSystem& fs_;
+    std::string& contents_;
+    bool closed_ = false;
+};
+
+} // namespace
+
+std::unique_ptr<OutputFile> MemoryFileSystem::create(const std::string& path, int& error) {
+    if (failCreateWith != 0) {
+        error = failCreateWith;
+        return nullptr;
+    }
+    error = 0;
+    std::string& contents = files[path];
+    contents.clear();
+    return std::make_unique<MemoryFile>(*this, contents);
+}
+
+int MemoryFileSystem::readAll(const std::string& path, std::string& contents) {
+    auto it = files.find(path);
+    if (it == files.end())
+        return ENOENT;
+    contents = it->second;
+    return 0;
+}
+
+int MemoryFileSystem::rename(const std::string& source, const std::string& target) {
+    auto it = files.find(source);
+    if (it == files.end())
+        return ENOENT;
+    std::string contents = it->second;
+    files.erase(it);
+    files[target] = contents;
+    return 0;
+}
+
+int MemoryFileSystem::remove(const std::string& path) {
+    return files.erase(path) ? 0 : ENOENT;
+}
+
+ScratchFolder::ScratchFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "zmbr-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        ADD_FAILURE() << "cannot make a scratch folder";
+    path_ = pattern;
+}
+
+ScratchFolder::~ScratchFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+CurrentFolder::CurrentFolder(const std::string& path)
+    : previous_(std::filesystem::current_path().string()) {
+    std::filesystem::current_path(path);
+}
+
+CurrentFolder::~CurrentFolder() {
+    std::filesystem::current_path(previous_);
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
+
+std::vector<std::string> crlfLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t end = bytes.find("\r\n", start);
+        if (end == std::string::npos) {
+            if (start < bytes.size())
+                lines.push_back(bytes.substr(start));
+            return lines;
+        }
+        lines.push_back(bytes.substr(start, end - start));
+        start = end + 2;
+    }
+}
+
+std::string dataPath(const std::string& name) {
+    return std::string(ZMBR_TEST_DATA) + "/" + name;
+}
+
+} // namespace zmbr::test

@@ -1,0 +1,66 @@
+#pragma once
+// Helpers the tests share: an in-memory file system that can fail on demand, a scratch
+// folder, and reading files back.
+
+#include "input/clock.h"
+#include "input/file_system.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace zmbr::test {
+
+// Files live in memory. A write or create can be made to fail with a chosen errno.
+class MemoryFileSystem final : public FileSystem {
+  public:
+    std::map<std::string, std::string> files;
+    int failCreateWith = 0;  // errno for every create, 0 for none
+    int failWriteNumber = 0; // the n-th write (1-based, over all files) fails; 0 for none
+    int failWriteWith = ENOSPC;
+    int writes = 0;
+    int openFiles = 0;
+
+    std::unique_ptr<OutputFile> create(const std::string& path, int& error) override;
+    int readAll(const std::string& path, std::string& contents) override;
+    int rename(const std::string& source, const std::string& target) override;
+    int remove(const std::string& path) override;
+};
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class ScratchFolder {
+  public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
+
+// Makes the current folder `path` for the lifetime of the object.
+class CurrentFolder {
+  public:
+    explicit CurrentFolder(const std::string& path);
+    ~CurrentFolder();
+
+  private:
+    std::string previous_;
+};
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& bytes);
+
+// Splits at CR LF; a last line without CR LF is kept as it is.
+std::vector<std::string> crlfLines(const std::string& bytes);
+
+// The moment every golden file was made at.
+inline const LocalDateTime kGoldenMoment{2026, 12, 6, 9, 30, 5};
+
+// The folder of the test data.
+std::string dataPath(const std::string& name);
+
+} // namespace zmbr::test
