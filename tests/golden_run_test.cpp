@@ -2,10 +2,10 @@
 //
 // The files in tests/data were written by tools/refmodel/zmbr_reference.py, a second
 // implementation of the analysis written independently in Python from the same formulas,
-// sharing no code with this one; its first steps and closing lines were checked by hand.
+// sharing no code with this one. Agreement of the two, digit for digit, is the check.
 // Regenerate one with (from tools/refmodel/panels):
-//   python3 ../zmbr_reference.py NAME.json ../../../tests/data/NAME.TGC \
-//     --param-file-name NAME.mbr --date 12-06-2026 --time 09:30:05 [--max-steps N]
+//   python3 ../zmbr_reference.py NAME.json ../../../tests/data/NAME.TGC
+//       --param-file-name NAME.mbr --date 12-06-2026 --time 09:30:05 [--max-steps N]
 
 #include "input/execute_command.h"
 #include "solver/analysis_run.h"
