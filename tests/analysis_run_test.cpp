@@ -181,56 +181,6 @@ TEST(AnalysisRun, UnopenableResultFile) {
     EXPECT_EQ(in.outputFileName, "default.TGC");
 }
 
-TEST(ExecuteCommand, RefusesFieldsThatDivide) {
-    struct Case {
-        void (*change)(PanelInput&);
-        const char* field;
-    };
-    const Case cases[] = {
-        {[](PanelInput& in) { in.fc = 0; }, "fc (-)"},
-        {[](PanelInput& in) { in.epsC = 0; }, "εc (-)"},
-        {[](PanelInput& in) { in.t = 0; }, "t"},
-        {[](PanelInput& in) { in.Ec = 0; }, "Ec"},
-        {[](PanelInput& in) { in.sBy = 0; }, "sby"},
-        {[](PanelInput& in) { in.tauBy = 0; }, "τby"},
-        {[](PanelInput& in) { in.row(1).s = 0; }, "s of row 1"},
-        {[](PanelInput& in) { in.row(2).Ar = 0; }, "Ar of row 2"},
-        {[](PanelInput& in) { in.row(2).Er = 0; }, "Er of row 2"},
-    };
-    for (const Case& c : cases) {
-        PanelInput in = PanelInput::defaults();
-        c.change(in);
-        EXPECT_EQ(refusalReason(in),
-                  std::string("The analysis cannot start: ") + c.field + " is 0.");
-    }
-    PanelInput in = PanelInput::defaults();
-    EXPECT_FALSE(refusalReason(in));
-    in.axes = 1.7f; // row 2 takes no part
-    in.row(2).Ar = 0;
-    EXPECT_FALSE(refusalReason(in));
-}
-
-TEST(ExecuteCommand, ResultFileName) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"", "default.TGC"},
-        {"panel.mbr", "panel.TGC"},
-        {"/tmp/a b/x.MBR", "/tmp/a b/x.TGC"},
-        {"試験体.mbr", "試験体.TGC"},
-        {"abc", "TGC"},
-        {"ab", "ab.TGC"},
-        {"x", "x.TGC"},
-        {"run.TGC", "run.TGC"},
-    };
-    for (auto [name, expected] : cases)
-        EXPECT_EQ(resultFileName(name), expected) << name;
-
-    test::MemoryFileSystem fs;
-    EXPECT_EQ(writeTestOutput(fs, "t.TGC"), 0);
-    EXPECT_EQ(fs.files.at("t.TGC"), "Test output\r\n");
-    fs.failWriteNumber = fs.writes + 1;
-    EXPECT_EQ(writeTestOutput(fs, "t.TGC"), ENOSPC);
-    EXPECT_EQ(fs.openFiles, 0);
-}
 
 } // namespace
 } // namespace zmbr

@@ -3,6 +3,15 @@
 // The files in tests/data were written by tools/refmodel/zmbr_reference.py, a second
 // implementation of the analysis written independently in Python from the same formulas,
 // sharing no code with this one. Agreement of the two, digit for digit, is the check.
+// Beyond that, parts of the files were worked out by hand from the formulas:
+// - single_row, step 1: ε1 = 1e-5 is below εcr, so fc1 = 2·fc·ε1/εc = 0.300; the second pass
+//   adds ρy·Σfriy = 0.004714·0.2475, giving τxy 0.301; the bar lies along ε1 (ψ = 0), so
+//   εr = 0.000010; the linear bond law with lb = 10, k = 0.3516, tanh(k·lb/2) = 0.942 gives
+//   Pcr = 0.576 N and εrcr = 0.576/35000 = 0.000016.
+// - every file: the zero line keeps θ = 45.00 even where the initial angle is 40 (steel_yield).
+// - fibre_rupture: the last step line's εrcr·Er = 0.007471·60000 = 448 N/mm² is just below
+//   fru = 450, so the next step ruptures both rows ("1 RPT  2 RPT").
+// - step_limit: 300 step lines and no closing lines.
 // Regenerate one with (from tools/refmodel/panels):
 //   python3 ../zmbr_reference.py NAME.json ../../../tests/data/NAME.TGC
 //       --param-file-name NAME.mbr --date 12-06-2026 --time 09:30:05 [--max-steps N]

@@ -70,7 +70,9 @@ TEST(Execute, ResultFileNames) {
         {"/data/panel", "/data/paTGC"},
         {"/data/パネル.mbr", "/data/パネル.TGC"},
         {"/data/パネル", "/data/TGC"},
+        {"abc", "TGC"},
         {"ab", "ab.TGC"},
+        {"x", "x.TGC"},
     };
     for (const auto& [name, result] : cases)
         EXPECT_EQ(resultFileName(name), result) << name;
