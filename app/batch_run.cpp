@@ -2,11 +2,19 @@
 
 #include "input/execute_command.h"
 #include "input/number_text.h"
+#include "input/parameter_sheet.h"
+#include "paramfile/parameter_file.h"
 #include "solver/analysis_run.h"
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
 #include <ostream>
+#include <system_error>
+#include <thread>
 
 namespace zmbr {
 
@@ -63,44 +71,121 @@ std::string summaryLine(const std::string& resultName, const RunOutcome& o, doub
            formatNumber(o.tauMax, "##0.000") + " MPa, " + time;
 }
 
-BatchResult runDefaultPanel() {
-    const auto start = std::chrono::steady_clock::now();
-    PanelInput in = PanelInput::defaults();
+namespace {
+
+using Stopwatch = std::chrono::steady_clock;
+
+double secondsSince(Stopwatch::time_point start) {
+    return std::chrono::duration<double>(Stopwatch::now() - start).count();
+}
+
+// Execute on a filled sheet, then the run.
+BatchResult executeSheet(ParameterSheet& sheet, Stopwatch::time_point start) {
+    PanelInput& in = sheet.input();
     BatchResult result;
-    in.outputFileName = resultFileName(in.outputFileName);
-    if (int error = writeTestOutput(realFileSystem(), in.outputFileName)) {
-        result.exitCode = 2;
-        result.message = testOutputMessage(error);
-        result.summary = in.outputFileName + ": not run, the result file cannot be written";
+    if (auto refusal = prepareExecute(sheet, realFileSystem())) {
+        result.exitCode = refusal->resultFileUnwritable ? 2 : 1;
+        result.message = refusal->message;
+        result.summary = in.outputFileName + ": not run, " +
+                         (refusal->resultFileUnwritable ? "the result file cannot be written"
+                                                        : refusal->message);
         return result;
     }
-    if (auto reason = refusalReason(in)) {
-        result.exitCode = 1;
-        result.message = *reason;
-        result.summary = in.outputFileName + ": not run, " + *reason;
-        return result;
-    }
-    std::array<std::string, kMaxRows> failureTexts;
-    failureTexts.fill("rupture");
-    deriveRowValues(in, failureTexts);
     RunOutcome outcome = runAnalysis(in);
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     result.exitCode = exitCodeOf(outcome.end);
     result.message = outcome.message;
-    result.summary = summaryLine(in.outputFileName, outcome, seconds);
+    result.summary = summaryLine(in.outputFileName, outcome, secondsSince(start));
     return result;
 }
 
-int runBatch(const CommandLine& cl, std::ostream& out, std::ostream& err) {
-    if (!cl.files.empty()) {
-        err << "zmbr: this build cannot read parameter files yet\n";
-        return 2;
-    }
-    BatchResult r = runDefaultPanel();
+void report(const BatchResult& r, std::ostream& out, std::ostream& err) {
     if (!r.message.empty())
         err << r.message << '\n';
     out << r.summary << '\n';
+}
+
+// Runs the files on up to `jobs` threads; each result is reported as soon as it and every
+// one before it are done, so the lines come out in the order of the files.
+int runFiles(const std::vector<std::string>& files, int jobs, std::ostream& out,
+             std::ostream& err) {
+    std::vector<BatchResult> results(files.size());
+    std::vector<bool> done(files.size(), false);
+    std::mutex mutex;
+    std::condition_variable finished;
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i; (i = next++) < files.size();) {
+            BatchResult r = runParameterFile(files[i]);
+            std::lock_guard lock(mutex);
+            results[i] = std::move(r);
+            done[i] = true;
+            finished.notify_all();
+        }
+    };
+    const std::size_t threads = std::min<std::size_t>(static_cast<std::size_t>(jobs), files.size());
+    std::vector<std::thread> workers;
+    for (std::size_t t = 0; t < threads; ++t)
+        workers.emplace_back(work);
+    int exitCode = 0;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        std::unique_lock lock(mutex);
+        finished.wait(lock, [&] { return done[i]; });
+        report(results[i], out, err);
+        exitCode = std::max(exitCode, results[i].exitCode);
+    }
+    for (std::thread& w : workers)
+        w.join();
+    return exitCode;
+}
+
+int convertFile(const std::string& from, const std::string& to, std::ostream& err) {
+    ParameterSheet sheet;
+    sheet.load();
+    if (auto failure = readParameterFile(sheet, realFileSystem(), from)) {
+        err << "zmbr: " << from << ": " << failure->text() << '\n';
+        return 2;
+    }
+    if (int error = writeParameterFile(sheet, realFileSystem(), to)) {
+        err << "zmbr: " << to << ": " << saveFailureMessage(error) << " ("
+            << std::generic_category().message(error) << ")\n";
+        return 2;
+    }
+    return 0;
+}
+
+} // namespace
+
+BatchResult runDefaultPanel() {
+    const auto start = Stopwatch::now();
+    ParameterSheet sheet;
+    sheet.load();
+    return executeSheet(sheet, start);
+}
+
+BatchResult runParameterFile(const std::string& path) {
+    const auto start = Stopwatch::now();
+    ParameterSheet sheet;
+    sheet.load();
+    if (auto failure = readParameterFile(sheet, realFileSystem(), path)) {
+        BatchResult result;
+        result.exitCode = 2;
+        result.message = "zmbr: " + path + ": " + failure->text();
+        result.summary = path + ": not run, the file cannot be read";
+        return result;
+    }
+    sheet.input().paramFileName = path;
+    return executeSheet(sheet, start);
+}
+
+int runBatch(const CommandLine& cl, std::ostream& out, std::ostream& err) {
+    if (cl.convert)
+        return convertFile(cl.convertFrom, cl.convertTo, err);
+    if (!cl.files.empty()) {
+        const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+        return runFiles(cl.files, cl.jobs > 0 ? cl.jobs : cores, out, err);
+    }
+    BatchResult r = runDefaultPanel();
+    report(r, out, err);
     return r.exitCode;
 }
 

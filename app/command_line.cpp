@@ -13,6 +13,14 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
             cl.help = true;
         } else if (a == "--batch") {
             cl.batch = true;
+        } else if (a == "--convert") {
+            if (i + 2 >= args.size()) {
+                error = "option --convert needs a file to read and a file to write";
+                return std::nullopt;
+            }
+            cl.convert = true;
+            cl.convertFrom = args[++i];
+            cl.convertTo = args[++i];
         } else if (a == "-j" || a.rfind("--jobs", 0) == 0) {
             std::string value;
             if (a.rfind("--jobs=", 0) == 0) {
@@ -37,6 +45,10 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
             cl.files.push_back(a);
         }
     }
+    if (cl.convert && (cl.batch || !cl.files.empty())) {
+        error = "--convert takes its two files and nothing else";
+        return std::nullopt;
+    }
     if (!cl.files.empty() && !cl.batch) {
         error = "parameter files are run with --batch";
         return std::nullopt;
@@ -45,15 +57,18 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
 }
 
 std::string usageText() {
-    return "Usage: zmbr [--batch [-j N] [FILE.mbr ...]]\n"
+    return "Usage: zmbr --batch [-j N] [FILE.mbr ...]\n"
+           "       zmbr --convert IN.mbr OUT.mbr\n"
            "\n"
            "  --batch          run without windows: the default panel, or each parameter\n"
            "                   file given; a file's result goes beside it as .TGC\n"
            "  -j N, --jobs=N   run up to N files at once (default: the number of cores)\n"
+           "  --convert IN OUT read a parameter file of any layout, write it as version 3\n"
            "  -h, --help       show this text\n"
            "\n"
            "Exit status: 0 every run ended by failure (concrete NG or rupture),\n"
-           "1 a run reached the step limit or was stopped, 2 usage or file errors.\n";
+           "1 a run reached the step limit or was stopped, 2 usage or file errors;\n"
+           "with several files, the worst of them.\n";
 }
 
 } // namespace zmbr

@@ -12,6 +12,8 @@ struct CommandLine {
     bool batch = false;
     std::vector<std::string> files; // parameter files for --batch
     int jobs = 0;                   // -j N; 0 means the number of cores
+    bool convert = false;           // --convert IN OUT
+    std::string convertFrom, convertTo;
 };
 
 // Parses argv; on a usage error returns nothing and sets `error`.

@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
         std::cout << zmbr::usageText();
         return 0;
     }
-    if (!cl->batch) {
+    if (!cl->batch && !cl->convert) {
         std::cerr << "zmbr: this build has no windows; run it with --batch\n";
         return 2;
     }

@@ -26,6 +26,7 @@ class DiscardingFileSystem final : public FileSystem {
     int readAll(const std::string&, std::string&) override { return ENOENT; }
     int rename(const std::string&, const std::string&) override { return 0; }
     int remove(const std::string&) override { return 0; }
+    PathKind kindOf(const std::string&) override { return PathKind::Missing; }
 };
 
 struct WorkCounter final : RunObserver {

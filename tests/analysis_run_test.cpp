@@ -181,6 +181,5 @@ TEST(AnalysisRun, UnopenableResultFile) {
     EXPECT_EQ(in.outputFileName, "default.TGC");
 }
 
-
 } // namespace
 } // namespace zmbr

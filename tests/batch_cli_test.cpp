@@ -1,5 +1,6 @@
 #include "batch_run.h"
 #include "command_line.h"
+#include "paramfile/parameter_file.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +40,19 @@ TEST(CommandLine, Parsing) {
          "option -j needs a whole number of at least 1, not \"x\""},
         {{"--frobnicate"}, false, false, 0, 0, "unknown option --frobnicate"},
         {{"a.mbr"}, false, false, 0, 0, "parameter files are run with --batch"},
+        {{"--convert", "a.mbr"},
+         false,
+         false,
+         0,
+         0,
+         "option --convert needs a file to read and a file to write"},
+        {{"--convert", "a", "b", "--batch"},
+         false,
+         false,
+         0,
+         0,
+         "--convert takes its two files and nothing else"},
+        {{"--convert", "a", "b"}, true, false, 0, 0, ""},
     };
     for (const Case& c : cases) {
         std::string error;
@@ -111,6 +125,107 @@ TEST(Batch, SummaryAndExitCodes) {
     EXPECT_EQ(exitCodeOf(RunEnd::Stopped), 1);
     EXPECT_EQ(exitCodeOf(RunEnd::Cancelled), 1);
     EXPECT_EQ(exitCodeOf(RunEnd::OpenFailed), 2);
+}
+
+// Writes a panel as Save would, with the row count and one field changed.
+void savePanel(const std::string& path, const char* axes, FieldRef field, const char* text) {
+    ParameterSheet sheet;
+    sheet.load();
+    sheet.setText({Control::Text4}, axes);
+    sheet.leaveField({Control::Text4});
+    sheet.setText(field, text);
+    sheet.leaveField(field);
+    ASSERT_EQ(writeParameterFile(sheet, realFileSystem(), path), 0);
+}
+
+// Result files without line 1, whose date and time differ from run to run.
+std::string resultBody(const std::string& path) {
+    std::string bytes = test::readFile(path);
+    return bytes.substr(bytes.find("\r\n"));
+}
+
+TEST(Batch, FilesRunInParallelAsOneAtATime) {
+    test::ScratchFolder dir;
+    std::vector<std::string> files;
+    const char* fcs[] = {"-20", "-25", "-30", "-35", "-40"};
+    for (int i = 0; i < 5; ++i) {
+        files.push_back(dir.file("p" + std::to_string(i) + ".mbr"));
+        savePanel(files.back(), i % 2 ? "4" : "10", {Control::Text8}, fcs[i]);
+    }
+    CommandLine cl;
+    cl.batch = true;
+    cl.files = files;
+    cl.jobs = 1;
+    std::ostringstream out1, err1;
+    EXPECT_EQ(runBatch(cl, out1, err1), 0);
+    std::vector<std::string> serial;
+    for (int i = 0; i < 5; ++i)
+        serial.push_back(resultBody(dir.file("p" + std::to_string(i) + ".TGC")));
+
+    cl.jobs = 2;
+    std::ostringstream out2, err2;
+    EXPECT_EQ(runBatch(cl, out2, err2), 0);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(resultBody(dir.file("p" + std::to_string(i) + ".TGC")), serial[i]) << i;
+    // The summaries keep the order of the files.
+    std::istringstream lines(out2.str());
+    std::string line;
+    for (int i = 0; std::getline(lines, line); ++i)
+        EXPECT_EQ(line.rfind(dir.file("p" + std::to_string(i) + ".TGC: "), 0), 0u) << line;
+    EXPECT_EQ(err2.str(), "");
+    // Line 1 names the parameter file as given.
+    EXPECT_NE(test::readFile(dir.file("p3.TGC")).find("MBR file = " + files[3] + ", at "),
+              std::string::npos);
+}
+
+TEST(Batch, ExitStatusIsTheWorstOfTheFiles) {
+    test::ScratchFolder dir;
+    const std::string good = dir.file("good.mbr"), refused = dir.file("refused.mbr"),
+                      broken = dir.file("broken.mbr");
+    savePanel(good, "2", {Control::Text8}, "-30");
+    savePanel(refused, "2", {Control::Text12}, "0");
+    test::writeFile(broken, "Created by ZMBR3\r\ncomment\r\n");
+    CommandLine cl;
+    cl.batch = true;
+    cl.jobs = 2;
+
+    cl.files = {good, refused};
+    std::ostringstream out, err;
+    EXPECT_EQ(runBatch(cl, out, err), 1);
+    EXPECT_EQ(err.str(), "The analysis cannot start: Ec is 0.\n");
+
+    cl.files = {broken, good};
+    std::ostringstream out2, err2;
+    EXPECT_EQ(runBatch(cl, out2, err2), 2);
+    EXPECT_EQ(err2.str(), "zmbr: " + broken +
+                              ": Line 3: the file ends before this line; its layout needs 13 "
+                              "lines.\n");
+    EXPECT_EQ(out2.str().rfind(broken + ": not run, the file cannot be read\n", 0), 0u);
+}
+
+TEST(Batch, ConvertWritesTheVersion3Layout) {
+    test::ScratchFolder dir;
+    const std::string old = dir.file("old.dat"), converted = dir.file("new.mbr");
+    test::writeFile(old, "c\r\n1\r\n10\r\n2\r\n1\r\n2000\r\n35000\r\n-30\r\n-0.002\r\n"
+                         "15\r\n10\r\n1.4583\r\n15\r\n0.0035\r\nY\r\n");
+    CommandLine cl;
+    cl.convert = true;
+    cl.convertFrom = old;
+    cl.convertTo = converted;
+    std::ostringstream out, err;
+    EXPECT_EQ(runBatch(cl, out, err), 0);
+    const auto lines = test::crlfLines(test::readFile(converted));
+    ASSERT_EQ(lines.size(), 25u);
+    EXPECT_EQ(lines[0], "Created by ZMBR3");
+    EXPECT_EQ(lines[5], "14.14"); // sm = √2 · 10
+    EXPECT_EQ(lines[17], "90.0"); // row 2's angle
+    EXPECT_EQ(lines[22], "rupture");
+    EXPECT_EQ(lines[23], "Y");
+
+    cl.convertTo = "/dev/full";
+    std::ostringstream err2;
+    EXPECT_EQ(runBatch(cl, out, err2), 2);
+    EXPECT_EQ(err2.str(), "zmbr: /dev/full: Error. Try again.28 (No space left on device)\n");
 }
 
 } // namespace

@@ -61,6 +61,8 @@ int MemoryFileSystem::readAll(const std::string& path, std::string& contents) {
 }
 
 int MemoryFileSystem::rename(const std::string& source, const std::string& target) {
+    if (failRenameWith != 0)
+        return failRenameWith;
     auto it = files.find(source);
     if (it == files.end())
         return ENOENT;
@@ -72,6 +74,10 @@ int MemoryFileSystem::rename(const std::string& source, const std::string& targe
 
 int MemoryFileSystem::remove(const std::string& path) {
     return files.erase(path) ? 0 : ENOENT;
+}
+
+PathKind MemoryFileSystem::kindOf(const std::string& path) {
+    return files.count(path) ? PathKind::NormalFile : PathKind::Missing;
 }
 
 ScratchFolder::ScratchFolder() {

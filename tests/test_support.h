@@ -18,6 +18,7 @@ class MemoryFileSystem final : public FileSystem {
     int failCreateWith = 0;  // errno for every create, 0 for none
     int failWriteNumber = 0; // the n-th write (1-based, over all files) fails; 0 for none
     int failWriteWith = ENOSPC;
+    int failRenameWith = 0; // errno for every rename, 0 for none
     int writes = 0;
     int openFiles = 0;
 
@@ -25,6 +26,7 @@ class MemoryFileSystem final : public FileSystem {
     int readAll(const std::string& path, std::string& contents) override;
     int rename(const std::string& source, const std::string& target) override;
     int remove(const std::string& path) override;
+    PathKind kindOf(const std::string& path) override;
 };
 
 // A fresh folder under the system's temporary folder, removed with everything in it.

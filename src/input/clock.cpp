@@ -8,7 +8,7 @@ namespace zmbr {
 namespace {
 
 class SystemClock final : public Clock {
-public:
+  public:
     LocalDateTime now() const override {
         std::time_t t = std::time(nullptr);
         std::tm tm{};

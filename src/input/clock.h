@@ -11,7 +11,7 @@ struct LocalDateTime {
 };
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual LocalDateTime now() const = 0;
 };
@@ -20,11 +20,11 @@ Clock& systemClock();
 
 // A clock that always shows the same moment.
 class FixedClock final : public Clock {
-public:
+  public:
     explicit FixedClock(LocalDateTime t) : t_(t) {}
     LocalDateTime now() const override { return t_; }
 
-private:
+  private:
     LocalDateTime t_;
 };
 

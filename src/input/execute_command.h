@@ -1,6 +1,7 @@
 #pragma once
-// What Execute does before a run starts: settle and test the result file, derive each used
-// row's failure mode and modular ratio, and refuse panels that cannot be computed.
+// What Execute does before a run starts: settle and test the result file, re-read the
+// fields, derive each used row's failure mode and modular ratio, and refuse panels that
+// cannot be computed.
 
 #include "input/file_system.h"
 #include "input/panel_input.h"
@@ -27,5 +28,16 @@ std::optional<std::string> refusalReason(const PanelInput& in);
 
 // For rows 1..floor(axes): failure mode from the drop-down text, modular ratio Er / Ec.
 void deriveRowValues(PanelInput& in, const std::array<std::string, kMaxRows>& failureTexts);
+
+class ParameterSheet;
+
+// Why Execute did not start the run: the text of its "Error" box.
+struct ExecuteRefusal {
+    bool resultFileUnwritable; // the test write failed; otherwise a field would divide by 0
+    std::string message;
+};
+
+// Execute up to the start of the run, as the window and the batch both do it.
+std::optional<ExecuteRefusal> prepareExecute(ParameterSheet& sheet, FileSystem& fs);
 
 } // namespace zmbr

@@ -11,17 +11,19 @@ namespace zmbr {
 namespace {
 
 class PosixOutputFile final : public OutputFile {
-public:
+  public:
     explicit PosixOutputFile(int fd) : fd_(fd) {}
     ~PosixOutputFile() override { close(); }
 
     int write(std::string_view bytes) override {
-        if (fd_ < 0) return EBADF;
+        if (fd_ < 0)
+            return EBADF;
         std::size_t done = 0;
         while (done < bytes.size()) {
             ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
             if (n < 0) {
-                if (errno == EINTR) continue;
+                if (errno == EINTR)
+                    continue;
                 int error = errno;
                 undoPartialWrite(done);
                 return error;
@@ -32,18 +34,27 @@ public:
         return 0;
     }
 
+    int flush() override {
+        if (fd_ < 0)
+            return EBADF;
+        return ::fsync(fd_) == 0 ? 0 : errno;
+    }
+
     int close() override {
-        if (fd_ < 0) return 0;
+        if (fd_ < 0)
+            return 0;
         int rc = ::close(fd_);
         fd_ = -1;
         return rc == 0 ? 0 : errno;
     }
 
-private:
+  private:
     // A line must never be left half written.
     void undoPartialWrite(std::size_t written) {
-        if (written == 0) return;
-        if (::ftruncate(fd_, size_) == 0) ::lseek(fd_, size_, SEEK_SET);
+        if (written == 0)
+            return;
+        if (::ftruncate(fd_, size_) == 0)
+            ::lseek(fd_, size_, SEEK_SET);
     }
 
     int fd_;
@@ -51,7 +62,7 @@ private:
 };
 
 class PosixFileSystem final : public FileSystem {
-public:
+  public:
     std::unique_ptr<OutputFile> create(const std::string& path, int& error) override {
         int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (fd < 0) {
@@ -65,7 +76,8 @@ public:
     int readAll(const std::string& path, std::string& contents) override {
         contents.clear();
         int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) return errno;
+        if (fd < 0)
+            return errno;
         struct stat st {};
         if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
             ::close(fd);
@@ -75,12 +87,14 @@ public:
         for (;;) {
             ssize_t n = ::read(fd, buf, sizeof buf);
             if (n < 0) {
-                if (errno == EINTR) continue;
+                if (errno == EINTR)
+                    continue;
                 int error = errno;
                 ::close(fd);
                 return error;
             }
-            if (n == 0) break;
+            if (n == 0)
+                break;
             contents.append(buf, static_cast<std::size_t>(n));
         }
         ::close(fd);
@@ -91,8 +105,13 @@ public:
         return std::rename(source.c_str(), target.c_str()) == 0 ? 0 : errno;
     }
 
-    int remove(const std::string& path) override {
-        return ::unlink(path.c_str()) == 0 ? 0 : errno;
+    int remove(const std::string& path) override { return ::unlink(path.c_str()) == 0 ? 0 : errno; }
+
+    PathKind kindOf(const std::string& path) override {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0)
+            return PathKind::Missing;
+        return S_ISREG(st.st_mode) ? PathKind::NormalFile : PathKind::Other;
     }
 };
 

@@ -10,16 +10,21 @@ namespace zmbr {
 
 // A file open for output. Every call returns 0 or the errno of the failure.
 class OutputFile {
-public:
+  public:
     virtual ~OutputFile() = default;
     // Writes the bytes whole or not at all: after a failure the file ends where it ended
     // before the call.
     virtual int write(std::string_view bytes) = 0;
+    // Makes what was written durable before the file replaces another.
+    virtual int flush() { return 0; }
     virtual int close() = 0;
 };
 
+// What a path names: nothing, a normal file, or anything else (a folder, a device).
+enum class PathKind { Missing, NormalFile, Other };
+
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
     // Creates the file or empties an existing one. On failure returns null and sets `error`.
     virtual std::unique_ptr<OutputFile> create(const std::string& path, int& error) = 0;
@@ -28,6 +33,7 @@ public:
     // Replaces `target` by `source` in one step.
     virtual int rename(const std::string& source, const std::string& target) = 0;
     virtual int remove(const std::string& path) = 0;
+    virtual PathKind kindOf(const std::string& path) = 0;
 };
 
 // The machine's own file system.

@@ -1,6 +1,7 @@
 #pragma once
 // The one number parser and the one number formatter of the program.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,9 @@ namespace zmbr {
 // character; a text without a number gives 0. A magnitude beyond the double range gives
 // the largest finite double of that sign.
 double parseNumber(std::string_view text);
+
+// The same reading, for texts that must hold a number and nothing else (blanks aside).
+std::optional<double> parseWholeNumber(std::string_view text);
 
 // Formats by a digit pattern such as "##0.00", "#####0", "    0.000" or "0.0E+00".
 // "0" always shows a digit, "#" only a significant one, other characters stand for

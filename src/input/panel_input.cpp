@@ -5,8 +5,10 @@
 namespace zmbr {
 
 int PanelInput::usedRows() const {
-    if (!(axes >= 1)) return 0;
-    if (axes >= kMaxRows) return kMaxRows;
+    if (!(axes >= 1))
+        return 0;
+    if (axes >= kMaxRows)
+        return kMaxRows;
     return static_cast<int>(std::floor(axes));
 }
 
@@ -40,12 +42,16 @@ float applyLimitRule(PanelField field, float v) {
     switch (field) {
     case PanelField::InitialTheta:
     case PanelField::ThetaR:
-        if (v > 180) return 180;
-        if (v < 0) return 0;
+        if (v > 180)
+            return 180;
+        if (v < 0)
+            return 0;
         return v;
     case PanelField::Axes:
-        if (v > 10) return 10;
-        if (v < 1) return 1;
+        if (v > 10)
+            return 10;
+        if (v < 1)
+            return 1;
         return v;
     case PanelField::Layer:
         return v < 1 ? 1.0f : v;

@@ -12,11 +12,11 @@ inline constexpr int kMaxRows = 10;
 enum class FailureMode : std::int16_t { Rupture = 1, Yield = 2 };
 
 struct ReinforcementLayer {
-    float thetaR = 0;   // bar direction from the x axis, degrees (radians during a run)
-    float Ar = 0;       // area of one bar, mm²
-    float s = 0;        // spacing of the bars at right angles to them, mm
-    float fru = 0;      // bar strength, N/mm²
-    float Er = 0;       // bar modulus, N/mm²
+    float thetaR = 0; // bar direction from the x axis, degrees (radians during a run)
+    float Ar = 0;     // area of one bar, mm²
+    float s = 0;      // spacing of the bars at right angles to them, mm
+    float fru = 0;    // bar strength, N/mm²
+    float Er = 0;     // bar modulus, N/mm²
     FailureMode failureMode = FailureMode::Rupture;
     float modularRatio = 0; // Er / Ec, set when an analysis starts
 };

@@ -12,7 +12,8 @@ namespace {
 template <typename SkipFn>
 std::string convert(const char* to, const char* from, std::string_view in, SkipFn badLength) {
     iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return std::string(in);
     std::string out;
     out.reserve(in.size() * 2);
     char* src = const_cast<char*>(in.data());
@@ -24,7 +25,8 @@ std::string convert(const char* to, const char* from, std::string_view in, SkipF
         std::size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
         out.append(buf, static_cast<std::size_t>(dst - buf));
         if (rc == static_cast<std::size_t>(-1)) {
-            if (errno == E2BIG) continue;
+            if (errno == E2BIG)
+                continue;
             std::size_t skip = badLength(std::string_view(src, srcLeft));
             out.push_back('?');
             src += skip;
@@ -36,10 +38,14 @@ std::string convert(const char* to, const char* from, std::string_view in, SkipF
 }
 
 std::size_t utf8SequenceLength(unsigned char lead) {
-    if (lead < 0x80) return 1;
-    if ((lead & 0xE0) == 0xC0) return 2;
-    if ((lead & 0xF0) == 0xE0) return 3;
-    if ((lead & 0xF8) == 0xF0) return 4;
+    if (lead < 0x80)
+        return 1;
+    if ((lead & 0xE0) == 0xC0)
+        return 2;
+    if ((lead & 0xF0) == 0xE0)
+        return 3;
+    if ((lead & 0xF8) == 0xF0)
+        return 4;
     return 1;
 }
 
@@ -65,12 +71,15 @@ bool isValidUtf8(std::string_view s) {
     while (i < s.size()) {
         unsigned char c = static_cast<unsigned char>(s[i]);
         std::size_t n = utf8SequenceLength(c);
-        if (c >= 0x80 && n == 1) return false;
-        if (i + n > s.size()) return false;
+        if (c >= 0x80 && n == 1)
+            return false;
+        if (i + n > s.size())
+            return false;
         unsigned cp = n == 1 ? c : n == 2 ? (c & 0x1Fu) : n == 3 ? (c & 0x0Fu) : (c & 0x07u);
         for (std::size_t k = 1; k < n; ++k) {
             unsigned char cc = static_cast<unsigned char>(s[i + k]);
-            if ((cc & 0xC0) != 0x80) return false;
+            if ((cc & 0xC0) != 0x80)
+                return false;
             cp = (cp << 6) | (cc & 0x3Fu);
         }
         // Overlong forms, surrogates and values beyond U+10FFFF are not UTF-8.
@@ -85,7 +94,8 @@ bool isValidUtf8(std::string_view s) {
 std::size_t utf8Length(std::string_view s) {
     std::size_t n = 0;
     for (char c : s)
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
+            ++n;
     return n;
 }
 
@@ -93,7 +103,8 @@ std::string_view dropLastUtf8Chars(std::string_view s, std::size_t count) {
     std::size_t end = s.size();
     while (count > 0 && end > 0) {
         --end;
-        while (end > 0 && (static_cast<unsigned char>(s[end]) & 0xC0) == 0x80) --end;
+        while (end > 0 && (static_cast<unsigned char>(s[end]) & 0xC0) == 0x80)
+            --end;
         --count;
     }
     return s.substr(0, end);

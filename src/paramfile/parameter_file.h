@@ -1,0 +1,39 @@
+#pragma once
+// Parameter files: a picture of the parameter window, one field's text per line. Written in
+// the version-3 layout; read in the version-3, version-2 and headerless layouts.
+
+#include "input/file_system.h"
+#include "input/parameter_sheet.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zmbr {
+
+// Why a file could not be read, and where.
+struct ReadFailure {
+    int line = 0; // 1-based; 0 when the file as a whole cannot be read
+    std::string reason;
+    // The reason as the user reads it: "Line 3: ..." or the reason alone.
+    std::string text() const;
+};
+
+// Replaces the sheet's texts with the file's, each through its change handling, and sets
+// outputFileName to the path. The whole file is checked first: on a failure nothing in the
+// sheet changes.
+std::optional<ReadFailure> readParameterFile(ParameterSheet& sheet, FileSystem& fs,
+                                             const std::string& path);
+
+// Writes the sheet in the version-3 layout and sets outputFileName to the path. The lines go
+// to a file beside the target that replaces it only once complete, so a failure leaves the
+// old file as it was. Returns 0 or the errno of the failure.
+int writeParameterFile(ParameterSheet& sheet, FileSystem& fs, const std::string& path);
+
+// The message of a failed save: "Error. Try again." and the code, with no blank between.
+std::string saveFailureMessage(int code);
+
+// The version-3 lines of the sheet, without line ends, in UTF-8.
+std::vector<std::string> parameterFileLines(const ParameterSheet& sheet);
+
+} // namespace zmbr

@@ -1,0 +1,65 @@
+#include "input/text_encoding.h"
+#include "paramfile/parameter_file.h"
+
+namespace zmbr {
+
+std::string saveFailureMessage(int code) {
+    return "Error. Try again." + std::to_string(code);
+}
+
+std::vector<std::string> parameterFileLines(const ParameterSheet& sheet) {
+    std::vector<std::string> lines{"Created by ZMBR3"};
+    for (Control c :
+         {Control::Text1, Control::Text4, Control::Text5, Control::Text10, Control::Text11,
+          Control::Text8, Control::Text9, Control::Text12, Control::Text13, Control::Text14})
+        lines.push_back(sheet.text({c}));
+    // The row blocks follow the value of axes, not the text of its field.
+    for (int e = 0; e < sheet.input().usedRows(); ++e)
+        for (Control c : {Control::Text15, Control::Text2, Control::Text3, Control::Text6,
+                          Control::Text7, Control::Combo1})
+            lines.push_back(sheet.text({c, e}));
+    lines.push_back(sheet.input().optionOn != 0 ? "Y" : "N");
+    lines.push_back(sheet.text({Control::Text16}));
+    return lines;
+}
+
+namespace {
+
+int writeLines(FileSystem& fs, const std::string& path, const std::vector<std::string>& lines) {
+    int error = 0;
+    auto file = fs.create(path, error);
+    if (!file)
+        return error;
+    for (const std::string& line : lines) {
+        error = file->write(utf8ToCp932(line) + "\r\n");
+        if (error)
+            break;
+    }
+    if (!error)
+        error = file->flush();
+    const int closeError = file->close();
+    return error ? error : closeError;
+}
+
+} // namespace
+
+int writeParameterFile(ParameterSheet& sheet, FileSystem& fs, const std::string& path) {
+    const std::vector<std::string> lines = parameterFileLines(sheet);
+    int error = 0;
+    if (fs.kindOf(path) == PathKind::Other) {
+        // A device or the like cannot be replaced; it is written in place.
+        error = writeLines(fs, path, lines);
+    } else {
+        const std::string partial = path + ".zmbr-partial";
+        error = writeLines(fs, partial, lines);
+        if (!error)
+            error = fs.rename(partial, path);
+        if (error)
+            fs.remove(partial);
+    }
+    if (!error)
+        sheet.input().outputFileName = path;
+    return error;
+}
+
+} // namespace zmbr

@@ -1,0 +1,316 @@
+#include "input/text_encoding.h"
+#include "paramfile/parameter_file.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zmbr {
+namespace {
+
+constexpr Control kRowColumns[] = {Control::Text15, Control::Text2, Control::Text3,
+                                   Control::Text6,  Control::Text7, Control::Combo1};
+
+ParameterSheet loaded() {
+    ParameterSheet sheet;
+    sheet.load();
+    return sheet;
+}
+
+void typeAndLeave(ParameterSheet& sheet, FieldRef f, const std::string& text) {
+    sheet.setText(f, text);
+    sheet.leaveField(f);
+}
+
+std::string crlf(std::initializer_list<const char*> lines) {
+    std::string s;
+    for (const char* l : lines)
+        s += std::string(l) + "\r\n";
+    return s;
+}
+
+// Every text and the option: what a read must restore.
+std::vector<std::string> allTexts(const ParameterSheet& sheet) {
+    std::vector<std::string> texts;
+    for (int c = 0; c <= static_cast<int>(Control::Combo1); ++c) {
+        const auto control = static_cast<Control>(c);
+        const int elements = isRowControl(control) ? kMaxRows : 1;
+        for (int e = 0; e < elements; ++e)
+            texts.push_back(sheet.text({control, e}));
+    }
+    texts.push_back(sheet.option() ? "on" : "off");
+    return texts;
+}
+
+const std::string kTwoRowExample = crlf({"Created by ZMBR3",
+                                         "Please input the comment",
+                                         "2",
+                                         "1",
+                                         "15.00",
+                                         "10.00",
+                                         "-30.00",
+                                         "-0.0020",
+                                         "24000",
+                                         "15.00",
+                                         "0.0035",
+                                         "0.0",
+                                         "1.000",
+                                         "10.00",
+                                         "2000",
+                                         "35000",
+                                         "rupture",
+                                         "0.0",
+                                         "1.000",
+                                         "10.00",
+                                         "2000",
+                                         "35000",
+                                         "yield",
+                                         "N",
+                                         "45.00"});
+
+TEST(ParameterFile, WritesTheVersion3Layout) {
+    ParameterSheet sheet = loaded();
+    typeAndLeave(sheet, {Control::Text4}, "2");
+    sheet.setText({Control::Combo1, 1}, "yield");
+    test::MemoryFileSystem fs;
+    ASSERT_EQ(writeParameterFile(sheet, fs, "two.mbr"), 0);
+    EXPECT_EQ(fs.files.at("two.mbr"), kTwoRowExample);
+    EXPECT_EQ(fs.files.size(), 1u); // the partial file is gone
+    EXPECT_EQ(sheet.input().outputFileName, "two.mbr");
+
+    EXPECT_EQ(parameterFileLines(loaded()).size(), 73u);
+    ParameterSheet one = loaded();
+    typeAndLeave(one, {Control::Text4}, "1");
+    EXPECT_EQ(parameterFileLines(one).size(), 19u);
+}
+
+TEST(ParameterFile, RoundTripRestoresEveryText) {
+    ParameterSheet original = loaded();
+    typeAndLeave(original, {Control::Text1}, "試験体 No.3 τ-γ");
+    typeAndLeave(original, {Control::Text4}, "3");
+    typeAndLeave(original, {Control::Text2, 1}, "0.785");
+    typeAndLeave(original, {Control::Text15, 2}, "135");
+    typeAndLeave(original, {Control::Text16}, "38.5");
+    original.setText({Control::Combo1, 2}, "yield");
+    original.setOption(true);
+    test::MemoryFileSystem fs;
+    ASSERT_EQ(writeParameterFile(original, fs, "p.mbr"), 0);
+    // The comment is stored in CP932.
+    EXPECT_NE(fs.files.at("p.mbr").find(utf8ToCp932("試験体 No.3 τ-γ")), std::string::npos);
+
+    ParameterSheet copy = loaded();
+    copy.setText({Control::Combo1, 7}, "yield"); // beyond the file's rows: kept
+    ASSERT_FALSE(readParameterFile(copy, fs, "p.mbr").has_value());
+
+    // Rows 4 to 10 come back empty; their failure-mode boxes keep their texts.
+    ParameterSheet expected = original;
+    for (int e = 3; e < kMaxRows; ++e)
+        for (Control c : kRowColumns)
+            if (c != Control::Combo1)
+                expected.setText({c, e}, "");
+    expected.setText({Control::Combo1, 7}, "yield");
+    EXPECT_EQ(allTexts(copy), allTexts(expected));
+    EXPECT_EQ(copy.text({Control::Text2, 1}), "0.785");
+    EXPECT_EQ(copy.input().comment, "試験体 No.3 τ-γ");
+    EXPECT_FLOAT_EQ(copy.input().row(3).thetaR, 135);
+    EXPECT_FLOAT_EQ(copy.input().initialTheta, 38.5f);
+    EXPECT_EQ(copy.input().optionOn, 1);
+    EXPECT_EQ(copy.input().row(5).Ar, 0);
+    EXPECT_EQ(copy.input().outputFileName, "p.mbr");
+}
+
+TEST(ParameterFile, ReadsEveryLayout) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::function<void(const ParameterSheet&)> check;
+    };
+    const std::string headerless = crlf({"old panel", "0.5", "20", "3", "2", "450", "200000", "-40",
+                                         "-0.0025", "120", "10", "10", "12", "0.004", "y"});
+    const Case cases[] = {
+        {"version 3, LF only",
+         [&] {
+             std::string s = kTwoRowExample;
+             std::erase(s, '\r');
+             return s;
+         }(),
+         [](const ParameterSheet& s) {
+             EXPECT_EQ(s.text({Control::Combo1, 1}), "yield");
+             EXPECT_EQ(s.text({Control::Text2, 2}), "");
+             EXPECT_FLOAT_EQ(s.input().axes, 2);
+         }},
+        {"version 2",
+         crlf({"Created by ZMBR2",
+               "v2",
+               "2",
+               "1",
+               "15.00",
+               "10.00",
+               "-30.00",
+               "-0.0020",
+               "24000",
+               "15.00",
+               "0.0035",
+               "0.0",
+               "1.000",
+               "10.00",
+               "2000",
+               "35000",
+               "90.0",
+               "2.000",
+               "10.00",
+               "2000",
+               "35000",
+               "y",
+               "30.00"}),
+         [](const ParameterSheet& s) {
+             EXPECT_EQ(s.text({Control::Combo1, 0}), "rupture");
+             EXPECT_EQ(s.text({Control::Combo1, 1}), "rupture");
+             EXPECT_EQ(s.text({Control::Text2, 1}), "2.000");
+             EXPECT_TRUE(s.option());
+             EXPECT_EQ(s.text({Control::Text16}), "30.00");
+         }},
+        {"headerless", headerless,
+         [](const ParameterSheet& s) {
+             EXPECT_EQ(s.text({Control::Text1}), "old panel");
+             EXPECT_EQ(s.text({Control::Text11}), "14.14");
+             EXPECT_EQ(s.text({Control::Text12}), "20000");
+             const char* angles[] = {"0.0", "60.0", "120.0"};
+             for (int e = 0; e < 3; ++e) {
+                 EXPECT_EQ(s.text({Control::Text15, e}), angles[e]);
+                 EXPECT_EQ(s.text({Control::Text2, e}), "0.5");
+                 EXPECT_EQ(s.text({Control::Text7, e}), "200000");
+                 EXPECT_EQ(s.text({Control::Combo1, e}), "rupture");
+             }
+             EXPECT_EQ(s.text({Control::Text2, 3}), "");
+             EXPECT_EQ(s.text({Control::Text16}), "45.00"); // kept
+             EXPECT_TRUE(s.option());
+             EXPECT_FLOAT_EQ(s.input().sm, 14.14f);
+             EXPECT_FLOAT_EQ(s.input().fc, -40);
+         }},
+        {"headerless, five rows",
+         crlf({"p", "1", "10", "5", "1", "2000", "35000", "-30", "-0.002", "15", "10", "1.4583",
+               "15", "0.0035", "N"}),
+         [](const ParameterSheet& s) {
+             for (int e = 0; e < 5; ++e)
+                 EXPECT_EQ(s.text({Control::Text15, e}), "90.0");
+             EXPECT_FALSE(s.option());
+         }},
+        {"header with a trailing blank is a comment",
+         crlf({"Created by ZMBR3 ", "0.5", "20", "2", "2", "450", "200000", "-40", "-0.0025", "120",
+               "10", "10", "12", "0.004", "Yes"}),
+         [](const ParameterSheet& s) {
+             EXPECT_EQ(s.text({Control::Text1}), "Created by ZMBR3 ");
+             EXPECT_EQ(s.text({Control::Text15, 1}), "90.0");
+             EXPECT_FALSE(s.option());
+         }},
+        {"CP932 comment",
+         utf8ToCp932(crlf({"Created by ZMBR2", "壁パネル", "1", "1", "15.00", "10.00", "-30.00",
+                           "-0.0020", "24000", "15.00", "0.0035", "0.0", "1.000", "10.00", "2000",
+                           "35000", "N", "45.00"})),
+         [](const ParameterSheet& s) { EXPECT_EQ(s.input().comment, "壁パネル"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::MemoryFileSystem fs;
+        fs.files["in.mbr"] = c.bytes;
+        ParameterSheet sheet = loaded();
+        auto failure = readParameterFile(sheet, fs, "in.mbr");
+        ASSERT_FALSE(failure.has_value()) << failure->text();
+        c.check(sheet);
+        EXPECT_EQ(sheet.input().outputFileName, "in.mbr");
+    }
+}
+
+TEST(ParameterFile, ReadFailuresLeaveTheSheetUntouched) {
+    const std::string headerless = crlf({"c", "1", "10", "2", "1", "2000", "35000", "-30", "-0.002",
+                                         "15", "10", "1.4583", "15", "0.0035", "N"});
+    auto replaceLine = [](std::string bytes, int line, const std::string& text) {
+        std::size_t start = 0;
+        for (int i = 1; i < line; ++i)
+            start = bytes.find("\r\n", start) + 2;
+        bytes.replace(start, bytes.find("\r\n", start) - start, text);
+        return bytes;
+    };
+    const std::pair<std::string, const char*> cases[] = {
+        {"", "Line 1: the file is empty."},
+        {kTwoRowExample.substr(0, kTwoRowExample.size() - 7),
+         "Line 25: the file ends before this line; its layout needs 25 lines."},
+        {crlf({"Created by ZMBR3", "c"}),
+         "Line 3: the file ends before this line; its layout needs 13 lines."},
+        {replaceLine(kTwoRowExample, 3, "12"), "Line 3: the row count \"12\" is outside 1 to 10."},
+        {replaceLine(kTwoRowExample, 3, "zero"),
+         "Line 3: the row count \"zero\" is outside 1 to 10."},
+        {headerless.substr(0, 40),
+         "Line 15: the file ends before this line; its layout needs 15 lines."},
+        {replaceLine(headerless, 7, "35000 N"), "Line 7: \"35000 N\" is not a number."},
+        {replaceLine(headerless, 11, ""), "Line 11: \"\" is not a number."},
+        {replaceLine(headerless, 12, "0"), "Line 12: the ratio Er / Ec is 0."},
+        {replaceLine(headerless, 4, "11"), "Line 4: the row count \"11\" is outside 1 to 10."},
+    };
+    for (const auto& [bytes, message] : cases) {
+        SCOPED_TRACE(message);
+        test::MemoryFileSystem fs;
+        fs.files["bad.mbr"] = bytes;
+        ParameterSheet sheet = loaded();
+        sheet.input().outputFileName = "kept.mbr";
+        const auto before = allTexts(sheet);
+        auto failure = readParameterFile(sheet, fs, "bad.mbr");
+        ASSERT_TRUE(failure.has_value());
+        EXPECT_EQ(failure->text(), message);
+        EXPECT_EQ(allTexts(sheet), before);
+        EXPECT_EQ(sheet.input().outputFileName, "kept.mbr");
+    }
+    test::MemoryFileSystem fs;
+    ParameterSheet sheet = loaded();
+    EXPECT_EQ(readParameterFile(sheet, fs, "missing.mbr")->text(),
+              "the file cannot be read (No such file or directory).");
+}
+
+TEST(ParameterFile, FailedWritesKeepTheOldFile) {
+    // In memory: a failure at any line, at the close or at the rename.
+    const std::string old = "old contents\r\n";
+    for (int failing = 1; failing <= 26; ++failing) {
+        SCOPED_TRACE(failing);
+        test::MemoryFileSystem fs;
+        fs.files["p.mbr"] = old;
+        if (failing <= 25)
+            fs.failWriteNumber = failing;
+        else
+            fs.failRenameWith = EXDEV;
+        ParameterSheet sheet = loaded();
+        typeAndLeave(sheet, {Control::Text4}, "2");
+        EXPECT_EQ(writeParameterFile(sheet, fs, "p.mbr"), failing <= 25 ? ENOSPC : EXDEV);
+        EXPECT_EQ(fs.files.at("p.mbr"), old);
+        EXPECT_EQ(fs.files.size(), 1u);
+        EXPECT_EQ(fs.openFiles, 0);
+        EXPECT_EQ(sheet.input().outputFileName, "");
+    }
+
+    // On disk.
+    test::ScratchFolder dir;
+    const std::string target = dir.file("p.mbr");
+    test::writeFile(target, old);
+    ParameterSheet sheet = loaded();
+    EXPECT_EQ(writeParameterFile(sheet, realFileSystem(), dir.file("missing/p.mbr")), ENOENT);
+    EXPECT_EQ(writeParameterFile(sheet, realFileSystem(), "/dev/full"), ENOSPC);
+    EXPECT_EQ(writeParameterFile(sheet, realFileSystem(), dir.path()), EISDIR);
+    if (::geteuid() != 0) { // root writes into read-only folders
+        ::chmod(dir.path().c_str(), 0555);
+        EXPECT_EQ(writeParameterFile(sheet, realFileSystem(), target), EACCES);
+        ::chmod(dir.path().c_str(), 0755);
+    }
+    EXPECT_EQ(test::readFile(target), old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    EXPECT_EQ(sheet.input().outputFileName, "");
+    ASSERT_EQ(writeParameterFile(sheet, realFileSystem(), target), 0);
+    EXPECT_EQ(test::crlfLines(test::readFile(target)).size(), 73u);
+    EXPECT_EQ(saveFailureMessage(ENOSPC), "Error. Try again.28");
+}
+
+} // namespace
+} // namespace zmbr

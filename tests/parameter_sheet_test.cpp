@@ -1,0 +1,213 @@
+#include "input/execute_command.h"
+#include "input/parameter_sheet.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace zmbr {
+namespace {
+
+constexpr Control kRowColumns[] = {Control::Text15, Control::Text2, Control::Text3, Control::Text6,
+                                   Control::Text7};
+
+ParameterSheet loaded() {
+    ParameterSheet sheet;
+    sheet.load();
+    return sheet;
+}
+
+// A user types into a field and then leaves it.
+void typeAndLeave(ParameterSheet& sheet, FieldRef f, const std::string& text) {
+    sheet.setText(f, text);
+    sheet.leaveField(f);
+}
+
+TEST(ParameterSheet, StartUpShowsTheDefaults) {
+    ParameterSheet sheet = loaded();
+    const std::pair<Control, const char*> panel[] = {
+        {Control::Text1, "Please input the comment"},
+        {Control::Text4, "10"},
+        {Control::Text5, "1"},
+        {Control::Text10, "15.00"},
+        {Control::Text11, "10.00"},
+        {Control::Text8, "-30.00"},
+        {Control::Text9, "-0.0020"},
+        {Control::Text12, "24000"},
+        {Control::Text13, "15.00"},
+        {Control::Text14, "0.0035"},
+        {Control::Text16, "45.00"},
+    };
+    for (auto [c, text] : panel)
+        EXPECT_EQ(sheet.text({c}), text);
+    for (int e = 0; e < kMaxRows; ++e) {
+        EXPECT_EQ(sheet.text({Control::Text15, e}), e < 5 ? "0.0" : "90.0");
+        EXPECT_EQ(sheet.text({Control::Text2, e}), "1.000");
+        EXPECT_EQ(sheet.text({Control::Text3, e}), "10.00");
+        EXPECT_EQ(sheet.text({Control::Text6, e}), "2000");
+        EXPECT_EQ(sheet.text({Control::Text7, e}), "35000");
+        EXPECT_EQ(sheet.text({Control::Combo1, e}), "rupture");
+    }
+    EXPECT_FALSE(sheet.option());
+    EXPECT_EQ(sheet.input().comment, "Please input the comment");
+    EXPECT_FLOAT_EQ(sheet.input().epsC, -0.002f);
+}
+
+// What a field stores while typed, and what it shows and stores once left.
+TEST(ParameterSheet, TypingAndLeavingAField) {
+    struct Case {
+        FieldRef field;
+        const char* typed;
+        float whileTyping;
+        const char* shown;
+        float stored;
+        std::function<float(const PanelInput&)> value;
+    };
+    auto axes = [](const PanelInput& p) { return p.axes; };
+    auto ar1 = [](const PanelInput& p) { return p.row(1).Ar; };
+    const Case cases[] = {
+        {{Control::Text4}, "12", 10, "10", 10, axes},
+        {{Control::Text4}, "0", 1, "1", 1, axes},
+        {{Control::Text4}, "3.5", 3.5f, "3.5", 3.5f, axes},
+        {{Control::Text4}, "abc", 1, "1", 1, axes},
+        {{Control::Text5}, "2.50", 2.5f, "2.5", 2.5f, [](const PanelInput& p) { return p.layer; }},
+        {{Control::Text2}, "1.23456", 1.23456f, "1.235", 1.235f, ar1},
+        {{Control::Text2}, "-4", -4, "-4.000", -4, ar1},
+        {{Control::Text10}, "-5", 0, "0.00", 0, [](const PanelInput& p) { return p.t; }},
+        {{Control::Text8}, "5", 0, "0.00", 0, [](const PanelInput& p) { return p.fc; }},
+        {{Control::Text9},
+         "-0.00234",
+         -0.00234f,
+         "-0.0023",
+         -0.0023f,
+         [](const PanelInput& p) { return p.epsC; }},
+        {{Control::Text15, 2},
+         "200",
+         180,
+         "180.0",
+         180,
+         [](const PanelInput& p) { return p.row(3).thetaR; }},
+        {{Control::Text16},
+         "-10",
+         0,
+         "0.00",
+         0,
+         [](const PanelInput& p) { return p.initialTheta; }},
+        {{Control::Text12}, "", 0, "0", 0, [](const PanelInput& p) { return p.Ec; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        ParameterSheet sheet = loaded();
+        sheet.setText(c.field, c.typed);
+        EXPECT_EQ(sheet.text(c.field), c.typed);
+        EXPECT_FLOAT_EQ(c.value(sheet.input()), c.whileTyping);
+        sheet.leaveField(c.field);
+        EXPECT_EQ(sheet.text(c.field), c.shown);
+        EXPECT_FLOAT_EQ(c.value(sheet.input()), c.stored);
+    }
+}
+
+TEST(ParameterSheet, RowsBeyondAxesAreClearedAndStayCleared) {
+    ParameterSheet sheet = loaded();
+    sheet.setText({Control::Combo1, 6}, "yield");
+    typeAndLeave(sheet, {Control::Text4}, "4");
+    for (int e = 0; e < kMaxRows; ++e)
+        for (Control c : kRowColumns)
+            EXPECT_EQ(sheet.text({c, e}).empty(), e >= 4);
+    EXPECT_EQ(sheet.input().row(5).Er, 0);
+    EXPECT_EQ(sheet.input().row(10).thetaR, 0);
+    EXPECT_EQ(sheet.text({Control::Combo1, 6}), "yield");
+    EXPECT_EQ(sheet.text({Control::Combo1, 9}), "rupture");
+
+    typeAndLeave(sheet, {Control::Text4}, "10");
+    EXPECT_EQ(sheet.text({Control::Text2, 4}), "");
+
+    // A fractional count keeps its whole rows.
+    ParameterSheet fractional = loaded();
+    typeAndLeave(fractional, {Control::Text4}, "2.7");
+    EXPECT_EQ(fractional.text({Control::Text4}), "2.7");
+    EXPECT_EQ(fractional.text({Control::Text2, 1}), "1.000");
+    EXPECT_EQ(fractional.text({Control::Text2, 2}), "");
+}
+
+TEST(ParameterSheet, FillDownReachesTheRowsInUseOnly) {
+    ParameterSheet sheet = loaded();
+    typeAndLeave(sheet, {Control::Text4}, "6");
+    typeAndLeave(sheet, {Control::Text2, 2}, "2.5");
+    for (int e = 0; e < kMaxRows; ++e) {
+        const char* expected = e >= 2 && e < 6 ? "2.500" : (e < 2 ? "1.000" : "");
+        EXPECT_EQ(sheet.text({Control::Text2, e}), expected) << e;
+    }
+    EXPECT_FLOAT_EQ(sheet.input().row(6).Ar, 2.5f);
+    // No fill-down for the angle.
+    typeAndLeave(sheet, {Control::Text15, 0}, "30");
+    EXPECT_EQ(sheet.text({Control::Text15, 1}), "0.0");
+}
+
+TEST(ParameterSheet, CheckBoxAndFailureModeBox) {
+    ParameterSheet sheet = loaded();
+    sheet.setOption(true);
+    EXPECT_EQ(sheet.input().optionOn, 1);
+    sheet.setOption(false);
+    EXPECT_EQ(sheet.input().optionOn, 0);
+
+    sheet.setText({Control::Combo1, 1}, "yield");
+    EXPECT_EQ(sheet.input().row(2).failureMode, FailureMode::Rupture); // raises nothing
+    sheet.leaveField({Control::Combo1, 1});
+    EXPECT_EQ(sheet.input().row(2).failureMode, FailureMode::Yield);
+}
+
+TEST(ParameterSheet, ListenerSeesEveryTextTheSheetSets) {
+    struct Recorder : SheetListener {
+        std::vector<std::pair<FieldRef, std::string>> seen;
+        void textSet(FieldRef f, const std::string& t) override { seen.push_back({f, t}); }
+    } recorder;
+    ParameterSheet sheet = loaded();
+    sheet.setListener(&recorder);
+    typeAndLeave(sheet, {Control::Text4}, "9");
+    // The typed text, the same text on leaving (not set again), then row 10 emptied.
+    ASSERT_EQ(recorder.seen.size(), 1u + 5u);
+    EXPECT_EQ(recorder.seen[0].second, "9");
+    EXPECT_EQ(recorder.seen[1].first, (FieldRef{Control::Text15, 9}));
+    EXPECT_EQ(recorder.seen[5].first, (FieldRef{Control::Text7, 9}));
+}
+
+TEST(Execute, RereadsTheFieldsAndTestsTheResultFile) {
+    ParameterSheet sheet = loaded();
+    typeAndLeave(sheet, {Control::Text4}, "3");
+    sheet.setText({Control::Combo1, 1}, "yield"); // chosen, never left
+    sheet.setText({Control::Combo1, 2}, "Rupture");
+    sheet.input().row(5).modularRatio = 7; // beyond axes: kept
+    test::MemoryFileSystem fs;
+    EXPECT_FALSE(prepareExecute(sheet, fs).has_value());
+    const PanelInput& in = sheet.input();
+    EXPECT_EQ(in.outputFileName, "default.TGC");
+    EXPECT_EQ(fs.files.at("default.TGC"), "Test output\r\n");
+    EXPECT_EQ(in.row(1).failureMode, FailureMode::Rupture);
+    EXPECT_EQ(in.row(2).failureMode, FailureMode::Yield);
+    EXPECT_EQ(in.row(3).failureMode, FailureMode::Yield);
+    EXPECT_FLOAT_EQ(in.row(1).modularRatio, 1.4583334f);
+    EXPECT_EQ(in.row(5).modularRatio, 7);
+
+    // An unwritable result file: the message, and the name stays derived.
+    sheet.input().outputFileName = "/data/panel.mbr";
+    fs.failCreateWith = EACCES;
+    auto refusal = prepareExecute(sheet, fs);
+    ASSERT_TRUE(refusal.has_value());
+    EXPECT_TRUE(refusal->resultFileUnwritable);
+    EXPECT_EQ(refusal->message,
+              "This output data file has been opened by another application. (13)");
+    EXPECT_EQ(sheet.input().outputFileName, "/data/panel.TGC");
+
+    // A field that divides is refused after the re-read.
+    fs.failCreateWith = 0;
+    typeAndLeave(sheet, {Control::Text12}, "0");
+    refusal = prepareExecute(sheet, fs);
+    ASSERT_TRUE(refusal.has_value());
+    EXPECT_FALSE(refusal->resultFileUnwritable);
+    EXPECT_EQ(refusal->message, "The analysis cannot start: Ec is 0.");
+}
+
+} // namespace
+} // namespace zmbr
