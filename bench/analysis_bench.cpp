@@ -94,7 +94,7 @@ void BM_TenRowPanel(benchmark::State& state) {
     runPanel(state, tenRowPanel());
 }
 
-BENCHMARK(BM_DefaultPanel)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DefaultPanel)->Unit(benchmark::kMillisecond)->ThreadRange(1, 2)->UseRealTime();
 BENCHMARK(BM_TenRowPanel)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "results/graph_scale.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace zmbr {
@@ -9,15 +10,20 @@ void resetGraphs(GraphState& g, int maxSteps) {
     g.eps2Lim = -1e-5;
     g.gammaLim = 1e-5;
     g.tauLim = 1e-5;
-    const std::size_t n = static_cast<std::size_t>(maxSteps) + 1;
-    g.eps1.assign(n, 0.0);
-    g.eps2.assign(n, 0.0);
-    g.gammaXY.assign(n, 0.0);
-    g.tauXY.assign(n, 0.0);
+    // The history grows with the steps: most runs end long before the step limit, and a
+    // fresh 320 KB block per run would make parallel runs fight over page faults.
+    const std::size_t first = std::min<std::size_t>(static_cast<std::size_t>(maxSteps) + 1, 256);
+    for (auto* h : {&g.eps1, &g.eps2, &g.gammaXY, &g.tauXY}) {
+        h->assign(1, 0.0);
+        h->reserve(first);
+    }
 }
 
 void recordStep(GraphState& g, int step, const StepPoint& p) {
     const std::size_t k = static_cast<std::size_t>(step);
+    if (g.eps1.size() <= k)
+        for (auto* h : {&g.eps1, &g.eps2, &g.gammaXY, &g.tauXY})
+            h->resize(k + 1, 0.0);
     g.eps1[k] = p.eps1;
     g.eps2[k] = p.eps2;
     g.gammaXY[k] = p.gammaXY;
@@ -25,10 +31,14 @@ void recordStep(GraphState& g, int step, const StepPoint& p) {
 }
 
 void growLimits(GraphState& g, const StepPoint& p) {
-    if (g.eps1Lim < 1.5 * p.eps1) g.eps1Lim = 1.5 * p.eps1;
-    if (std::fabs(g.eps2Lim) < 1.5 * std::fabs(p.eps2)) g.eps2Lim = 1.5 * p.eps2;
-    if (g.tauLim < 1.5 * p.tauXY) g.tauLim = 1.5 * p.tauXY;
-    if (g.gammaLim < 1.5 * p.gammaXY) g.gammaLim = 1.5 * p.gammaXY;
+    if (g.eps1Lim < 1.5 * p.eps1)
+        g.eps1Lim = 1.5 * p.eps1;
+    if (std::fabs(g.eps2Lim) < 1.5 * std::fabs(p.eps2))
+        g.eps2Lim = 1.5 * p.eps2;
+    if (g.tauLim < 1.5 * p.tauXY)
+        g.tauLim = 1.5 * p.tauXY;
+    if (g.gammaLim < 1.5 * p.gammaXY)
+        g.gammaLim = 1.5 * p.gammaXY;
 }
 
 int rescaleAfterStep(GraphState& g, const StepPoint& p) {

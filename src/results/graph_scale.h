@@ -9,7 +9,8 @@ struct StepPoint {
     double eps1, eps2, gammaXY, tauXY;
 };
 
-// Empty history of maxSteps + 1 entries and the initial limits.
+// An empty history (step 0 only; it grows as steps are recorded, up to maxSteps) and the
+// initial limits.
 void resetGraphs(GraphState& g, int maxSteps);
 
 // Stores the step's point at index `step`.

@@ -26,7 +26,8 @@ void appendStrain(std::string& out, double v) {
 // A plain number in the file: a leading space (or the minus sign) and a trailing space.
 std::string plainNumberItem(int n) {
     std::string text = plainNumberText(static_cast<float>(n));
-    if (text[0] == '-') return text + " ";
+    if (text[0] == '-')
+        return text + " ";
     return " " + text + " ";
 }
 
@@ -39,7 +40,8 @@ std::string resultHeaderLine1(const std::string& paramFileName, const LocalDateT
 
 std::string resultColumnTitles(int rows) {
     std::string line = "τxy(MPa)      γxy       ε1       ε2     θ ";
-    for (int i = 1; i <= rows; ++i) line += (i == 10 ? "   εr" : "    εr") + plainNumberItem(i);
+    for (int i = 1; i <= rows; ++i)
+        line += (i == 10 ? "   εr" : "    εr") + plainNumberItem(i);
     for (int i = 1; i <= rows; ++i)
         line += (i == 10 ? " εrcr" : "  εrcr") + plainNumberItem(i);
     return line;
@@ -47,7 +49,8 @@ std::string resultColumnTitles(int rows) {
 
 std::string resultZeroLine(int rows) {
     std::string line = "    0.000  0.000000  0.000000  0.000000  45.00";
-    for (int i = 0; i < 2 * rows; ++i) line += "  0.000000";
+    for (int i = 0; i < 2 * rows; ++i)
+        line += "  0.000000";
     return line;
 }
 
@@ -62,8 +65,10 @@ void appendStepLine(std::string& out, const RunState& rs) {
     out += formatNumber(st.eps2, "0.000000");
     out += " ";
     out += formatNumber(st.theta * 180 / 3.1416, " ##0.00");
-    for (int i = 0; i < rs.rows; ++i) appendStrain(out, st.epsR[i]);
-    for (int i = 0; i < rs.rows; ++i) appendStrain(out, rs.bond[i].epsRcr);
+    for (int i = 0; i < rs.rows; ++i)
+        appendStrain(out, st.epsR[i]);
+    for (int i = 0; i < rs.rows; ++i)
+        appendStrain(out, rs.bond[i].epsRcr);
 }
 
 void appendClosingLines(std::string& out, const RunState& rs) {
@@ -86,7 +91,8 @@ int ResultFile::open(FileSystem& fs, const std::string& path, const PanelInput& 
     close();
     int error = 0;
     file_ = fs.create(path, error);
-    if (!file_) return error;
+    if (!file_)
+        return error;
     std::string header;
     for (const std::string& line : {resultHeaderLine1(in.paramFileName, when), in.comment,
                                     resultColumnTitles(rows), resultZeroLine(rows)}) {
@@ -110,14 +116,17 @@ int ResultFile::writeClosing(const RunState& rs) {
 }
 
 int ResultFile::writeBytes(const std::string& bytes) {
-    if (!file_) return EBADF;
+    if (!file_)
+        return EBADF;
     int error = file_->write(bytes);
-    if (error != 0) close();
+    if (error != 0)
+        close();
     return error;
 }
 
 void ResultFile::close() {
-    if (file_) file_->close();
+    if (file_)
+        file_->close();
     file_.reset();
 }
 

@@ -23,7 +23,7 @@ void appendStepLine(std::string& out, const RunState& rs);
 void appendClosingLines(std::string& out, const RunState& rs);
 
 class ResultFile {
-public:
+  public:
     // Creates the file and writes the header; returns 0 or the errno of the failure.
     int open(FileSystem& fs, const std::string& path, const PanelInput& in, int rows,
              const LocalDateTime& when);
@@ -32,7 +32,7 @@ public:
     void close();
     bool isOpen() const { return file_ != nullptr; }
 
-private:
+  private:
     int writeBytes(const std::string& bytes);
 
     std::unique_ptr<OutputFile> file_;

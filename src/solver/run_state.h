@@ -43,7 +43,7 @@ struct BondRowState {
 // Axis limits of the two graphs and the step history they are redrawn from.
 struct GraphState {
     double eps1Lim = 1e-5, eps2Lim = -1e-5, gammaLim = 1e-5, tauLim = 1e-5;
-    std::vector<double> eps1, eps2, gammaXY, tauXY; // indexed by step, 0..maxSteps
+    std::vector<double> eps1, eps2, gammaXY, tauXY; // indexed by step, 0..the last step recorded
 };
 
 struct RunState {
