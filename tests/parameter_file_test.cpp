@@ -15,22 +15,8 @@ namespace {
 constexpr Control kRowColumns[] = {Control::Text15, Control::Text2, Control::Text3,
                                    Control::Text6,  Control::Text7, Control::Combo1};
 
-ParameterSheet loaded() {
-    ParameterSheet sheet;
-    sheet.load();
-    return sheet;
-}
-
-void typeAndLeave(ParameterSheet& sheet, FieldRef f, const std::string& text) {
-    sheet.setText(f, text);
-    sheet.leaveField(f);
-}
-
-std::string crlf(std::initializer_list<const char*> lines) {
-    std::string s;
-    for (const char* l : lines)
-        s += std::string(l) + "\r\n";
-    return s;
+std::string layout(const std::string& name) {
+    return test::readFile(test::dataPath("layouts/" + name));
 }
 
 // Every text and the option: what a read must restore.
@@ -46,55 +32,29 @@ std::vector<std::string> allTexts(const ParameterSheet& sheet) {
     return texts;
 }
 
-const std::string kTwoRowExample = crlf({"Created by ZMBR3",
-                                         "Please input the comment",
-                                         "2",
-                                         "1",
-                                         "15.00",
-                                         "10.00",
-                                         "-30.00",
-                                         "-0.0020",
-                                         "24000",
-                                         "15.00",
-                                         "0.0035",
-                                         "0.0",
-                                         "1.000",
-                                         "10.00",
-                                         "2000",
-                                         "35000",
-                                         "rupture",
-                                         "0.0",
-                                         "1.000",
-                                         "10.00",
-                                         "2000",
-                                         "35000",
-                                         "yield",
-                                         "N",
-                                         "45.00"});
-
 TEST(ParameterFile, WritesTheVersion3Layout) {
-    ParameterSheet sheet = loaded();
-    typeAndLeave(sheet, {Control::Text4}, "2");
+    ParameterSheet sheet = test::loadedSheet();
+    test::typeAndLeave(sheet, {Control::Text4}, "2");
     sheet.setText({Control::Combo1, 1}, "yield");
     test::MemoryFileSystem fs;
     ASSERT_EQ(writeParameterFile(sheet, fs, "two.mbr"), 0);
-    EXPECT_EQ(fs.files.at("two.mbr"), kTwoRowExample);
+    EXPECT_EQ(fs.files.at("two.mbr"), layout("two_rows.mbr"));
     EXPECT_EQ(fs.files.size(), 1u); // the partial file is gone
     EXPECT_EQ(sheet.input().outputFileName, "two.mbr");
 
-    EXPECT_EQ(parameterFileLines(loaded()).size(), 73u);
-    ParameterSheet one = loaded();
-    typeAndLeave(one, {Control::Text4}, "1");
+    EXPECT_EQ(parameterFileLines(test::loadedSheet()).size(), 73u);
+    ParameterSheet one = test::loadedSheet();
+    test::typeAndLeave(one, {Control::Text4}, "1");
     EXPECT_EQ(parameterFileLines(one).size(), 19u);
 }
 
 TEST(ParameterFile, RoundTripRestoresEveryText) {
-    ParameterSheet original = loaded();
-    typeAndLeave(original, {Control::Text1}, "試験体 No.3 τ-γ");
-    typeAndLeave(original, {Control::Text4}, "3");
-    typeAndLeave(original, {Control::Text2, 1}, "0.785");
-    typeAndLeave(original, {Control::Text15, 2}, "135");
-    typeAndLeave(original, {Control::Text16}, "38.5");
+    ParameterSheet original = test::loadedSheet();
+    test::typeAndLeave(original, {Control::Text1}, "試験体 No.3 τ-γ");
+    test::typeAndLeave(original, {Control::Text4}, "3");
+    test::typeAndLeave(original, {Control::Text2, 1}, "0.785");
+    test::typeAndLeave(original, {Control::Text15, 2}, "135");
+    test::typeAndLeave(original, {Control::Text16}, "38.5");
     original.setText({Control::Combo1, 2}, "yield");
     original.setOption(true);
     test::MemoryFileSystem fs;
@@ -102,7 +62,7 @@ TEST(ParameterFile, RoundTripRestoresEveryText) {
     // The comment is stored in CP932.
     EXPECT_NE(fs.files.at("p.mbr").find(utf8ToCp932("試験体 No.3 τ-γ")), std::string::npos);
 
-    ParameterSheet copy = loaded();
+    ParameterSheet copy = test::loadedSheet();
     copy.setText({Control::Combo1, 7}, "yield"); // beyond the file's rows: kept
     ASSERT_FALSE(readParameterFile(copy, fs, "p.mbr").has_value());
 
@@ -129,12 +89,10 @@ TEST(ParameterFile, ReadsEveryLayout) {
         std::string bytes;
         std::function<void(const ParameterSheet&)> check;
     };
-    const std::string headerless = crlf({"old panel", "0.5", "20", "3", "2", "450", "200000", "-40",
-                                         "-0.0025", "120", "10", "10", "12", "0.004", "y"});
     const Case cases[] = {
         {"version 3, LF only",
          [&] {
-             std::string s = kTwoRowExample;
+             std::string s = layout("two_rows.mbr");
              std::erase(s, '\r');
              return s;
          }(),
@@ -143,30 +101,7 @@ TEST(ParameterFile, ReadsEveryLayout) {
              EXPECT_EQ(s.text({Control::Text2, 2}), "");
              EXPECT_FLOAT_EQ(s.input().axes, 2);
          }},
-        {"version 2",
-         crlf({"Created by ZMBR2",
-               "v2",
-               "2",
-               "1",
-               "15.00",
-               "10.00",
-               "-30.00",
-               "-0.0020",
-               "24000",
-               "15.00",
-               "0.0035",
-               "0.0",
-               "1.000",
-               "10.00",
-               "2000",
-               "35000",
-               "90.0",
-               "2.000",
-               "10.00",
-               "2000",
-               "35000",
-               "y",
-               "30.00"}),
+        {"version 2", layout("version2.mbr"),
          [](const ParameterSheet& s) {
              EXPECT_EQ(s.text({Control::Combo1, 0}), "rupture");
              EXPECT_EQ(s.text({Control::Combo1, 1}), "rupture");
@@ -174,7 +109,7 @@ TEST(ParameterFile, ReadsEveryLayout) {
              EXPECT_TRUE(s.option());
              EXPECT_EQ(s.text({Control::Text16}), "30.00");
          }},
-        {"headerless", headerless,
+        {"headerless", layout("headerless.mbr"),
          [](const ParameterSheet& s) {
              EXPECT_EQ(s.text({Control::Text1}), "old panel");
              EXPECT_EQ(s.text({Control::Text11}), "14.14");
@@ -192,33 +127,26 @@ TEST(ParameterFile, ReadsEveryLayout) {
              EXPECT_FLOAT_EQ(s.input().sm, 14.14f);
              EXPECT_FLOAT_EQ(s.input().fc, -40);
          }},
-        {"headerless, five rows",
-         crlf({"p", "1", "10", "5", "1", "2000", "35000", "-30", "-0.002", "15", "10", "1.4583",
-               "15", "0.0035", "N"}),
+        {"headerless, five rows", layout("headerless_five_rows.mbr"),
          [](const ParameterSheet& s) {
              for (int e = 0; e < 5; ++e)
                  EXPECT_EQ(s.text({Control::Text15, e}), "90.0");
              EXPECT_FALSE(s.option());
          }},
-        {"header with a trailing blank is a comment",
-         crlf({"Created by ZMBR3 ", "0.5", "20", "2", "2", "450", "200000", "-40", "-0.0025", "120",
-               "10", "10", "12", "0.004", "Yes"}),
+        {"header with a trailing blank is a comment", layout("header_with_blank.mbr"),
          [](const ParameterSheet& s) {
              EXPECT_EQ(s.text({Control::Text1}), "Created by ZMBR3 ");
              EXPECT_EQ(s.text({Control::Text15, 1}), "90.0");
              EXPECT_FALSE(s.option());
          }},
-        {"CP932 comment",
-         utf8ToCp932(crlf({"Created by ZMBR2", "壁パネル", "1", "1", "15.00", "10.00", "-30.00",
-                           "-0.0020", "24000", "15.00", "0.0035", "0.0", "1.000", "10.00", "2000",
-                           "35000", "N", "45.00"})),
+        {"CP932 comment", layout("cp932_comment.mbr"),
          [](const ParameterSheet& s) { EXPECT_EQ(s.input().comment, "壁パネル"); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         test::MemoryFileSystem fs;
         fs.files["in.mbr"] = c.bytes;
-        ParameterSheet sheet = loaded();
+        ParameterSheet sheet = test::loadedSheet();
         auto failure = readParameterFile(sheet, fs, "in.mbr");
         ASSERT_FALSE(failure.has_value()) << failure->text();
         c.check(sheet);
@@ -227,8 +155,7 @@ TEST(ParameterFile, ReadsEveryLayout) {
 }
 
 TEST(ParameterFile, ReadFailuresLeaveTheSheetUntouched) {
-    const std::string headerless = crlf({"c", "1", "10", "2", "1", "2000", "35000", "-30", "-0.002",
-                                         "15", "10", "1.4583", "15", "0.0035", "N"});
+    const std::string twoRows = layout("two_rows.mbr"), headerless = layout("headerless.mbr");
     auto replaceLine = [](std::string bytes, int line, const std::string& text) {
         std::size_t start = 0;
         for (int i = 1; i < line; ++i)
@@ -238,14 +165,13 @@ TEST(ParameterFile, ReadFailuresLeaveTheSheetUntouched) {
     };
     const std::pair<std::string, const char*> cases[] = {
         {"", "Line 1: the file is empty."},
-        {kTwoRowExample.substr(0, kTwoRowExample.size() - 7),
+        {twoRows.substr(0, twoRows.size() - 7),
          "Line 25: the file ends before this line; its layout needs 25 lines."},
-        {crlf({"Created by ZMBR3", "c"}),
+        {"Created by ZMBR3\r\nc\r\n",
          "Line 3: the file ends before this line; its layout needs 13 lines."},
-        {replaceLine(kTwoRowExample, 3, "12"), "Line 3: the row count \"12\" is outside 1 to 10."},
-        {replaceLine(kTwoRowExample, 3, "zero"),
-         "Line 3: the row count \"zero\" is outside 1 to 10."},
-        {headerless.substr(0, 40),
+        {replaceLine(twoRows, 3, "12"), "Line 3: the row count \"12\" is outside 1 to 10."},
+        {replaceLine(twoRows, 3, "zero"), "Line 3: the row count \"zero\" is outside 1 to 10."},
+        {headerless.substr(0, 60),
          "Line 15: the file ends before this line; its layout needs 15 lines."},
         {replaceLine(headerless, 7, "35000 N"), "Line 7: \"35000 N\" is not a number."},
         {replaceLine(headerless, 11, ""), "Line 11: \"\" is not a number."},
@@ -256,7 +182,7 @@ TEST(ParameterFile, ReadFailuresLeaveTheSheetUntouched) {
         SCOPED_TRACE(message);
         test::MemoryFileSystem fs;
         fs.files["bad.mbr"] = bytes;
-        ParameterSheet sheet = loaded();
+        ParameterSheet sheet = test::loadedSheet();
         sheet.input().outputFileName = "kept.mbr";
         const auto before = allTexts(sheet);
         auto failure = readParameterFile(sheet, fs, "bad.mbr");
@@ -266,7 +192,7 @@ TEST(ParameterFile, ReadFailuresLeaveTheSheetUntouched) {
         EXPECT_EQ(sheet.input().outputFileName, "kept.mbr");
     }
     test::MemoryFileSystem fs;
-    ParameterSheet sheet = loaded();
+    ParameterSheet sheet = test::loadedSheet();
     EXPECT_EQ(readParameterFile(sheet, fs, "missing.mbr")->text(),
               "the file cannot be read (No such file or directory).");
 }
@@ -282,8 +208,8 @@ TEST(ParameterFile, FailedWritesKeepTheOldFile) {
             fs.failWriteNumber = failing;
         else
             fs.failRenameWith = EXDEV;
-        ParameterSheet sheet = loaded();
-        typeAndLeave(sheet, {Control::Text4}, "2");
+        ParameterSheet sheet = test::loadedSheet();
+        test::typeAndLeave(sheet, {Control::Text4}, "2");
         EXPECT_EQ(writeParameterFile(sheet, fs, "p.mbr"), failing <= 25 ? ENOSPC : EXDEV);
         EXPECT_EQ(fs.files.at("p.mbr"), old);
         EXPECT_EQ(fs.files.size(), 1u);
@@ -295,7 +221,7 @@ TEST(ParameterFile, FailedWritesKeepTheOldFile) {
     test::ScratchFolder dir;
     const std::string target = dir.file("p.mbr");
     test::writeFile(target, old);
-    ParameterSheet sheet = loaded();
+    ParameterSheet sheet = test::loadedSheet();
     EXPECT_EQ(writeParameterFile(sheet, realFileSystem(), dir.file("missing/p.mbr")), ENOENT);
     EXPECT_EQ(writeParameterFile(sheet, realFileSystem(), "/dev/full"), ENOSPC);
     EXPECT_EQ(writeParameterFile(sheet, realFileSystem(), dir.path()), EISDIR);

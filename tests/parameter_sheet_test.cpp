@@ -1,5 +1,6 @@
 #include "input/execute_command.h"
 #include "input/parameter_sheet.h"
+#include "paramfile/parameter_file.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -12,46 +13,15 @@ namespace {
 constexpr Control kRowColumns[] = {Control::Text15, Control::Text2, Control::Text3, Control::Text6,
                                    Control::Text7};
 
-ParameterSheet loaded() {
-    ParameterSheet sheet;
-    sheet.load();
-    return sheet;
-}
-
-// A user types into a field and then leaves it.
-void typeAndLeave(ParameterSheet& sheet, FieldRef f, const std::string& text) {
-    sheet.setText(f, text);
-    sheet.leaveField(f);
-}
-
 TEST(ParameterSheet, StartUpShowsTheDefaults) {
-    ParameterSheet sheet = loaded();
-    const std::pair<Control, const char*> panel[] = {
-        {Control::Text1, "Please input the comment"},
-        {Control::Text4, "10"},
-        {Control::Text5, "1"},
-        {Control::Text10, "15.00"},
-        {Control::Text11, "10.00"},
-        {Control::Text8, "-30.00"},
-        {Control::Text9, "-0.0020"},
-        {Control::Text12, "24000"},
-        {Control::Text13, "15.00"},
-        {Control::Text14, "0.0035"},
-        {Control::Text16, "45.00"},
-    };
-    for (auto [c, text] : panel)
-        EXPECT_EQ(sheet.text({c}), text);
-    for (int e = 0; e < kMaxRows; ++e) {
-        EXPECT_EQ(sheet.text({Control::Text15, e}), e < 5 ? "0.0" : "90.0");
-        EXPECT_EQ(sheet.text({Control::Text2, e}), "1.000");
-        EXPECT_EQ(sheet.text({Control::Text3, e}), "10.00");
-        EXPECT_EQ(sheet.text({Control::Text6, e}), "2000");
-        EXPECT_EQ(sheet.text({Control::Text7, e}), "35000");
-        EXPECT_EQ(sheet.text({Control::Combo1, e}), "rupture");
-    }
-    EXPECT_FALSE(sheet.option());
+    ParameterSheet sheet = test::loadedSheet();
+    // The saved start-up window is the default panel's parameter file.
+    test::MemoryFileSystem fs;
+    ASSERT_EQ(writeParameterFile(sheet, fs, "start.mbr"), 0);
+    EXPECT_EQ(fs.files.at("start.mbr"), test::readFile(test::dataPath("default.mbr")));
     EXPECT_EQ(sheet.input().comment, "Please input the comment");
     EXPECT_FLOAT_EQ(sheet.input().epsC, -0.002f);
+    EXPECT_FLOAT_EQ(sheet.input().row(6).thetaR, 90);
 }
 
 // What a field stores while typed, and what it shows and stores once left.
@@ -98,7 +68,7 @@ TEST(ParameterSheet, TypingAndLeavingAField) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
-        ParameterSheet sheet = loaded();
+        ParameterSheet sheet = test::loadedSheet();
         sheet.setText(c.field, c.typed);
         EXPECT_EQ(sheet.text(c.field), c.typed);
         EXPECT_FLOAT_EQ(c.value(sheet.input()), c.whileTyping);
@@ -109,9 +79,9 @@ TEST(ParameterSheet, TypingAndLeavingAField) {
 }
 
 TEST(ParameterSheet, RowsBeyondAxesAreClearedAndStayCleared) {
-    ParameterSheet sheet = loaded();
+    ParameterSheet sheet = test::loadedSheet();
     sheet.setText({Control::Combo1, 6}, "yield");
-    typeAndLeave(sheet, {Control::Text4}, "4");
+    test::typeAndLeave(sheet, {Control::Text4}, "4");
     for (int e = 0; e < kMaxRows; ++e)
         for (Control c : kRowColumns)
             EXPECT_EQ(sheet.text({c, e}).empty(), e >= 4);
@@ -120,33 +90,33 @@ TEST(ParameterSheet, RowsBeyondAxesAreClearedAndStayCleared) {
     EXPECT_EQ(sheet.text({Control::Combo1, 6}), "yield");
     EXPECT_EQ(sheet.text({Control::Combo1, 9}), "rupture");
 
-    typeAndLeave(sheet, {Control::Text4}, "10");
+    test::typeAndLeave(sheet, {Control::Text4}, "10");
     EXPECT_EQ(sheet.text({Control::Text2, 4}), "");
 
     // A fractional count keeps its whole rows.
-    ParameterSheet fractional = loaded();
-    typeAndLeave(fractional, {Control::Text4}, "2.7");
+    ParameterSheet fractional = test::loadedSheet();
+    test::typeAndLeave(fractional, {Control::Text4}, "2.7");
     EXPECT_EQ(fractional.text({Control::Text4}), "2.7");
     EXPECT_EQ(fractional.text({Control::Text2, 1}), "1.000");
     EXPECT_EQ(fractional.text({Control::Text2, 2}), "");
 }
 
 TEST(ParameterSheet, FillDownReachesTheRowsInUseOnly) {
-    ParameterSheet sheet = loaded();
-    typeAndLeave(sheet, {Control::Text4}, "6");
-    typeAndLeave(sheet, {Control::Text2, 2}, "2.5");
+    ParameterSheet sheet = test::loadedSheet();
+    test::typeAndLeave(sheet, {Control::Text4}, "6");
+    test::typeAndLeave(sheet, {Control::Text2, 2}, "2.5");
     for (int e = 0; e < kMaxRows; ++e) {
         const char* expected = e >= 2 && e < 6 ? "2.500" : (e < 2 ? "1.000" : "");
         EXPECT_EQ(sheet.text({Control::Text2, e}), expected) << e;
     }
     EXPECT_FLOAT_EQ(sheet.input().row(6).Ar, 2.5f);
     // No fill-down for the angle.
-    typeAndLeave(sheet, {Control::Text15, 0}, "30");
+    test::typeAndLeave(sheet, {Control::Text15, 0}, "30");
     EXPECT_EQ(sheet.text({Control::Text15, 1}), "0.0");
 }
 
 TEST(ParameterSheet, CheckBoxAndFailureModeBox) {
-    ParameterSheet sheet = loaded();
+    ParameterSheet sheet = test::loadedSheet();
     sheet.setOption(true);
     EXPECT_EQ(sheet.input().optionOn, 1);
     sheet.setOption(false);
@@ -163,9 +133,9 @@ TEST(ParameterSheet, ListenerSeesEveryTextTheSheetSets) {
         std::vector<std::pair<FieldRef, std::string>> seen;
         void textSet(FieldRef f, const std::string& t) override { seen.push_back({f, t}); }
     } recorder;
-    ParameterSheet sheet = loaded();
+    ParameterSheet sheet = test::loadedSheet();
     sheet.setListener(&recorder);
-    typeAndLeave(sheet, {Control::Text4}, "9");
+    test::typeAndLeave(sheet, {Control::Text4}, "9");
     // The typed text, the same text on leaving (not set again), then row 10 emptied.
     ASSERT_EQ(recorder.seen.size(), 1u + 5u);
     EXPECT_EQ(recorder.seen[0].second, "9");
@@ -174,8 +144,8 @@ TEST(ParameterSheet, ListenerSeesEveryTextTheSheetSets) {
 }
 
 TEST(Execute, RereadsTheFieldsAndTestsTheResultFile) {
-    ParameterSheet sheet = loaded();
-    typeAndLeave(sheet, {Control::Text4}, "3");
+    ParameterSheet sheet = test::loadedSheet();
+    test::typeAndLeave(sheet, {Control::Text4}, "3");
     sheet.setText({Control::Combo1, 1}, "yield"); // chosen, never left
     sheet.setText({Control::Combo1, 2}, "Rupture");
     sheet.input().row(5).modularRatio = 7; // beyond axes: kept
@@ -202,7 +172,7 @@ TEST(Execute, RereadsTheFieldsAndTestsTheResultFile) {
 
     // A field that divides is refused after the re-read.
     fs.failCreateWith = 0;
-    typeAndLeave(sheet, {Control::Text12}, "0");
+    test::typeAndLeave(sheet, {Control::Text12}, "0");
     refusal = prepareExecute(sheet, fs);
     ASSERT_TRUE(refusal.has_value());
     EXPECT_FALSE(refusal->resultFileUnwritable);

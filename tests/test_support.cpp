@@ -101,6 +101,17 @@ CurrentFolder::~CurrentFolder() {
     std::filesystem::current_path(previous_);
 }
 
+ParameterSheet loadedSheet() {
+    ParameterSheet sheet;
+    sheet.load();
+    return sheet;
+}
+
+void typeAndLeave(ParameterSheet& sheet, FieldRef f, const std::string& text) {
+    sheet.setText(f, text);
+    sheet.leaveField(f);
+}
+
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream s;

@@ -4,6 +4,7 @@
 
 #include "input/clock.h"
 #include "input/file_system.h"
+#include "input/parameter_sheet.h"
 
 #include <map>
 #include <string>
@@ -61,6 +62,12 @@ std::vector<std::string> crlfLines(const std::string& bytes);
 
 // The moment every golden file was made at.
 inline const LocalDateTime kGoldenMoment{2026, 12, 6, 9, 30, 5};
+
+// A sheet as the parameter window shows it after start-up.
+ParameterSheet loadedSheet();
+
+// A user types into a field and then leaves it.
+void typeAndLeave(ParameterSheet& sheet, FieldRef f, const std::string& text);
 
 // The folder of the test data.
 std::string dataPath(const std::string& name);
