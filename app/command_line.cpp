@@ -13,6 +13,12 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
             cl.help = true;
         } else if (a == "--batch") {
             cl.batch = true;
+        } else if (a == "--screenshot") {
+            if (i + 1 >= args.size()) {
+                error = "option --screenshot needs a file to write";
+                return std::nullopt;
+            }
+            cl.screenshot = args[++i];
         } else if (a == "--convert") {
             if (i + 2 >= args.size()) {
                 error = "option --convert needs a file to read and a file to write";
@@ -57,13 +63,15 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
 }
 
 std::string usageText() {
-    return "Usage: zmbr --batch [-j N] [FILE.mbr ...]\n"
+    return "Usage: zmbr                     open the parameter window\n"
+           "       zmbr --batch [-j N] [FILE.mbr ...]\n"
            "       zmbr --convert IN.mbr OUT.mbr\n"
            "\n"
            "  --batch          run without windows: the default panel, or each parameter\n"
            "                   file given; a file's result goes beside it as .TGC\n"
            "  -j N, --jobs=N   run up to N files at once (default: the number of cores)\n"
            "  --convert IN OUT read a parameter file of any layout, write it as version 3\n"
+           "  --screenshot PNG save a picture of the parameter window and end\n"
            "  -h, --help       show this text\n"
            "\n"
            "Exit status: 0 every run ended by failure (concrete NG or rupture),\n"

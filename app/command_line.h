@@ -14,6 +14,7 @@ struct CommandLine {
     int jobs = 0;                   // -j N; 0 means the number of cores
     bool convert = false;           // --convert IN OUT
     std::string convertFrom, convertTo;
+    std::string screenshot; // --screenshot FILE: a picture of the parameter window
 };
 
 // Parses argv; on a usage error returns nothing and sets `error`.

@@ -1,5 +1,6 @@
 #include "batch_run.h"
 #include "command_line.h"
+#include "windows_main.h"
 
 #include <iostream>
 
@@ -15,9 +16,7 @@ int main(int argc, char** argv) {
         std::cout << zmbr::usageText();
         return 0;
     }
-    if (!cl->batch && !cl->convert) {
-        std::cerr << "zmbr: this build has no windows; run it with --batch\n";
-        return 2;
-    }
+    if (!cl->batch && !cl->convert)
+        return zmbr::runWindows(argc, argv, cl->screenshot);
     return zmbr::runBatch(*cl, std::cout, std::cerr);
 }
