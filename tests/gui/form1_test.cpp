@@ -114,6 +114,9 @@ class Form1Test : public QObject {
         combo->setFocus();
         QTest::keyClick(combo, Qt::Key_Down); // "yield", chosen from the list
         QCOMPARE(combo->currentText(), QStringLiteral("yield"));
+        QTest::keyClick(combo, Qt::Key_Tab); // leaving the box sets the mode at once
+        QCOMPARE(sheet_.input().row(2).failureMode, FailureMode::Yield);
+        sheet_.input().row(2).failureMode = FailureMode::Rupture; // Execute sets it again
         QSignalSpy ready(form_.get(), &ui::Form1::executeReady);
         QTest::mouseClick(form_->command(1), Qt::LeftButton);
         QCOMPARE(ready.count(), 1);
