@@ -3,6 +3,7 @@
 // scale them with the screen's logical dpi.
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QRect>
 #include <QWidget>
 
@@ -26,6 +27,14 @@ inline QFont windowFont(bool bold = false) {
                    QStringLiteral("Liberation Sans"), QStringLiteral("Noto Sans CJK JP")});
     f.setPointSizeF(9.75);
     f.setBold(bold);
+    return f;
+}
+
+// The window font, made a little smaller where a sample text would not fit `width`.
+inline QFont windowFontFitting(const QString& sample, int width, bool bold = false) {
+    QFont f = windowFont(bold);
+    while (f.pointSizeF() > 6 && QFontMetrics(f).horizontalAdvance(sample) > width)
+        f.setPointSizeF(f.pointSizeF() - 0.25);
     return f;
 }
 

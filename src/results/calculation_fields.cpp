@@ -1,0 +1,137 @@
+#include "results/calculation_fields.h"
+
+#include "input/number_text.h"
+
+namespace zmbr {
+
+CalculationFields::CalculationFields() = default;
+
+std::string CalculationFields::show(const Shown& s, const char* pattern) {
+    return s.set ? formatNumber(s.value, pattern) : std::string();
+}
+
+std::string CalculationFields::text(CalcField f, int element) const {
+    const auto e = static_cast<std::size_t>(element);
+    switch (f) {
+    case CalcField::Text1:
+        return show(step_, "#####0");
+    case CalcField::Text2:
+        return show(rho_[e], "#0.000000");
+    case CalcField::Text3:
+        return show(epsCr_, "#0.000000");
+    case CalcField::Text4:
+        return show(sumFriy_[e], "###0.00");
+    case CalcField::Text5:
+        return show(fc2_[e], "###0.00");
+    case CalcField::Text6:
+        return show(fx_[e], "###0.000");
+    case CalcField::Text7:
+        return show(eps1_, "#0.000000");
+    case CalcField::Text8:
+        return show(tauXY_, "##0.000");
+    case CalcField::Text9:
+        return show(gammaXY_, "#0.000000");
+    case CalcField::Text10:
+        return statusText(concrete_);
+    case CalcField::Text11:
+        return statusText(rowStatus_[e]);
+    case CalcField::Text12:
+        return show(count_, "#####0");
+    case CalcField::Text13:
+        return show(row_, "###0");
+    case CalcField::Text14:
+        return show(theta_[e], "###0.00");
+    case CalcField::Text15:
+        return show(tauMax_, "##0.000");
+    case CalcField::Text16:
+        return show(ly_, "##0.00");
+    case CalcField::Text17:
+        return show(pb_, "##0.00000");
+    }
+    return {};
+}
+
+void CalculationFields::runStarted(const RunState& rs) {
+    epsCr_ = rs.epsCr;
+    for (int i = 0; i < rs.rows; ++i)
+        rho_[static_cast<std::size_t>(i)] = rs.rhoR[static_cast<std::size_t>(i)];
+    for (auto* column : {&theta_, &sumFriy_, &fc2_, &fx_})
+        for (Shown& s : *column)
+            s.clear();
+    caption_ = "Cancel";
+    running_ = true;
+}
+
+void CalculationFields::stepStarted(int step, double eps1) {
+    step_ = step;
+    eps1_ = eps1;
+}
+
+void CalculationFields::thetaColumnCleared() {
+    for (Shown& s : theta_)
+        s.clear();
+}
+
+void CalculationFields::thetaIterate(int thetaIter, double thetaDegrees) {
+    theta_[static_cast<std::size_t>(thetaIter % 8)] = thetaDegrees;
+}
+
+void CalculationFields::rowStarted(int row) {
+    row_ = row;
+}
+
+void CalculationFields::innerPassDone(const InnerPass& p) {
+    const auto k = static_cast<std::size_t>(p.count % 8);
+    count_ = p.count;
+    sumFriy_[k] = p.sumFriyPrev;
+    tauXY_ = p.tauXY;
+    fc2_[k] = p.fc2;
+    concrete_ = p.concrete;
+    fx_[k] = p.fx;
+    gammaXY_ = p.gammaXY;
+}
+
+void CalculationFields::concreteStatusShown(ConcreteStatus s) {
+    concrete_ = s;
+}
+
+void CalculationFields::rowStatusShown(int row, RowStatus s) {
+    rowStatus_[static_cast<std::size_t>(row - 1)] = s;
+}
+
+void CalculationFields::tauMaxShown(double t) {
+    tauMax_ = t;
+}
+
+void CalculationFields::bondSearchStarted(int row) {
+    searching_[static_cast<std::size_t>(row - 1)] = true;
+}
+
+void CalculationFields::bondSearchIterate(double ly, double pb) {
+    ly_ = ly;
+    pb_ = pb;
+}
+
+void CalculationFields::bondSearchEnded(int row) {
+    searching_[static_cast<std::size_t>(row - 1)] = false;
+    ly_.clear();
+    pb_.clear();
+}
+
+void CalculationFields::stepPlotted(int step, const GraphState& g) {
+    strains.plotStep(step, g);
+    shearCurve.plotStep(step, g);
+}
+
+void CalculationFields::graphsRescaled(int step, const GraphState& g) {
+    strains.redraw(step, g);
+    shearCurve.redraw(step, g);
+}
+
+void CalculationFields::runEnded(const RunOutcome& o) {
+    running_ = false;
+    if (o.buttonShowsOk)
+        caption_ = "OK";
+}
+
+} // namespace zmbr

@@ -1,0 +1,38 @@
+#include "results/graph_trace.h"
+
+#include "input/number_text.h"
+
+namespace zmbr {
+
+namespace {
+
+std::pair<double, double> pointAt(GraphKind kind, const GraphState& g, std::size_t k) {
+    return kind == GraphKind::Strains ? std::pair{g.eps1[k], g.eps2[k]}
+                                      : std::pair{g.gammaXY[k], g.tauXY[k]};
+}
+
+} // namespace
+
+GraphTrace::GraphTrace(GraphKind k) : kind(k) {
+    const GraphState initial;
+    xLim = kind == GraphKind::Strains ? initial.eps1Lim : initial.gammaLim;
+    yLim = kind == GraphKind::Strains ? initial.eps2Lim : initial.tauLim;
+}
+
+void GraphTrace::plotStep(int step, const GraphState& g) {
+    if (step == 1)
+        points.clear();
+    points.push_back(pointAt(kind, g, static_cast<std::size_t>(step)));
+}
+
+void GraphTrace::redraw(int step, const GraphState& g) {
+    xLim = kind == GraphKind::Strains ? g.eps1Lim : g.gammaLim;
+    yLim = kind == GraphKind::Strains ? g.eps2Lim : g.tauLim;
+    xScaleText = formatNumber(xLim, "0.0E+00");
+    yScaleText = formatNumber(yLim, "0.0E+00");
+    points.assign(1, {0.0, 0.0});
+    for (int j = 1; j <= step - 1; ++j)
+        points.push_back(pointAt(kind, g, static_cast<std::size_t>(j)));
+}
+
+} // namespace zmbr

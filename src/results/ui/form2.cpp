@@ -1,0 +1,198 @@
+#include "results/ui/form2.h"
+
+#include "input/ui/twips.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+
+namespace zmbr::ui {
+
+namespace {
+
+constexpr int kClientWidth = 5535, kClientHeight = 6495;
+
+// A thin border leaves the whole width of a field to its digits.
+const char* const kFieldStyle =
+    "QLineEdit { border: 1px solid #a0a0a0; padding: 0px 1px; background: #ffffff; color: %1; }";
+
+const char* fieldName(CalcField f) {
+    static const char* const names[] = {"Text1",  "Text2",  "Text3",  "Text4",  "Text5",  "Text6",
+                                        "Text7",  "Text8",  "Text9",  "Text10", "Text11", "Text12",
+                                        "Text13", "Text14", "Text15", "Text16", "Text17"};
+    return names[static_cast<int>(f)];
+}
+
+bool isArray(CalcField f) {
+    return f == CalcField::Text2 || f == CalcField::Text11 || f == CalcField::Text4 ||
+           f == CalcField::Text5 || f == CalcField::Text6 || f == CalcField::Text14;
+}
+
+const char* widestText(CalcField f) {
+    switch (f) {
+    case CalcField::Text1:
+    case CalcField::Text12:
+    case CalcField::Text13:
+        return "10000";
+    case CalcField::Text10:
+    case CalcField::Text11:
+        return "YLD";
+    case CalcField::Text4:
+    case CalcField::Text5:
+    case CalcField::Text14:
+        return "-999.99";
+    case CalcField::Text6:
+        return "-99.999";
+    case CalcField::Text8:
+    case CalcField::Text15:
+    case CalcField::Text16:
+        return "99.999";
+    case CalcField::Text17:
+        return "-9.99999";
+    default:
+        return "0.000000";
+    }
+}
+
+} // namespace
+
+Form2::Form2(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("MBR Calculating..."));
+    setFont(windowFont());
+    setFixedSize(twips(kClientWidth, this), twips(kClientHeight, this));
+
+    // Ratios and statuses of the ten rows, four to a column.
+    addLabel(QStringLiteral("ρ"), 30, 120, 210);
+    for (int i = 1; i <= kMaxRows; ++i) {
+        const int column = (i - 1) / 4, top = 120 + 360 * ((i - 1) % 4);
+        const int left = 600 + 1680 * column;
+        addLabel(QString::number(i), left - 300, top + 15, 270)
+            ->setObjectName(QStringLiteral("Label2_%1").arg(i - 1));
+        addField(CalcField::Text2, i - 1, left, top, 840);
+        addField(CalcField::Text11, i - 1, left + 840, top, 480);
+    }
+    addLabel(QStringLiteral("εcr"), 3960, 975, 330);
+    addField(CalcField::Text3, 0, 4320, 960, 960);
+    addLabel(QStringLiteral("ly"), 3960, 1335, 330);
+    addField(CalcField::Text16, 0, 4320, 1320, 960);
+    addLabel(QStringLiteral("Step"), 240, 1695, 570);
+    addField(CalcField::Text1, 0, 840, 1680, 600);
+    addLabel(QStringLiteral("Count"), 1470, 1695, 570);
+    addField(CalcField::Text12, 0, 2040, 1680, 600);
+    addLabel(QStringLiteral("i"), 2880, 1695, 330);
+    addField(CalcField::Text13, 0, 3240, 1680, 600);
+    addLabel(QStringLiteral("Pb"), 3960, 1695, 330);
+    addField(CalcField::Text17, 0, 4320, 1680, 960);
+
+    // The iteration table: the last eight iterates.
+    addLabel(QStringLiteral("N-mm"), 360, 2160, 900);
+    const struct {
+        CalcField field;
+        const char* title;
+        int left, width;
+    } columns[] = {{CalcField::Text14, "θ", 600, 900},
+                   {CalcField::Text4, "Σfriy  ", 1560, 1080},
+                   {CalcField::Text5, "fc2", 2760, 1080},
+                   {CalcField::Text6, "fx", 3960, 1080}};
+    for (const auto& c : columns) {
+        addLabel(QString::fromUtf8(c.title), c.left, 2400, c.width, 240)
+            ->setAlignment(Qt::AlignCenter);
+        for (int k = 0; k < 8; ++k)
+            addField(c.field, k, c.left, 2640 + 240 * k, c.width, 240);
+    }
+
+    addLabel(QStringLiteral("ε1"), 360, 5175, 330);
+    addField(CalcField::Text7, 0, 720, 5160, 1020);
+    addLabel(QStringLiteral("τxy"), 1800, 5145, 450);
+    addField(CalcField::Text8, 0, 2280, 5130, 900);
+    addLabel(QStringLiteral("γxy"), 3360, 5175, 450);
+    addField(CalcField::Text9, 0, 3840, 5160, 1080);
+    addLabel(QStringLiteral("Con-\ncrete"), 360, 5640, 780, 480);
+    addField(CalcField::Text10, 0, 1200, 5730, 600);
+    addLabel(QStringLiteral("τxy\nmax"), 1920, 5640, 690, 480);
+    addField(CalcField::Text15, 0, 2640, 5760, 960);
+
+    command1_ = new QPushButton(QStringLiteral("Command"), this);
+    command1_->setObjectName(QStringLiteral("Command1"));
+    command1_->setGeometry(twipsRect(4080, 5760, 975, 375, this));
+    command1_->setAutoDefault(false);
+    connect(command1_, &QPushButton::clicked, this, [this] {
+        if (onButton)
+            onButton();
+    });
+}
+
+QLabel* Form2::addLabel(const QString& text, int left, int top, int width, int height) {
+    auto* l = new QLabel(text, this);
+    l->setGeometry(twipsRect(left, top, width, height, this));
+    l->setFont(windowFont(true));
+    return l;
+}
+
+void Form2::addField(CalcField f, int element, int left, int top, int width, int height) {
+    auto* edit = new QLineEdit(this);
+    QString name = QString::fromLatin1(fieldName(f));
+    if (isArray(f))
+        name += QStringLiteral("_%1").arg(element);
+    edit->setObjectName(name);
+    edit->setGeometry(twipsRect(left, top, width, height, this));
+    edit->setReadOnly(true);
+    edit->setFocusPolicy(Qt::NoFocus);
+    edit->setAlignment(f == CalcField::Text11 || f == CalcField::Text10 ? Qt::AlignCenter
+                                                                        : Qt::AlignRight);
+    edit->setStyleSheet(QString::fromLatin1(kFieldStyle).arg(QStringLiteral("#000000")));
+    // Room for the widest text the field's pattern gives in ordinary use.
+    edit->setFont(windowFontFitting(QString::fromLatin1(widestText(f)), edit->width() - 6));
+    fields_[{static_cast<int>(f), element}] = edit;
+}
+
+QLineEdit* Form2::field(CalcField f, int element) const {
+    auto it = fields_.find({static_cast<int>(f), element});
+    return it == fields_.end() ? nullptr : it->second;
+}
+
+void Form2::refresh(const CalculationFields& values) {
+    for (auto& [key, edit] : fields_) {
+        const auto f = static_cast<CalcField>(key.first);
+        const QString text = QString::fromStdString(values.text(f, key.second));
+        if (edit->text() != text)
+            edit->setText(text);
+        if (f == CalcField::Text11) {
+            const bool red = values.rowSearching(key.second);
+            if (edit->property("searching").toBool() != red) {
+                edit->setProperty("searching", red);
+                edit->setStyleSheet(
+                    QString::fromLatin1(kFieldStyle)
+                        .arg(red ? QStringLiteral("#ff0000") : QStringLiteral("#000000")));
+            }
+        }
+    }
+    const QString caption = QString::fromStdString(values.buttonCaption());
+    if (command1_->text() != caption)
+        command1_->setText(caption);
+}
+
+bool Form2::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate && onActivated)
+        onActivated();
+    return QWidget::event(e);
+}
+
+void Form2::closeEvent(QCloseEvent* e) {
+    e->ignore(); // the button decides what closes
+    if (onButton)
+        onButton();
+}
+
+// The two rectangles round the iteration table and the bottom block.
+void Form2::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setPen(QPen(Qt::black, 1));
+    p.drawRect(twipsRect(240, 2040, 5055, 2655, this));
+    p.drawRect(twipsRect(240, 4800, 5055, 1455, this));
+}
+
+} // namespace zmbr::ui

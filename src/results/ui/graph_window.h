@@ -1,0 +1,46 @@
+#pragma once
+// Form3 "ε1-ε2" and Form4 "τ-γ": a run's path drawn in black, with the full scales of the
+// two axes. The plot follows the window's size; its context menu saves it as PNG or SVG.
+
+#include "results/graph_trace.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QLineEdit;
+class QPainter;
+
+namespace zmbr::ui {
+
+class GraphWindow : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit GraphWindow(GraphKind kind, QWidget* parent = nullptr);
+
+    void refresh(const GraphTrace& trace);
+    QLineEdit* text1() const { return text1_; } // full scale across
+    QLineEdit* text2() const { return text2_; } // full scale up
+    const GraphTrace& trace() const { return trace_; }
+
+    // Draws the trace into any surface of the given size.
+    static void paintTrace(QPainter& p, const GraphTrace& trace, QSizeF size);
+    bool savePicture(const QString& path) const; // .svg as SVG, anything else as PNG
+
+    std::function<void()> onClose;
+
+  protected:
+    void paintEvent(QPaintEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
+    void closeEvent(QCloseEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+
+  private:
+    GraphTrace trace_;
+    QLineEdit* text1_ = nullptr;
+    QLineEdit* text2_ = nullptr;
+    QWidget* xLabel_ = nullptr;
+};
+
+} // namespace zmbr::ui

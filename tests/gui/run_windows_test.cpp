@@ -1,0 +1,156 @@
+// Execute and the live run through the real windows, on the offscreen platform.
+
+#include "input/ui/program_windows.h"
+#include "paramfile/parameter_file.h"
+#include "solver/analysis_run.h"
+#include "test_support.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+using namespace zmbr;
+
+class RunWindowsTest : public QObject {
+    Q_OBJECT
+
+    test::MemoryFileSystem fs_;
+    FixedClock clock_{test::kGoldenMoment};
+    std::unique_ptr<ui::ProgramWindows> program_;
+    QStringList messages_; // every message box shown, closed at once
+
+    // Closes the message boxes that come up, keeping their texts.
+    void answerMessageBoxes() {
+        QTimer* t = new QTimer(program_.get() ? &program_->form1() : nullptr);
+        connect(t, &QTimer::timeout, this, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                messages_ << box->windowTitle() + ": " + box->text();
+                box->close();
+            }
+        });
+        t->start(5);
+    }
+
+    ui::RunWindows* execute() {
+        QTest::mouseClick(program_->form1().command(1), Qt::LeftButton);
+        return program_->runs();
+    }
+
+    static bool waitForEnd(ui::RunWindows* runs) {
+        return QTest::qWaitFor([runs] { return runs->runEnded(); }, 20000);
+    }
+
+    // The headless result of the same panel.
+    std::string headless(PanelInput in) {
+        test::MemoryFileSystem fs;
+        runAnalysis(in, {&fs, &clock_, nullptr, nullptr, 10000});
+        return fs.files.at(in.outputFileName);
+    }
+
+#define ASSERT_READ(sheet)                                                                         \
+    QVERIFY(!readParameterFile(sheet, realFileSystem(), test::dataPath("step_limit.mbr")))
+
+  private slots:
+    void init() {
+        program_.reset();
+        fs_ = test::MemoryFileSystem();
+        messages_.clear();
+        program_ = std::make_unique<ui::ProgramWindows>(fs_, clock_);
+        program_->form1().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&program_->form1()));
+        answerMessageBoxes();
+    }
+
+    void unwritableResultFileShowsTheMessageOnly() {
+        fs_.failCreateWith = EACCES;
+        QCOMPARE(execute(), nullptr);
+        QTRY_COMPARE(messages_.size(), 1);
+        QCOMPARE(messages_[0], QStringLiteral("Error: This output data file has been opened by "
+                                              "another application. (13)"));
+        QVERIFY(program_->form1().isVisible());
+    }
+
+    void runToOkAndBack() {
+        const auto textsBefore = program_->sheet().text({Control::Text2, 3});
+        ui::RunWindows* runs = execute();
+        QVERIFY(runs);
+        QVERIFY(!program_->form1().isVisible());
+        QVERIFY(runs->form2()->isVisible() && runs->form3()->isVisible() &&
+                runs->form4()->isVisible());
+        QVERIFY(!runs->form5()->isVisible());
+        QCOMPARE(runs->form2()->windowTitle(), QStringLiteral("MBR Calculating..."));
+
+        // Placement: the calculation window and the graph column beside it, centred together.
+        const QRect f2 = runs->form2()->frameGeometry(), f3 = runs->form3()->frameGeometry(),
+                    f4 = runs->form4()->frameGeometry();
+        QCOMPARE(f3.topLeft(), QPoint(f2.left() + f2.width(), f2.top()));
+        QCOMPARE(f4.topLeft(), QPoint(f3.left(), f3.top() + f3.height()));
+
+        QVERIFY(waitForEnd(runs));
+        QCOMPARE(runs->form2()->command1()->text(), QStringLiteral("OK"));
+        QCOMPARE(runs->form2()->field(CalcField::Text10)->text(), QStringLiteral("NG"));
+        QCOMPARE(runs->form2()->field(CalcField::Text1)->text(), QStringLiteral("95"));
+        QCOMPARE(runs->form2()->field(CalcField::Text15)->text(), QStringLiteral("7.906"));
+        QCOMPARE(runs->form2()->field(CalcField::Text2, 0)->text(), QStringLiteral("0.006667"));
+        // The τ-γ graph was rescaled; its full scale is 1.5 times a τxy it met.
+        QCOMPARE(runs->form4()->text2()->text(),
+                 QString::fromStdString(runs->fields().shearCurve.yScaleText));
+        QVERIFY(!runs->form4()->text2()->text().isEmpty());
+        QCOMPARE(runs->form4()->trace().points.size(), runs->fields().shearCurve.points.size());
+
+        // The same file as without windows.
+        PanelInput in = program_->sheet().input();
+        in.outputFileName = "default.TGC";
+        QVERIFY(fs_.files.at("default.TGC") == headless(in));
+
+        QTest::mouseClick(runs->form2()->command1(), Qt::LeftButton);
+        QVERIFY(program_->form1().isVisible());
+        QCOMPARE(program_->sheet().text({Control::Text2, 3}), textsBefore);
+        QTRY_VERIFY(program_->runs() == nullptr);
+        QVERIFY(messages_.isEmpty());
+
+        // A second Execute writes the same file again.
+        fs_.files.erase("default.TGC");
+        runs = execute();
+        QVERIFY(runs && waitForEnd(runs));
+        QVERIFY(fs_.files.count("default.TGC"));
+    }
+
+    void cancelEndsTheRunQuietly() {
+        // A panel that runs to the step limit, long enough to be cancelled.
+        ASSERT_READ(program_->sheet());
+        ui::RunWindows* runs = execute();
+        QVERIFY(runs);
+        // The click comes while the run lets the windows' events run.
+        int stepAtClick = 0;
+        QTimer::singleShot(20, runs, [runs, &stepAtClick] {
+            stepAtClick = std::stoi(runs->fields().text(CalcField::Text1));
+            QTest::mouseClick(runs->form2()->command1(), Qt::LeftButton);
+        });
+        QTRY_VERIFY(stepAtClick > 0);
+        QVERIFY(program_->form1().isVisible());
+        QVERIFY(!runs->form2()->isVisible() && !runs->form3()->isVisible());
+        QTRY_VERIFY(program_->runs() == nullptr);
+        QCOMPARE(fs_.openFiles, 0);
+        const std::string& file = fs_.files.at(program_->sheet().input().outputFileName);
+        QVERIFY(file.ends_with("\r\n"));
+        const auto lines = test::crlfLines(file);
+        QVERIFY(lines.size() > 4 && lines.size() <= 4u + stepAtClick);
+        QCOMPARE(lines.back().size(), lines[3].size()); // a complete step line
+        QVERIFY(messages_.isEmpty());
+    }
+
+    void closeBoxActsLikeTheButton() {
+        ui::RunWindows* runs = execute();
+        QVERIFY(runs && waitForEnd(runs));
+        runs->form4()->close();
+        QVERIFY(program_->form1().isVisible());
+        QVERIFY(!runs->form2()->isVisible());
+    }
+};
+
+QTEST_MAIN(RunWindowsTest)
+#include "run_windows_test.moc"
