@@ -36,6 +36,7 @@ class RunWindows : public QObject {
     bool runStarted() const { return started_; }
     bool runEnded() const { return ended_; }
     const RunOutcome& outcome() const { return outcome_; }
+    double runSeconds() const { return runSeconds_; } // the run alone, windows included
 
     // The button (or a close box): stops a run going on, closes the windows.
     void pressButton();
@@ -61,6 +62,7 @@ class RunWindows : public QObject {
     CancelFlag cancel_{false};
     bool started_ = false, ended_ = false, closing_ = false;
     RunOutcome outcome_;
+    double runSeconds_ = 0;
 };
 
 } // namespace zmbr::ui
