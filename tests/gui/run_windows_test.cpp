@@ -126,12 +126,19 @@ class RunWindowsTest : public QObject {
         ASSERT_READ(program_->sheet());
         ui::RunWindows* runs = execute();
         QVERIFY(runs);
-        // The click comes while the run lets the windows' events run.
+        // The click comes while the run lets the windows' events run, at its first chance.
+        runs->refreshInterval = std::chrono::milliseconds(1);
         int stepAtClick = 0;
-        QTimer::singleShot(20, runs, [runs, &stepAtClick] {
-            stepAtClick = std::stoi(runs->fields().text(CalcField::Text1));
+        auto* clicker = new QTimer(runs);
+        connect(clicker, &QTimer::timeout, runs, [runs, clicker, &stepAtClick] {
+            const std::string step = runs->fields().text(CalcField::Text1);
+            if (step.empty())
+                return;
+            clicker->stop();
+            stepAtClick = std::stoi(step);
             QTest::mouseClick(runs->form2()->command1(), Qt::LeftButton);
         });
+        clicker->start(0);
         QTRY_VERIFY(stepAtClick > 0);
         QVERIFY(program_->form1().isVisible());
         QVERIFY(!runs->form2()->isVisible() && !runs->form3()->isVisible());
