@@ -4,6 +4,8 @@
 #include "input/execute_command.h"
 #include "solver/analysis_run.h"
 
+#include "discarding_file_system.h"
+
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -11,23 +13,7 @@
 namespace zmbr {
 namespace {
 
-// Result lines go nowhere: the benchmark measures the computation and the formatting.
-class DiscardingFileSystem final : public FileSystem {
-    struct Sink final : OutputFile {
-        int write(std::string_view) override { return 0; }
-        int close() override { return 0; }
-    };
-
-  public:
-    std::unique_ptr<OutputFile> create(const std::string&, int& error) override {
-        error = 0;
-        return std::make_unique<Sink>();
-    }
-    int readAll(const std::string&, std::string&) override { return ENOENT; }
-    int rename(const std::string&, const std::string&) override { return 0; }
-    int remove(const std::string&) override { return 0; }
-    PathKind kindOf(const std::string&) override { return PathKind::Missing; }
-};
+using bench::DiscardingFileSystem;
 
 struct WorkCounter final : RunObserver {
     long thetaIterates = 0, innerPasses = 0;

@@ -8,7 +8,9 @@
 #include "results/ui/run_windows.h"
 #include "solver/analysis_run.h"
 
+#include "discarding_file_system.h"
 #include <QApplication>
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -19,22 +21,7 @@ namespace {
 
 using Stopwatch = std::chrono::steady_clock;
 
-class DiscardingFileSystem final : public FileSystem {
-    struct Sink final : OutputFile {
-        int write(std::string_view) override { return 0; }
-        int close() override { return 0; }
-    };
-
-  public:
-    std::unique_ptr<OutputFile> create(const std::string&, int& error) override {
-        error = 0;
-        return std::make_unique<Sink>();
-    }
-    int readAll(const std::string&, std::string&) override { return ENOENT; }
-    int rename(const std::string&, const std::string&) override { return 0; }
-    int remove(const std::string&) override { return 0; }
-    PathKind kindOf(const std::string&) override { return PathKind::Missing; }
-};
+using bench::DiscardingFileSystem;
 
 DiscardingFileSystem discard;
 const FixedClock fixedClock{{2026, 12, 6, 9, 30, 5}};
