@@ -131,7 +131,7 @@ class RunWindowsTest : public QObject {
         int stepAtClick = 0;
         bool windowsHidden = false;
         auto* clicker = new QTimer(runs);
-        connect(clicker, &QTimer::timeout, runs, [runs, clicker, &stepAtClick] {
+        connect(clicker, &QTimer::timeout, runs, [runs, clicker, &stepAtClick, &windowsHidden] {
             const std::string step = runs->fields().text(CalcField::Text1);
             if (step.empty())
                 return;
