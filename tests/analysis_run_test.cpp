@@ -31,7 +31,7 @@ struct Counting : RunObserver {
         step = s;
     }
     void stepPlotted(int, const GraphState&) override { ++plotted; }
-    void yieldPoint() override {
+    void yieldNow() override {
         ++yields;
         if (flag && step == cancelAfterStep)
             flag->store(true);

@@ -2,9 +2,11 @@
 
 #include "input/number_text.h"
 
+#include <algorithm>
+
 namespace zmbr {
 
-CalculationFields::CalculationFields() = default;
+CalculationFields::CalculationFields(int yieldEvery) : RunObserver(yieldEvery) {}
 
 std::string CalculationFields::show(const Shown& s, const char* pattern) {
     return s.set ? formatNumber(s.value, pattern) : std::string();
@@ -38,7 +40,7 @@ std::string CalculationFields::text(CalcField f, int element) const {
     case CalcField::Text12:
         return show(count_, "#####0");
     case CalcField::Text13:
-        return show(row_, "###0");
+        return row() == 0 ? std::string() : formatNumber(static_cast<double>(row()), "###0");
     case CalcField::Text14:
         return show(theta_[e], "###0.00");
     case CalcField::Text15:
@@ -76,10 +78,6 @@ void CalculationFields::thetaIterate(int thetaIter, double thetaDegrees) {
     theta_[static_cast<std::size_t>(thetaIter % 8)] = thetaDegrees;
 }
 
-void CalculationFields::rowStarted(int row) {
-    row_ = row;
-}
-
 void CalculationFields::innerPassDone(const InnerPass& p) {
     const auto k = static_cast<std::size_t>(p.count % 8);
     count_ = p.count;
@@ -97,6 +95,10 @@ void CalculationFields::concreteStatusShown(ConcreteStatus s) {
 
 void CalculationFields::rowStatusShown(int row, RowStatus s) {
     rowStatus_[static_cast<std::size_t>(row - 1)] = s;
+}
+
+void CalculationFields::rowStatusesShown(const PerRow<RowStatus>& statuses, int rows) {
+    std::copy_n(statuses.begin(), rows, rowStatus_.begin());
 }
 
 void CalculationFields::tauMaxShown(double t) {

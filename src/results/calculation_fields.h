@@ -34,7 +34,8 @@ enum class CalcField {
 
 class CalculationFields : public RunObserver {
   public:
-    CalculationFields();
+    // A watcher that lets the user interface in at every yieldEvery-th yield point.
+    explicit CalculationFields(int yieldEvery = 1);
 
     // The field's text as the window shows it; "" where it is blank.
     std::string text(CalcField f, int element = 0) const;
@@ -51,10 +52,10 @@ class CalculationFields : public RunObserver {
     void stepStarted(int step, double eps1) override;
     void thetaColumnCleared() override;
     void thetaIterate(int thetaIter, double thetaDegrees) override;
-    void rowStarted(int row) override;
     void innerPassDone(const InnerPass&) override;
     void concreteStatusShown(ConcreteStatus) override;
     void rowStatusShown(int row, RowStatus) override;
+    void rowStatusesShown(const PerRow<RowStatus>& statuses, int rows) override;
     void tauMaxShown(double) override;
     void bondSearchStarted(int row) override;
     void bondSearchIterate(double ly, double pb) override;
@@ -76,7 +77,7 @@ class CalculationFields : public RunObserver {
     };
     static std::string show(const Shown& s, const char* pattern);
 
-    Shown step_, epsCr_, ly_, count_, row_, pb_, eps1_, tauXY_, gammaXY_, tauMax_;
+    Shown step_, epsCr_, ly_, count_, pb_, eps1_, tauXY_, gammaXY_, tauMax_;
     PerRow<Shown> rho_{};
     PerRow<RowStatus> rowStatus_{};
     PerRow<bool> searching_{};

@@ -16,8 +16,9 @@ void showRowStatuses(const RunContext& ctx, bool moving) {
     for (int i = 0; i < rs.rows; ++i) {
         bool showType = moving || rs.yielded[i] == 1;
         rs.rowStatus[i] = showType ? rs.rowType[i] : RowStatus::Ok;
-        if (ctx.observer) ctx.observer->rowStatusShown(i + 1, rs.rowStatus[i]);
     }
+    if (ctx.observer)
+        ctx.observer->rowStatusesShown(rs.rowStatus, rs.rows);
 }
 
 void checkPass(const RunContext& ctx, const StepState& st) {
@@ -53,7 +54,8 @@ void innerPasses(const RunContext& ctx, const ConcreteLaw& law, const RowGeometr
         st.sumFriy = 0;
         st.sumFrix = 0;
         for (int i = 0; i < rs.rows; ++i) {
-            if (ctx.observer) ctx.observer->rowStarted(i + 1);
+            if (ctx.observer)
+                ctx.observer->rowStarted(i + 1);
             ctx.yieldToUi();
             st.epsR[i] = (eps1 + st.eps2) / 2 + (eps1 - st.eps2) / 2 * std::cos(2 * st.psi[i]);
             st.fr[i] = rowStress(ctx.input.rows[i], st.epsR[i], rs.yielded[i]);
@@ -78,10 +80,12 @@ void innerPasses(const RunContext& ctx, const ConcreteLaw& law, const RowGeometr
         if (st.count > kMaxPassCount) {
             st.concreteStatus = ConcreteStatus::NG;
             rs.concreteStatus = ConcreteStatus::NG;
-            if (ctx.observer) ctx.observer->concreteStatusShown(ConcreteStatus::NG);
+            if (ctx.observer)
+                ctx.observer->concreteStatusShown(ConcreteStatus::NG);
             return;
         }
-        if (!moving) return;
+        if (!moving)
+            return;
     }
 }
 
@@ -95,7 +99,8 @@ void solveLoadStep(const RunContext& ctx, const ConcreteLaw& law, const RowGeome
     st.fx = 0;
     st.searchDir = 1;
     st.reversals = 0;
-    if (ctx.observer) ctx.observer->thetaColumnCleared();
+    if (ctx.observer)
+        ctx.observer->thetaColumnCleared();
     ctx.yieldToUi();
 
     for (;;) {
@@ -104,13 +109,16 @@ void solveLoadStep(const RunContext& ctx, const ConcreteLaw& law, const RowGeome
             ctx.stop("the search for the crack angle θ did not settle within 9000 iterations.");
         if (!(st.theta > 0 && st.theta < kRightAngle))
             ctx.stop("the crack angle θ left the range between 0° and 90°.");
-        if (ctx.observer) ctx.observer->thetaIterate(st.thetaIter, st.theta * 180 / kPi);
+        if (ctx.observer)
+            ctx.observer->thetaIterate(st.thetaIter, st.theta * 180 / kPi);
         st.fxPrev = st.fx;
-        for (int i = 0; i < rs.rows; ++i) st.psi[i] = st.theta + kPi / 2 - geo.thetaR[i];
+        for (int i = 0; i < rs.rows; ++i)
+            st.psi[i] = st.theta + kPi / 2 - geo.thetaR[i];
 
         innerPasses(ctx, law, geo);
 
-        if (st.reversals == 3) return;
+        if (st.reversals == 3)
+            return;
         if (!(std::fabs(st.fx) - std::fabs(st.fxPrev) < 0)) {
             st.searchDir = -st.searchDir;
             st.reversals = st.reversals + 1;

@@ -21,11 +21,11 @@ enum class RunEnd {
 
 struct RunOutcome {
     RunEnd end = RunEnd::Failure;
-    int steps = 0;        // steps completed
+    int steps = 0; // steps completed
     bool concreteNG = false;
     PerRow<bool> ruptured{};
-    double tauMax = 0;    // as the τxy max field shows it at the end
-    std::string message;  // for an "Error" box; empty when the end is quiet
+    double tauMax = 0;   // as the τxy max field shows it at the end
+    std::string message; // for an "Error" box; empty when the end is quiet
     bool buttonShowsOk = false;
 };
 
@@ -39,17 +39,21 @@ struct InnerPass {
 // Every method has an empty default, so an observer implements only what it shows. A run
 // without an observer pays one untaken branch per report.
 class RunObserver {
-public:
+  public:
     virtual ~RunObserver() = default;
     // Set-up done: εcr and the rows' ratios are known, the button reads "Cancel".
     virtual void runStarted(const RunState&) {}
     virtual void stepStarted(int /*step*/, double /*eps1*/) {}
     virtual void thetaColumnCleared() {}
     virtual void thetaIterate(int /*thetaIter*/, double /*thetaDegrees*/) {}
-    virtual void rowStarted(int /*row*/) {}
     virtual void innerPassDone(const InnerPass&) {}
     virtual void concreteStatusShown(ConcreteStatus) {}
     virtual void rowStatusShown(int /*row*/, RowStatus) {}
+    // The statuses of rows 1..rows at the end of an inner pass.
+    virtual void rowStatusesShown(const PerRow<RowStatus>& statuses, int rows) {
+        for (int i = 0; i < rows; ++i)
+            rowStatusShown(i + 1, statuses[static_cast<std::size_t>(i)]);
+    }
     virtual void tauMaxShown(double) {}
     virtual void bondSearchStarted(int /*row*/) {}
     virtual void bondSearchIterate(double /*ly*/, double /*pb*/) {}
@@ -59,8 +63,30 @@ public:
     // The limits grew: redraw both graphs from the history up to step - 1.
     virtual void graphsRescaled(int /*step*/, const GraphState&) {}
     virtual void runEnded(const RunOutcome&) {}
-    // The run lets the user interface process its pending events here.
-    virtual void yieldPoint() {}
+
+    // The row whose stress the inner pass computes. It changes for every row of every pass,
+    // so it is stored inline rather than reported by a call.
+    void rowStarted(int row) { row_ = row; }
+    int row() const { return row_; }
+
+    // The run passes a yield point tens of thousands of times a second: the count stays
+    // inline, and only every yieldEvery-th point reaches yieldNow.
+    void yieldPoint() {
+        if (--untilYield_ > 0)
+            return;
+        untilYield_ = yieldEvery_;
+        yieldNow();
+    }
+
+  protected:
+    explicit RunObserver(int yieldEvery = 1) : yieldEvery_(yieldEvery), untilYield_(yieldEvery) {}
+    // The user interface may process its pending events here.
+    virtual void yieldNow() {}
+
+  private:
+    int row_ = 0;
+    int yieldEvery_;
+    int untilYield_;
 };
 
 // Set from the user interface (or another thread) to stop the run at its next yield point.

@@ -4,7 +4,6 @@
 
 #include <QCloseEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 
@@ -13,10 +12,6 @@ namespace zmbr::ui {
 namespace {
 
 constexpr int kClientWidth = 5535, kClientHeight = 6495;
-
-// A thin border leaves the whole width of a field to its digits.
-const char* const kFieldStyle =
-    "QLineEdit { border: 1px solid #a0a0a0; padding: 0px 1px; background: #ffffff; color: %1; }";
 
 const char* fieldName(CalcField f) {
     static const char* const names[] = {"Text1",  "Text2",  "Text3",  "Text4",  "Text5",  "Text6",
@@ -133,42 +128,29 @@ QLabel* Form2::addLabel(const QString& text, int left, int top, int width, int h
 }
 
 void Form2::addField(CalcField f, int element, int left, int top, int width, int height) {
-    auto* edit = new QLineEdit(this);
+    const bool centred = f == CalcField::Text11 || f == CalcField::Text10;
+    auto* box = new ValueBox(centred ? Qt::AlignHCenter : Qt::AlignRight, this);
     QString name = QString::fromLatin1(fieldName(f));
     if (isArray(f))
         name += QStringLiteral("_%1").arg(element);
-    edit->setObjectName(name);
-    edit->setGeometry(twipsRect(left, top, width, height, this));
-    edit->setReadOnly(true);
-    edit->setFocusPolicy(Qt::NoFocus);
-    edit->setAlignment(f == CalcField::Text11 || f == CalcField::Text10 ? Qt::AlignCenter
-                                                                        : Qt::AlignRight);
-    edit->setStyleSheet(QString::fromLatin1(kFieldStyle).arg(QStringLiteral("#000000")));
+    box->setObjectName(name);
+    box->setGeometry(twipsRect(left, top, width, height, this));
     // Room for the widest text the field's pattern gives in ordinary use.
-    edit->setFont(windowFontFitting(QString::fromLatin1(widestText(f)), edit->width() - 6));
-    fields_[{static_cast<int>(f), element}] = edit;
+    box->setFont(windowFontFitting(QString::fromLatin1(widestText(f)), box->width() - 6));
+    fields_[{static_cast<int>(f), element}] = box;
 }
 
-QLineEdit* Form2::field(CalcField f, int element) const {
+ValueBox* Form2::field(CalcField f, int element) const {
     auto it = fields_.find({static_cast<int>(f), element});
     return it == fields_.end() ? nullptr : it->second;
 }
 
 void Form2::refresh(const CalculationFields& values) {
-    for (auto& [key, edit] : fields_) {
+    for (auto& [key, box] : fields_) {
         const auto f = static_cast<CalcField>(key.first);
-        const QString text = QString::fromStdString(values.text(f, key.second));
-        if (edit->text() != text)
-            edit->setText(text);
-        if (f == CalcField::Text11) {
-            const bool red = values.rowSearching(key.second);
-            if (edit->property("searching").toBool() != red) {
-                edit->setProperty("searching", red);
-                edit->setStyleSheet(
-                    QString::fromLatin1(kFieldStyle)
-                        .arg(red ? QStringLiteral("#ff0000") : QStringLiteral("#000000")));
-            }
-        }
+        box->setText(QString::fromStdString(values.text(f, key.second)));
+        if (f == CalcField::Text11)
+            box->setTextColor(values.rowSearching(key.second) ? Qt::red : Qt::black);
     }
     const QString caption = QString::fromStdString(values.buttonCaption());
     if (command1_->text() != caption)

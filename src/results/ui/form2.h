@@ -2,6 +2,7 @@
 // Form2, "MBR Calculating...": every quantity the run is working on.
 
 #include "results/calculation_fields.h"
+#include "results/ui/value_box.h"
 
 #include <QWidget>
 
@@ -9,7 +10,6 @@
 #include <map>
 
 class QLabel;
-class QLineEdit;
 class QPushButton;
 
 namespace zmbr::ui {
@@ -22,7 +22,7 @@ class Form2 : public QWidget {
 
     // Shows what the run has recorded; only fields whose text changed are touched.
     void refresh(const CalculationFields& fields);
-    QLineEdit* field(CalcField f, int element = 0) const;
+    ValueBox* field(CalcField f, int element = 0) const;
     QPushButton* command1() const { return command1_; }
 
     std::function<void()> onButton;    // the button, or the close box
@@ -37,7 +37,7 @@ class Form2 : public QWidget {
     void addField(CalcField f, int element, int left, int top, int width, int height = 285);
     QLabel* addLabel(const QString& text, int left, int top, int width, int height = 255);
 
-    std::map<std::pair<int, int>, QLineEdit*> fields_;
+    std::map<std::pair<int, int>, ValueBox*> fields_;
     QPushButton* command1_ = nullptr;
 };
 

@@ -7,7 +7,6 @@
 #include <QFileDialog>
 #include <QImage>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QSvgGenerator>
@@ -18,14 +17,10 @@ namespace {
 
 constexpr int kClientWidth = 3195, kClientHeight = 3060;
 
-QLineEdit* scaleField(QWidget* parent, const char* name) {
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(QString::fromLatin1(name));
-    e->setReadOnly(true);
-    e->setFocusPolicy(Qt::NoFocus);
-    e->setAlignment(Qt::AlignRight);
-    e->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px 1px; }"));
-    return e;
+ValueBox* scaleField(QWidget* parent, const char* name) {
+    auto* box = new ValueBox(Qt::AlignRight, parent);
+    box->setObjectName(QString::fromLatin1(name));
+    return box;
 }
 
 } // namespace

@@ -3,12 +3,12 @@
 // two axes. The plot follows the window's size; its context menu saves it as PNG or SVG.
 
 #include "results/graph_trace.h"
+#include "results/ui/value_box.h"
 
 #include <QWidget>
 
 #include <functional>
 
-class QLineEdit;
 class QPainter;
 
 namespace zmbr::ui {
@@ -20,8 +20,8 @@ class GraphWindow : public QWidget {
     explicit GraphWindow(GraphKind kind, QWidget* parent = nullptr);
 
     void refresh(const GraphTrace& trace);
-    QLineEdit* text1() const { return text1_; } // full scale across
-    QLineEdit* text2() const { return text2_; } // full scale up
+    ValueBox* text1() const { return text1_; } // full scale across
+    ValueBox* text2() const { return text2_; } // full scale up
     const GraphTrace& trace() const { return trace_; }
 
     // Draws the trace into any surface of the given size.
@@ -38,8 +38,8 @@ class GraphWindow : public QWidget {
 
   private:
     GraphTrace trace_;
-    QLineEdit* text1_ = nullptr;
-    QLineEdit* text2_ = nullptr;
+    ValueBox* text1_ = nullptr;
+    ValueBox* text2_ = nullptr;
     QWidget* xLabel_ = nullptr;
 };
 

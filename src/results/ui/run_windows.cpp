@@ -15,7 +15,8 @@ namespace zmbr::ui {
 // refreshInterval, and at the start and the end of the run.
 class RunWindows::LiveObserver final : public CalculationFields {
   public:
-    explicit LiveObserver(RunWindows& owner) : owner_(owner) {}
+    // Yield points come tens of thousands of times a second; the clock is read at every 32nd.
+    explicit LiveObserver(RunWindows& owner) : CalculationFields(32), owner_(owner) {}
 
     void runStarted(const RunState& rs) override {
         CalculationFields::runStarted(rs);
@@ -25,10 +26,7 @@ class RunWindows::LiveObserver final : public CalculationFields {
         CalculationFields::runEnded(o);
         owner_.refreshViews();
     }
-    // Yield points come tens of thousands of times a second; the clock is read at every 32nd.
-    void yieldPoint() override {
-        if (++yields_ % 32 != 0)
-            return;
+    void yieldNow() override {
         if (std::chrono::steady_clock::now() - last_ >= owner_.refreshInterval)
             showNow();
     }
@@ -42,7 +40,6 @@ class RunWindows::LiveObserver final : public CalculationFields {
 
     RunWindows& owner_;
     std::chrono::steady_clock::time_point last_{};
-    unsigned yields_ = 0;
 };
 
 RunWindows::RunWindows(PanelInput& input, FileSystem& fs, const Clock& clock)

@@ -1,0 +1,30 @@
+#pragma once
+// A read-only field of the calculation window: a framed white box with one line of text.
+// Setting a text only stores it and asks for a repaint, so the run can refresh dozens of
+// fields between two of its yield points at little cost.
+
+#include <QColor>
+#include <QString>
+#include <QWidget>
+
+namespace zmbr::ui {
+
+class ValueBox : public QWidget {
+  public:
+    ValueBox(Qt::Alignment alignment, QWidget* parent);
+
+    const QString& text() const { return text_; }
+    void setText(const QString& text);
+    const QColor& textColor() const { return color_; }
+    void setTextColor(const QColor& color);
+
+  protected:
+    void paintEvent(QPaintEvent*) override;
+
+  private:
+    QString text_;
+    QColor color_ = Qt::black;
+    Qt::Alignment alignment_;
+};
+
+} // namespace zmbr::ui
