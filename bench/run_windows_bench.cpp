@@ -4,12 +4,15 @@
 #include "input/clock.h"
 #include "input/execute_command.h"
 #include "input/parameter_sheet.h"
+#include "input/ui/program_windows.h"
 #include "paramfile/parameter_file.h"
 #include "results/ui/run_windows.h"
 #include "solver/analysis_run.h"
 
 #include "discarding_file_system.h"
 #include <QApplication>
+#include <QPushButton>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
@@ -33,6 +36,7 @@ void prepare(ParameterSheet& sheet, const char* panelFile) {
     prepareExecute(sheet, discard);
 }
 
+const std::string kStepLimitPanel = std::string(ZMBR_TEST_DATA) + "/step_limit.mbr";
 const std::string kTenRowPanel = std::string(ZMBR_TEST_DATA) + "/ten_rows_mixed.mbr";
 
 // Arg 0: the default panel; 1: ten rows at mixed angles.
@@ -75,9 +79,65 @@ void BM_LiveRun(benchmark::State& state) {
     }
 }
 
+// A long run (the step-limit panel) through the program's windows, cancelled by a click on
+// the button after cancelAfter. Reports the worst lateness of a 1 ms timer during the run
+// (how long an event waits) and the time from the click to the parameter window shown again.
+void BM_CancelDuringRun(benchmark::State& state) {
+    using namespace std::chrono_literals;
+    const auto cancelAfter = 10ms; // the whole run takes about 30 ms
+    double worstWaitMs = 0, worstCancelMs = 0;
+    for (auto _ : state) {
+        ui::ProgramWindows program(discard, fixedClock);
+        readParameterFile(program.sheet(), realFileSystem(), kStepLimitPanel);
+        program.form1().show();
+        QCoreApplication::processEvents();
+        program.form1().command(1)->click();
+        ui::RunWindows* runs = program.runs();
+        if (!runs) {
+            state.SkipWithError("Execute refused the panel");
+            return;
+        }
+        // A timer due every millisecond: how late it fires is how long any event waits.
+        QTimer tick;
+        auto due = Stopwatch::now() + 1ms;
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            const auto now = Stopwatch::now();
+            if (runs->runStarted() && !runs->runEnded())
+                worstWaitMs = std::max(
+                    worstWaitMs, std::chrono::duration<double, std::milli>(now - due).count());
+            due = now + 1ms;
+        });
+        tick.start(1);
+        // The click comes from the event queue while the run goes on, as a user's would;
+        // its wait counts from the moment it was due.
+        double cancelMs = -1;
+        const auto clickDue = Stopwatch::now() + cancelAfter;
+        QTimer::singleShot(cancelAfter, runs->form2(), [&] {
+            runs->form2()->command1()->click();
+            if (program.form1().isVisible())
+                cancelMs =
+                    std::chrono::duration<double, std::milli>(Stopwatch::now() - clickDue).count();
+        });
+        while (cancelMs < 0 && !runs->runEnded())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        if (cancelMs < 0) {
+            state.SkipWithError("the run ended before the click");
+            return;
+        }
+        worstCancelMs = std::max(worstCancelMs, cancelMs);
+        state.SetIterationTime(cancelMs / 1000);
+        tick.stop();
+        while (program.runs())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    }
+    state.counters["worst_event_wait_ms"] = worstWaitMs;
+    state.counters["worst_cancel_ms"] = worstCancelMs;
+}
+
 BENCHMARK(BM_HeadlessRun)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RecordedRun)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LiveRun)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_CancelDuringRun)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(20);
 
 } // namespace
 } // namespace zmbr
