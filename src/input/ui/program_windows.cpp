@@ -13,6 +13,8 @@ void ProgramWindows::execute() {
         return; // the last run is still winding down
     form1_.hide();
     runs_ = new RunWindows(sheet_.input(), fs_, clock_);
+    // Owned by the parameter window too, so windows whose disposal is still pending go with it.
+    runs_->setParent(&form1_);
     QObject::connect(runs_, &RunWindows::closed, &form1_, [this] { runWindowsClosed(); });
     runs_->open();
 }
