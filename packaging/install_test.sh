@@ -110,7 +110,11 @@ else
 fi
 icon=$usr/share/icons/hicolor/scalable/apps/zmbr.svg
 grep -q '<svg' "$icon" 2>/dev/null || fail "the icon is not installed as SVG"
-[ -s "$usr/share/doc/zmbr/guide.md" ] || fail "the user's guide is not installed"
+[ -s "$usr/share/doc/zmbr/docs/guide.md" ] || fail "the user's guide is not installed"
+for picture in form1.png run.png; do
+  [ -s "$usr/share/doc/zmbr/docs/$picture" ] || fail "the guide's picture $picture is not installed"
+done
+[ -s "$usr/share/doc/zmbr/README.md" ] || fail "the README is not installed"
 
 [ "$failures" -eq 0 ] || { echo "$failures check(s) failed" >&2; exit 1; }
 echo "installed tree OK"
