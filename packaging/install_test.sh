@@ -76,6 +76,12 @@ tr -d '\r' <steel_yield.TGC | tail -n 1 | grep -qx ' 1 YLD  2 YLD ' ||
 "$zmbr" --no-such-option >/dev/null 2>usage.txt
 status=$?
 [ "$status" -eq 2 ] || fail "an unknown option exited with $status, expected 2"
+printf 'Created by ZMBR3\r\ncomment\r\n12\r\n' >bad.mbr
+"$zmbr" --batch bad.mbr >bad.txt 2>bad-err.txt
+status=$?
+[ "$status" -eq 2 ] || fail "a bad parameter file exited with $status, expected 2"
+grep -q 'Line 3: ' bad-err.txt || fail "a bad parameter file gave no message naming its line"
+[ ! -e bad.TGC ] || fail "a bad parameter file was run"
 "$zmbr" --help >help.txt 2>&1 || fail "zmbr --help failed"
 grep -q -- '--batch' help.txt || fail "zmbr --help does not name --batch"
 
