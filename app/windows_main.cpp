@@ -3,6 +3,7 @@
 #include "input/clock.h"
 #include "input/file_system.h"
 #include "input/ui/program_windows.h"
+#include "paramfile/ui/open_save_window.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -27,6 +28,18 @@ QImage screenPicture(const std::vector<QWidget*>& windows) {
     return image;
 }
 
+// The Open chooser over the current folder, then the program ends.
+void pictureOfChooser(ui::ProgramWindows& program, const QString& path, bool saved) {
+    QTimer::singleShot(300, &program.form1(), [path, saved] {
+        auto* chooser = qobject_cast<ui::frmOpenSave*>(QApplication::activeModalWidget());
+        bool ok = chooser && chooser->grab().save(path, "PNG") && saved;
+        if (chooser)
+            chooser->reject();
+        QApplication::exit(ok ? 0 : 2);
+    });
+    program.form1().command(2)->click();
+}
+
 } // namespace
 
 int runWindows(int& argc, char** argv, const std::string& screenshotPath) {
@@ -35,11 +48,13 @@ int runWindows(int& argc, char** argv, const std::string& screenshotPath) {
     ui::ProgramWindows program(realFileSystem(), systemClock());
     program.form1().show();
     if (!screenshotPath.empty()) {
-        // The parameter window, then the run windows at the end of a default run
-        // ("form1" in the name becomes "run").
-        static QString form1Path, runPath;
+        // The parameter window, the run windows at the end of a default run and the Open
+        // chooser ("form1" in the name becomes "run" and "chooser").
+        static QString form1Path, runPath, chooserPath;
         form1Path = QString::fromStdString(screenshotPath);
         runPath = QString(form1Path).replace(QStringLiteral("form1"), QStringLiteral("run"));
+        chooserPath =
+            QString(form1Path).replace(QStringLiteral("form1"), QStringLiteral("chooser"));
         static bool saved = false;
         QTimer::singleShot(300, &program.form1(), [&program] {
             saved = program.form1().grab().save(form1Path, "PNG");
@@ -47,13 +62,18 @@ int runWindows(int& argc, char** argv, const std::string& screenshotPath) {
             ui::RunWindows* runs = program.runs();
             if (!runs)
                 return QApplication::exit(2);
-            QObject::connect(runs, &ui::RunWindows::finished, runs, [runs] {
-                QTimer::singleShot(300, runs, [runs] {
+            QObject::connect(runs, &ui::RunWindows::finished, runs, [runs, &program] {
+                QTimer::singleShot(300, runs, [runs, &program] {
                     if (runPath != form1Path)
                         saved = screenPicture({runs->form2(), runs->form3(), runs->form4()})
                                     .save(runPath, "PNG") &&
                                 saved;
-                    QApplication::exit(saved ? 0 : 2);
+                    runs->form2()->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+                    QTimer::singleShot(300, &program.form1(), [&program] {
+                        if (chooserPath == form1Path)
+                            return QApplication::exit(saved ? 0 : 2);
+                        pictureOfChooser(program, chooserPath, saved);
+                    });
                 });
             });
         });

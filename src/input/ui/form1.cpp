@@ -3,6 +3,7 @@
 #include "input/execute_command.h"
 #include "input/ui/panel_sketches.h"
 #include "input/ui/twips.h"
+#include "paramfile/ui/open_save_window.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -187,8 +188,8 @@ void Form1::buildControls() {
         commands_[i] = b;
     }
     connect(commands_[0], &QPushButton::clicked, this, &Form1::Command1_Click);
-    connect(commands_[1], &QPushButton::clicked, this, &Form1::openRequested);
-    connect(commands_[2], &QPushButton::clicked, this, &Form1::saveRequested);
+    connect(commands_[1], &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(commands_[2], &QPushButton::clicked, this, &Form1::Command3_Click);
     connect(commands_[3], &QPushButton::clicked, this, &Form1::Command4_Click);
 
     auto* title = new QLabel(QStringLiteral("ZMBR  Reinforced concrete membrane panel in shear"
@@ -312,6 +313,23 @@ void Form1::Command1_Click() {
         return;
     }
     emit executeReady();
+}
+
+// Open and Save: a fresh chooser in the matching mode, modal over this window; the chooser
+// runs the action itself, and the fields show what an open has read.
+void Form1::Command2_Click() {
+    chooseFile(QString::fromUtf8(openCaption));
+}
+
+void Form1::Command3_Click() {
+    chooseFile(QString::fromUtf8(saveCaption));
+}
+
+void Form1::chooseFile(const QString& caption) {
+    frmOpenSave chooser(sheet_, fs_, this);
+    chooser.setMode(caption);
+    chooser.selectPattern();
+    chooser.exec();
 }
 
 // Exit: the program ends at once; nothing is asked, nothing is saved.

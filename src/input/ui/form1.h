@@ -32,8 +32,6 @@ class Form1 : public QWidget, private SheetListener {
   signals:
     // Execute passed its checks: the panel is ready to run.
     void executeReady();
-    void openRequested();
-    void saveRequested();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -44,6 +42,9 @@ class Form1 : public QWidget, private SheetListener {
     void setTabOrder();
     void addField(FieldRef f, QRect where, bool rightAligned);
     void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void chooseFile(const QString& caption);
     void Command4_Click();
 
     void textSet(FieldRef f, const std::string& text) override;
