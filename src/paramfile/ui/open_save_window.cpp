@@ -32,10 +32,25 @@ frmOpenSave::frmOpenSave(ParameterSheet& sheet, FileSystem& fs, QWidget* parent)
     setWindowTitle(QString::fromStdString(chooser_.caption));
     buildControls();
     showState();
-    // Centred on the screen, whatever the window it belongs to.
+    centreOnScreen();
+}
+
+// Centred on the screen, whatever the window it belongs to: half the screen less half the
+// window, frame included.
+void frmOpenSave::centreOnScreen() {
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect s = screen->geometry();
-        move(s.left() + s.width() / 2 - width() / 2, s.top() + s.height() / 2 - height() / 2);
+        const QRect s = screen->geometry();
+        const QSize w = frameGeometry().size();
+        move(s.left() + s.width() / 2 - w.width() / 2, s.top() + s.height() / 2 - w.height() / 2);
+    }
+}
+
+// The frame's size is known once the window exists.
+void frmOpenSave::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!centred_) {
+        centred_ = true;
+        centreOnScreen();
     }
 }
 

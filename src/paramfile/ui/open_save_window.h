@@ -36,7 +36,11 @@ class frmOpenSave : public QDialog, private UserPrompts {
     QLabel* lblOpenSave(int n) const { return lblOpenSave_[n]; }
     QPushButton* cmdOpenSave(int n) const { return cmdOpenSave_[n]; }
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
+    void centreOnScreen();
     void buildControls();
     void showState();
     void afterEvent();
@@ -51,7 +55,7 @@ class frmOpenSave : public QDialog, private UserPrompts {
     QComboBox* drvOpenSave_ = nullptr;
     QListWidget* dirOpenSave_ = nullptr;
     QPushButton* cmdOpenSave_[2] = {};
-    bool showing_ = false; // the view is being filled from the chooser
+    bool centred_ = false;
 };
 
 // The roots of the mounted volumes, the root folder first.
