@@ -1,0 +1,207 @@
+// Runs and saves whose file operations fail one at a time: each must end as the program
+// defines, leave only complete lines behind, close every file and keep the old parameter file.
+
+#include "input/execute_command.h"
+#include "input/parameter_sheet.h"
+#include "paramfile/parameter_file.h"
+#include "solver/analysis_run.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zmbr {
+namespace {
+
+enum class Op { Create, Write, Flush, Close, Rename };
+
+// Passes every call to another file system and makes the n-th call of one kind fail.
+class FaultyFileSystem final : public FileSystem {
+  public:
+    FaultyFileSystem(FileSystem& inner, Op op, int n, int error)
+        : inner_(inner), op_(op), n_(n), error_(error) {}
+    int openFiles = 0;
+    int counts[5] = {};
+    bool fired = false;
+
+    bool fails(Op op) {
+        if (++counts[static_cast<int>(op)] == n_ && op == op_) {
+            fired = true;
+            return true;
+        }
+        return false;
+    }
+
+    class File final : public OutputFile {
+      public:
+        File(FaultyFileSystem& fs, std::unique_ptr<OutputFile> inner)
+            : fs_(fs), inner_(std::move(inner)) {
+            ++fs_.openFiles;
+        }
+        ~File() override {
+            if (open_)
+                --fs_.openFiles; // dropped without close: counted as a leak by the checks
+        }
+        int write(std::string_view bytes) override {
+            return fs_.fails(Op::Write) ? fs_.error_ : inner_->write(bytes);
+        }
+        int flush() override { return fs_.fails(Op::Flush) ? fs_.error_ : inner_->flush(); }
+        int close() override {
+            if (open_) {
+                open_ = false;
+                --fs_.openFiles;
+            }
+            const int e = inner_->close();
+            return fs_.fails(Op::Close) ? fs_.error_ : e;
+        }
+
+      private:
+        FaultyFileSystem& fs_;
+        std::unique_ptr<OutputFile> inner_;
+        bool open_ = true;
+    };
+
+    std::unique_ptr<OutputFile> create(const std::string& path, int& error) override {
+        if (fails(Op::Create)) {
+            error = error_;
+            return nullptr;
+        }
+        auto f = inner_.create(path, error);
+        if (!f)
+            return nullptr;
+        ++created_;
+        return std::make_unique<File>(*this, std::move(f));
+    }
+    int readAll(const std::string& path, std::string& contents) override {
+        return inner_.readAll(path, contents);
+    }
+    int rename(const std::string& source, const std::string& target) override {
+        return fails(Op::Rename) ? error_ : inner_.rename(source, target);
+    }
+    int remove(const std::string& path) override { return inner_.remove(path); }
+    PathKind kindOf(const std::string& path) override { return inner_.kindOf(path); }
+
+  private:
+    FileSystem& inner_;
+    Op op_;
+    int n_;
+    int error_;
+    int created_ = 0;
+};
+
+ParameterSheet defaultSheet(test::MemoryFileSystem& mem) {
+    ParameterSheet sheet;
+    sheet.load();
+    EXPECT_FALSE(readParameterFile(sheet, realFileSystem(), test::dataPath("default.mbr")));
+    sheet.input().paramFileName = sheet.input().outputFileName = "default.mbr";
+    EXPECT_FALSE(prepareExecute(sheet, mem));
+    mem.files.erase("default.TGC"); // the test write before the run
+    return sheet;
+}
+
+struct RunFault {
+    const char* what;
+    Op op;
+    int n;
+    int error;
+    RunEnd end;
+};
+
+// The default panel runs 95 steps: write 1 is the header, writes 2..96 the step lines,
+// then the closing lines.
+TEST(FaultInjection, ResultFileFailuresEndAsDefined) {
+    const auto golden = test::crlfLines(test::readFile(test::dataPath("default.TGC")));
+    const RunFault faults[] = {
+        {"create", Op::Create, 1, EACCES, RunEnd::OpenFailed},
+        {"header", Op::Write, 1, ENOSPC, RunEnd::OpenFailed},
+        {"step 1", Op::Write, 2, ENOSPC, RunEnd::WriteFailed},
+        {"step 2", Op::Write, 3, EIO, RunEnd::WriteFailed},
+        {"step 50", Op::Write, 51, ENOSPC, RunEnd::WriteFailed},
+        {"last write (closing lines)", Op::Write, -1, ENOSPC, RunEnd::Failure},
+        {"close", Op::Close, 1, EIO, RunEnd::Failure},
+    };
+    for (const RunFault& f : faults) {
+        SCOPED_TRACE(f.what);
+        test::MemoryFileSystem mem;
+        ParameterSheet sheet = defaultSheet(mem);
+        int n = f.n;
+        if (n < 0) { // the clean run's last write
+            test::MemoryFileSystem clean;
+            ParameterSheet s2 = defaultSheet(clean);
+            FaultyFileSystem count(clean, Op::Write, 0, 0);
+            runAnalysis(s2.input(), {&count, nullptr, nullptr, nullptr, 10000});
+            n = count.counts[static_cast<int>(Op::Write)];
+        }
+        FaultyFileSystem fs(mem, f.op, n, f.error);
+        FixedClock clock{test::kGoldenMoment};
+        const RunOutcome o = runAnalysis(sheet.input(), {&fs, &clock, nullptr, nullptr, 10000});
+        EXPECT_TRUE(fs.fired);
+        EXPECT_EQ(fs.openFiles, 0) << "a result file was left open";
+        if (f.end == RunEnd::Failure) {
+            // The step loop ended normally; only the file's end may be short.
+            EXPECT_TRUE(o.end == RunEnd::Failure || o.end == RunEnd::WriteFailed);
+        } else {
+            EXPECT_EQ(o.end, f.end);
+        }
+        if (o.end == RunEnd::OpenFailed)
+            EXPECT_NE(o.message.find("(" + std::to_string(f.error) + ")"), std::string::npos)
+                << o.message;
+        if (o.end == RunEnd::WriteFailed)
+            EXPECT_TRUE(o.message.empty()) << "a failed step line ends quietly";
+        const auto it = mem.files.find("default.TGC");
+        if (it == mem.files.end())
+            continue;
+        // Only complete lines, each as the reference run wrote it.
+        const std::string& bytes = it->second;
+        if (!bytes.empty())
+            EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
+        const auto lines = test::crlfLines(bytes);
+        ASSERT_LE(lines.size(), golden.size());
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (i == 1)
+                continue; // the date line
+            ASSERT_EQ(lines[i], golden[i]) << "line " << i + 1;
+        }
+    }
+}
+
+// Saving the parameter file: every write, the flush, the close and the rename may fail; the
+// old file stays as it was and the failure is reported as the save message shows it.
+TEST(FaultInjection, ParameterFileSaveKeepsTheOldFile) {
+    const std::string old = "old contents\r\n";
+    std::vector<std::pair<Op, int>> cases;
+    for (int n = 1; n <= 80; ++n)
+        cases.push_back({Op::Write, n});
+    cases.push_back({Op::Create, 1});
+    cases.push_back({Op::Flush, 1});
+    cases.push_back({Op::Close, 1});
+    cases.push_back({Op::Rename, 1});
+    int firedWrites = 0;
+    for (const auto& [op, n] : cases) {
+        SCOPED_TRACE(std::to_string(static_cast<int>(op)) + " #" + std::to_string(n));
+        test::MemoryFileSystem mem;
+        mem.files["p.mbr"] = old;
+        ParameterSheet sheet;
+        sheet.load();
+        FaultyFileSystem fs(mem, op, n, ENOSPC);
+        const int e = writeParameterFile(sheet, fs, "p.mbr");
+        EXPECT_EQ(fs.openFiles, 0);
+        if (!fs.fired) {
+            EXPECT_EQ(e, 0);
+            continue;
+        }
+        if (op == Op::Write)
+            ++firedWrites;
+        EXPECT_EQ(e, ENOSPC);
+        EXPECT_EQ(mem.files.at("p.mbr"), old);
+        EXPECT_EQ(saveFailureMessage(e), "Error. Try again." + std::to_string(ENOSPC));
+    }
+    EXPECT_GT(firedWrites, 0) << "no write of the parameter file was ever reached";
+}
+
+} // namespace
+} // namespace zmbr
