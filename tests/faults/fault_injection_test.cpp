@@ -10,8 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace zmbr {
@@ -201,6 +204,66 @@ TEST(FaultInjection, ParameterFileSaveKeepsTheOldFile) {
         EXPECT_EQ(saveFailureMessage(e), "Error. Try again." + std::to_string(ENOSPC));
     }
     EXPECT_GT(firedWrites, 0) << "no write of the parameter file was ever reached";
+}
+
+// Removes the result file from under the run at its first yield point after step 10.
+class RemovingObserver final : public RunObserver {
+  public:
+    explicit RemovingObserver(std::string path) : path_(std::move(path)) {}
+    void stepStarted(int step, double) override { step_ = step; }
+    bool removed = false;
+
+  protected:
+    void yieldNow() override {
+        if (step_ > 10 && !removed)
+            removed = std::remove(path_.c_str()) == 0;
+    }
+
+  private:
+    std::string path_;
+    int step_ = 0;
+};
+
+// Real folders: missing, read-only, and a result file removed during the run.
+TEST(FaultInjection, RealFilesEndAsDefined) {
+    test::ScratchFolder scratch;
+    {
+        SCOPED_TRACE("missing folder");
+        test::MemoryFileSystem mem;
+        ParameterSheet sheet = defaultSheet(mem);
+        sheet.input().outputFileName = scratch.file("no/such/folder/p.mbr");
+        const RunOutcome o = runAnalysis(sheet.input(), {});
+        EXPECT_EQ(o.end, RunEnd::OpenFailed);
+        EXPECT_FALSE(o.message.empty());
+    }
+    {
+        SCOPED_TRACE("result file removed during the run");
+        test::MemoryFileSystem mem;
+        ParameterSheet sheet = defaultSheet(mem);
+        sheet.input().outputFileName = scratch.file("gone.mbr");
+        RemovingObserver observer(scratch.file("gone.TGC"));
+        const RunOutcome o =
+            runAnalysis(sheet.input(), {nullptr, nullptr, &observer, nullptr, 10000});
+        EXPECT_TRUE(observer.removed);
+        // The open file outlives its name: the run goes to its own end.
+        EXPECT_EQ(o.end, RunEnd::Failure);
+        EXPECT_EQ(o.steps, 95);
+    }
+    if (geteuid() == 0)
+        GTEST_SKIP() << "running as root: a read-only folder cannot refuse a file";
+    {
+        SCOPED_TRACE("read-only folder");
+        const std::string ro = scratch.file("ro");
+        ASSERT_EQ(mkdir(ro.c_str(), 0555), 0);
+        test::MemoryFileSystem mem;
+        ParameterSheet sheet = defaultSheet(mem);
+        sheet.input().outputFileName = ro + "/p.mbr";
+        const RunOutcome o = runAnalysis(sheet.input(), {});
+        EXPECT_EQ(o.end, RunEnd::OpenFailed);
+        EXPECT_NE(o.message.find("(13)"), std::string::npos) << o.message;
+        EXPECT_NE(writeParameterFile(sheet, realFileSystem(), ro + "/p.mbr"), 0);
+        chmod(ro.c_str(), 0755);
+    }
 }
 
 } // namespace
