@@ -1,0 +1,178 @@
+// A run of a panel taken from the bytes, fields within and outside their usual ranges, written
+// into memory. A yield-point budget cancels runs that would go on too long for a fuzzer.
+
+#include "fuzz_check.h"
+#include "input/clock.h"
+#include "input/execute_command.h"
+#include "input/number_text.h"
+#include "input/text_encoding.h"
+#include "memory_file_system.h"
+#include "solver/analysis_run.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using namespace zmbr;
+
+namespace {
+
+// Cancels the run, as the calculation window's button would, once the budget is spent.
+class BudgetObserver final : public RunObserver {
+  public:
+    BudgetObserver(CancelFlag& cancel, long budget)
+        : RunObserver(1), cancel_(cancel), left_(budget) {}
+    bool cancelled = false;
+
+  protected:
+    void yieldNow() override {
+        if (--left_ == 0) {
+            cancelled = true;
+            cancel_.store(true);
+        }
+    }
+
+  private:
+    CancelFlag& cancel_;
+    long left_;
+};
+
+// A field's value: mostly near its usual range, sometimes any finite float.
+float value(FuzzedDataProvider& in, float low, float high) {
+    switch (in.ConsumeIntegralInRange(0, 3)) {
+    case 0:
+        return in.ConsumeFloatingPointInRange(low, high);
+    case 1:
+        return static_cast<float>(in.ConsumeIntegralInRange(-2, 2)) * high;
+    case 2:
+        return toFieldValue(in.ConsumeFloatingPoint<float>());
+    default:
+        return 0.0f;
+    }
+}
+
+PanelInput panelFrom(FuzzedDataProvider& in) {
+    PanelInput p = PanelInput::defaults();
+    if (in.ConsumeBool()) {
+        p.comment = in.ConsumeRandomLengthString(64);
+        for (char& c : p.comment)
+            if (c == '\r' || c == '\n')
+                c = ' ';
+    }
+    p.paramFileName = "panel.mbr";
+    p.axes =
+        in.ConsumeBool() ? static_cast<float>(in.ConsumeIntegralInRange(1, 10)) : value(in, 0, 11);
+    p.layer = value(in, 1, 4);
+    p.fc = value(in, -80, 0);
+    p.epsC = value(in, -0.004f, 0);
+    p.t = value(in, 1, 400);
+    p.sm = value(in, 1, 400);
+    p.Ec = value(in, 1000, 50000);
+    p.tauBy = value(in, 0.1f, 30);
+    p.sBy = value(in, 0.0001f, 0.1f);
+    p.initialTheta = value(in, 0, 180);
+    for (ReinforcementLayer& r : p.rows) {
+        if (in.remaining_bytes() == 0)
+            break;
+        r.thetaR = value(in, 0, 180);
+        r.Ar = value(in, 0.1f, 1000);
+        r.s = value(in, 1, 500);
+        r.fru = value(in, 100, 3000);
+        r.Er = value(in, 1000, 250000);
+        r.failureMode = in.ConsumeBool() ? FailureMode::Rupture : FailureMode::Yield;
+    }
+    std::array<std::string, kMaxRows> modes;
+    for (int i = 0; i < kMaxRows; ++i)
+        modes[static_cast<std::size_t>(i)] =
+            p.rows[static_cast<std::size_t>(i)].failureMode == FailureMode::Rupture ? "rupture"
+                                                                                    : "yield";
+    deriveRowValues(p, modes);
+    return p;
+}
+
+// Splits at CR LF; a bare CR or LF inside a line is a fault.
+std::vector<std::string> lines(const std::string& bytes) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = bytes.find("\r\n", start);
+        if (end == std::string::npos) {
+            fuzz::check(start == bytes.size(), "the result file ends inside a line",
+                        bytes.substr(start));
+            return out;
+        }
+        out.push_back(bytes.substr(start, end - start));
+        fuzz::check(out.back().find_first_of("\r\n") == std::string::npos,
+                    "a bare CR or LF in the result file", out.back());
+        start = end + 2;
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider in(data, size);
+    RunSettings settings;
+    settings.maxSteps = in.ConsumeBool() ? in.ConsumeIntegralInRange(1, 400) : 10000;
+    const long budget = in.ConsumeIntegralInRange<long>(1, 200000);
+    PanelInput panel = panelFrom(in);
+    const std::string comment = panel.comment;
+    const bool refused = refusalReason(panel).has_value();
+
+    fuzz::MemoryFileSystem fs;
+    const FixedClock clock({2026, 12, 6, 9, 30, 5});
+    CancelFlag cancel{false};
+    BudgetObserver observer(cancel, budget);
+    settings.fileSystem = &fs;
+    settings.clock = &clock;
+    settings.observer = &observer;
+    settings.cancel = &cancel;
+    const RunOutcome out = runAnalysis(panel, settings);
+
+    fuzz::check(out.end != RunEnd::OpenFailed && out.end != RunEnd::WriteFailed,
+                "a file in memory failed");
+    fuzz::check(out.end != RunEnd::Cancelled || observer.cancelled,
+                "the run was cancelled by nobody");
+    fuzz::check(out.steps >= 0 && out.steps <= settings.maxSteps, "steps outside 0 to the limit");
+    fuzz::check(std::isfinite(out.tauMax), "τxy max is not finite");
+    fuzz::check(!fuzz::hasNonFiniteWord(out.message), "the run's message", out.message);
+    if (refused)
+        fuzz::check(out.end != RunEnd::Failure || out.steps > 0,
+                    "a panel Execute refuses failed at step 0");
+
+    fuzz::check(fs.files.size() == 1 && fs.files.count("default.TGC") == 1,
+                "the run wrote other files than default.TGC");
+    for (const auto& [path, bytes] : fs.writes)
+        fuzz::check(bytes.size() >= 2 && bytes.compare(bytes.size() - 2, 2, "\r\n") == 0,
+                    "a write that does not end with a line end", bytes);
+    const std::vector<std::string> file = lines(fs.files.at("default.TGC"));
+    if (out.end == RunEnd::Stopped && file.empty())
+        return 0; // stopped at set-up, before the file was opened
+    fuzz::check(file.size() >= 4, "the result file has no whole header");
+    fuzz::check(file[1] == utf8ToCp932(comment), "the comment line is not the comment", file[1]);
+    for (std::size_t i = 0; i < file.size(); ++i)
+        if (i != 1)
+            fuzz::check(!fuzz::hasNonFiniteWord(file[i]), "a result line with NaN or Inf", file[i]);
+
+    // One line per completed step; a failure step has its three closing lines instead.
+    const std::size_t steps = static_cast<std::size_t>(out.steps);
+    const std::size_t body = file.size() - 4;
+    switch (out.end) {
+    case RunEnd::Failure:
+        fuzz::check(steps >= 1 && body == steps - 1 + 3, "closing lines after a failure");
+        fuzz::check(file[file.size() - 3].rfind("Concrete : ", 0) == 0,
+                    "no concrete status after a failure", file[file.size() - 3]);
+        break;
+    case RunEnd::Cancelled:
+        fuzz::check(body == steps || body == steps + 1, "step lines of a cancelled run");
+        break;
+    default:
+        fuzz::check(body == steps, "step lines of a run",
+                    std::to_string(body) + " lines for " + std::to_string(steps) + " steps");
+        break;
+    }
+    return 0;
+}
