@@ -111,6 +111,7 @@ TEST(AnalysisRun, EarlyEnds) {
         EXPECT_EQ(run.fs.openFiles, 0);
         if (c.stepLines < 0) {
             EXPECT_EQ(run.fs.files.count("run.TGC"), 0u);
+            EXPECT_EQ(run.outcome.steps, 0);
             continue;
         }
         const auto lines = run.lines();

@@ -19,6 +19,13 @@ std::string layout(const std::string& name) {
     return test::readFile(test::dataPath("layouts/" + name));
 }
 
+// The two-row file with another comment line, as raw bytes.
+std::string withComment(const std::string& bytes) {
+    std::string file = layout("two_rows.mbr");
+    const std::size_t start = file.find("\r\n") + 2;
+    return file.replace(start, file.find("\r\n", start) - start, bytes);
+}
+
 // Every text and the option: what a read must restore.
 std::vector<std::string> allTexts(const ParameterSheet& sheet) {
     std::vector<std::string> texts;
@@ -141,6 +148,11 @@ TEST(ParameterFile, ReadsEveryLayout) {
          }},
         {"CP932 comment", layout("cp932_comment.mbr"),
          [](const ParameterSheet& s) { EXPECT_EQ(s.input().comment, "壁パネル"); }},
+        // Half-width katakana in CP932 whose two bytes also spell "½" in UTF-8.
+        {"CP932 comment that is also UTF-8", withComment(utf8ToCp932("ﾃｽ")),
+         [](const ParameterSheet& s) { EXPECT_EQ(s.input().comment, "ﾃｽ"); }},
+        {"UTF-8 comment from another editor", withComment("試験体 A"),
+         [](const ParameterSheet& s) { EXPECT_EQ(s.input().comment, "試験体 A"); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -66,6 +66,15 @@ std::string cp932ToUtf8(std::string_view cp932) {
     });
 }
 
+bool isValidCp932(std::string_view bytes) {
+    bool valid = true;
+    convert("UTF-8", "CP932", bytes, [&valid](std::string_view rest) {
+        valid = false;
+        return rest.size();
+    });
+    return valid;
+}
+
 bool isValidUtf8(std::string_view s) {
     std::size_t i = 0;
     while (i < s.size()) {

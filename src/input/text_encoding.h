@@ -14,6 +14,9 @@ std::string cp932ToUtf8(std::string_view cp932);
 
 bool isValidUtf8(std::string_view bytes);
 
+// True when every byte sequence is a CP932 character, as in every file the program writes.
+bool isValidCp932(std::string_view bytes);
+
 // Number of characters (code points) of a UTF-8 text.
 std::size_t utf8Length(std::string_view utf8);
 

@@ -232,7 +232,10 @@ std::optional<ReadFailure> readParameterFile(ParameterSheet& sheet, FileSystem& 
     if (int error = fs.readAll(path, bytes))
         return ReadFailure{0, "the file cannot be read (" + std::generic_category().message(error) +
                                   ")."};
-    const std::string text = isValidUtf8(bytes) ? bytes : cp932ToUtf8(bytes);
+    // The program writes CP932, so CP932 comes first and a written file always reads back as
+    // it was; a file CP932 cannot hold but UTF-8 can was typed in another editor.
+    const bool utf8 = !isValidCp932(bytes) && isValidUtf8(bytes);
+    const std::string text = utf8 ? bytes : cp932ToUtf8(bytes);
     ReadPlan plan;
     if (auto failure = Planner(splitLines(text)).plan(plan))
         return failure;

@@ -1,5 +1,7 @@
 #include "solver/analysis_run.h"
 
+#include <algorithm>
+
 #include "bond/bond_analysis.h"
 #include "input/execute_command.h"
 #include "results/graph_scale.h"
@@ -54,7 +56,8 @@ RunSetup setUpRun(const PanelInput& in, RunState& rs, int maxSteps) {
     resetGraphs(rs.graph, maxSteps);
     rs.tauMax = 0;
     rs.tauPrev = 0;
-    for (int i = 0; i < rs.rows; ++i) rs.bond[i] = BondRowState{};
+    for (int i = 0; i < rs.rows; ++i)
+        rs.bond[i] = BondRowState{};
     rs.step = 0;
     return setup;
 }
@@ -62,18 +65,20 @@ RunSetup setUpRun(const PanelInput& in, RunState& rs, int maxSteps) {
 void checkSetUp(const RunContext& ctx) {
     const RunState& rs = ctx.state;
     ctx.requireFinite(rs.epsCr, "the cracking strain εcr");
-    for (int i = 0; i < rs.rows; ++i) ctx.requireFinite(rs.rhoR[i], "a reinforcement ratio ρ");
+    for (int i = 0; i < rs.rows; ++i)
+        ctx.requireFinite(rs.rhoR[i], "a reinforcement ratio ρ");
     ctx.requireFinite(rs.sumRhoX, "the reinforcement ratio in x");
     ctx.requireFinite(rs.sumRhoY, "the reinforcement ratio in y");
 }
 
 void fillOutcome(RunOutcome& out, const RunState& rs, const PanelInput& in) {
     out.tauMax = rs.tauMax;
-    if (out.end != RunEnd::Failure) return;
+    if (out.end != RunEnd::Failure)
+        return;
     out.concreteNG = rs.concreteStatus == ConcreteStatus::NG;
     for (int i = 0; i < rs.rows; ++i)
-        out.ruptured[i] = in.rows[i].failureMode == FailureMode::Rupture &&
-                          rs.rowStatus[i] == RowStatus::Rpt;
+        out.ruptured[i] =
+            in.rows[i].failureMode == FailureMode::Rupture && rs.rowStatus[i] == RowStatus::Rpt;
 }
 
 } // namespace
@@ -92,7 +97,8 @@ RunOutcome runAnalysis(PanelInput& in, const RunSettings& settings) {
     ResultFile file;
 
     RunSetup setup = setUpRun(in, rs, settings.maxSteps);
-    if (observer) observer->runStarted(rs);
+    if (observer)
+        observer->runStarted(rs);
     try {
         checkSetUp(ctx);
         in.outputFileName = resultFileName(in.outputFileName);
@@ -100,7 +106,8 @@ RunOutcome runAnalysis(PanelInput& in, const RunSettings& settings) {
             out.end = RunEnd::OpenFailed;
             out.message = testOutputMessage(error);
             out.buttonShowsOk = false;
-            if (observer) observer->runEnded(out);
+            if (observer)
+                observer->runEnded(out);
             return out;
         }
         for (;;) {
@@ -113,30 +120,39 @@ RunOutcome runAnalysis(PanelInput& in, const RunSettings& settings) {
                 throw RunStop{RunEnd::Cancelled, {}};
             rs.bondIterations = 0;
             rs.eps1 = rs.eps1 + rs.dEps1;
-            if (rs.eps1 > 10 * rs.epsCr) rs.eps1 = rs.eps1 + 0.1 * rs.step * rs.dEps1;
-            if (observer) observer->stepStarted(rs.step, rs.eps1);
+            if (rs.eps1 > 10 * rs.epsCr)
+                rs.eps1 = rs.eps1 + 0.1 * rs.step * rs.dEps1;
+            if (observer)
+                observer->stepStarted(rs.step, rs.eps1);
 
             solveLoadStep(ctx, setup.law, setup.geometry);
 
-            if (rs.tauMax <= rs.tauPrev) rs.tauMax = rs.tauPrev;
-            if (observer) observer->tauMaxShown(rs.tauMax);
+            if (rs.tauMax <= rs.tauPrev)
+                rs.tauMax = rs.tauPrev;
+            if (observer)
+                observer->tauMaxShown(rs.tauMax);
             analyseBondAtCracks(ctx);
-            if (rs.concreteStatus == ConcreteStatus::NG) rs.runEnd = 1;
+            if (rs.concreteStatus == ConcreteStatus::NG)
+                rs.runEnd = 1;
 
             const StepState& st = rs.stepState;
             const StepPoint point{rs.eps1, st.eps2, st.gammaXY, st.tauXY};
             recordStep(rs.graph, rs.step, point);
-            if (observer) observer->stepPlotted(rs.step, rs.graph);
+            if (observer)
+                observer->stepPlotted(rs.step, rs.graph);
 
             int error = rs.runEnd == 0 ? file.writeStep(rs) : file.writeClosing(rs);
-            if (error != 0) throw RunStop{RunEnd::WriteFailed, {}};
+            if (error != 0)
+                throw RunStop{RunEnd::WriteFailed, {}};
 
             for (int n = rescaleAfterStep(rs.graph, point); n > 0; --n)
-                if (observer) observer->graphsRescaled(rs.step, rs.graph);
+                if (observer)
+                    observer->graphsRescaled(rs.step, rs.graph);
             // A failure step is complete once its closing lines are written; a cancel now
             // changes nothing.
             if (rs.runEnd == 1) {
-                if (observer) observer->yieldPoint();
+                if (observer)
+                    observer->yieldPoint();
             } else {
                 ctx.yieldToUi();
             }
@@ -155,13 +171,14 @@ RunOutcome runAnalysis(PanelInput& in, const RunSettings& settings) {
         file.close();
         out.end = stop.end;
         out.message = stop.reason;
-        out.steps = rs.step - 1;
+        out.steps = std::max(rs.step - 1, 0); // a stop before the first step completed none
         // A guard stop is an ended run whose button offers "OK"; the step limit, a failed
         // write and a cancel keep "Cancel".
         out.buttonShowsOk = stop.end == RunEnd::Stopped;
     }
     fillOutcome(out, rs, in);
-    if (observer) observer->runEnded(out);
+    if (observer)
+        observer->runEnded(out);
     return out;
 }
 
