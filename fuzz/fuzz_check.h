@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 namespace zmbr::fuzz {
@@ -18,12 +19,20 @@ inline void check(bool ok, std::string_view what, std::string_view detail = {}) 
         fail(what, detail);
 }
 
-// True when the text spells an undefined or infinite number ("nan", "inf", in any case).
+// True when a word of the text spells an undefined or infinite number ("nan", "inf",
+// "infinity", in any case); words such as "Reinforcements" do not count.
 inline bool hasNonFiniteWord(std::string_view text) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    for (std::size_t i = 0; i + 3 <= text.size(); ++i) {
-        const char a = lower(text[i]), b = lower(text[i + 1]), c = lower(text[i + 2]);
-        if ((a == 'n' && b == 'a' && c == 'n') || (a == 'i' && b == 'n' && c == 'f'))
+    auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (!isLetter(text[i])) {
+            ++i;
+            continue;
+        }
+        std::string word;
+        for (; i < text.size() && isLetter(text[i]); ++i)
+            word.push_back(text[i] <= 'Z' ? static_cast<char>(text[i] - 'A' + 'a') : text[i]);
+        if (word == "nan" || word == "inf" || word == "infinity")
             return true;
     }
     return false;

@@ -143,14 +143,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::check(out.end != RunEnd::Failure || out.steps > 0,
                     "a panel Execute refuses failed at step 0");
 
+    if (out.end == RunEnd::Stopped && fs.files.empty())
+        return 0; // stopped at set-up, before the file was opened
     fuzz::check(fs.files.size() == 1 && fs.files.count("default.TGC") == 1,
                 "the run wrote other files than default.TGC");
     for (const auto& [path, bytes] : fs.writes)
         fuzz::check(bytes.size() >= 2 && bytes.compare(bytes.size() - 2, 2, "\r\n") == 0,
                     "a write that does not end with a line end", bytes);
     const std::vector<std::string> file = lines(fs.files.at("default.TGC"));
-    if (out.end == RunEnd::Stopped && file.empty())
-        return 0; // stopped at set-up, before the file was opened
     fuzz::check(file.size() >= 4, "the result file has no whole header");
     fuzz::check(file[1] == utf8ToCp932(comment), "the comment line is not the comment", file[1]);
     for (std::size_t i = 0; i < file.size(); ++i)
