@@ -224,7 +224,8 @@ class RemovingObserver final : public RunObserver {
     int step_ = 0;
 };
 
-// Real folders: missing, read-only, and a result file removed during the run.
+// Real files: a missing folder, a result file removed during the run, a full device and a
+// read-only folder.
 TEST(FaultInjection, RealFilesEndAsDefined) {
     test::ScratchFolder scratch;
     {
@@ -248,6 +249,23 @@ TEST(FaultInjection, RealFilesEndAsDefined) {
         // The open file outlives its name: the run goes to its own end.
         EXPECT_EQ(o.end, RunEnd::Failure);
         EXPECT_EQ(o.steps, 95);
+    }
+    {
+        SCOPED_TRACE("result file on a full device");
+        ASSERT_EQ(symlink("/dev/full", scratch.file("full.TGC").c_str()), 0);
+        test::MemoryFileSystem mem;
+        ParameterSheet sheet = defaultSheet(mem);
+        sheet.input().outputFileName = scratch.file("full.mbr");
+        const auto refusal = prepareExecute(sheet, realFileSystem());
+        const RunOutcome o = runAnalysis(sheet.input(), {});
+        // Execute's test write already meets the full device; a run started anyway fails
+        // at its header, with the same message.
+        ASSERT_TRUE(refusal.has_value());
+        EXPECT_TRUE(refusal->resultFileUnwritable);
+        EXPECT_EQ(refusal->message,
+                  "This output data file has been opened by another application. (28)");
+        EXPECT_EQ(o.end, RunEnd::OpenFailed);
+        EXPECT_EQ(o.message, refusal->message);
     }
     if (geteuid() == 0)
         GTEST_SKIP() << "running as root: a read-only folder cannot refuse a file";
