@@ -46,9 +46,9 @@ std::string CalculationFields::text(CalcField f, int element) const {
     case CalcField::Text15:
         return show(tauMax_, "##0.000");
     case CalcField::Text16:
-        return show(ly_, "##0.00");
+        return hasSearchIterate() ? formatNumber(searchLy(), "##0.00") : std::string();
     case CalcField::Text17:
-        return show(pb_, "##0.00000");
+        return hasSearchIterate() ? formatNumber(searchPb(), "##0.00000") : std::string();
     }
     return {};
 }
@@ -109,15 +109,9 @@ void CalculationFields::bondSearchStarted(int row) {
     searching_[static_cast<std::size_t>(row - 1)] = true;
 }
 
-void CalculationFields::bondSearchIterate(double ly, double pb) {
-    ly_ = ly;
-    pb_ = pb;
-}
-
 void CalculationFields::bondSearchEnded(int row) {
     searching_[static_cast<std::size_t>(row - 1)] = false;
-    ly_.clear();
-    pb_.clear();
+    clearSearchIterate();
 }
 
 void CalculationFields::stepPlotted(int step, const GraphState& g) {

@@ -41,7 +41,8 @@ class CalculationFields : public RunObserver {
     std::string text(CalcField f, int element = 0) const;
     // A row's status is red while its yield-zone search runs.
     bool rowSearching(int element) const { return searching_[static_cast<std::size_t>(element)]; }
-    // "Command" before the run, "Cancel" while it runs, "OK" after a completed run.
+    // "Cancel" until the run has completed, then "OK". The window opens with the caption the
+    // run sets at its start, since the button closes the windows in either case.
     const std::string& buttonCaption() const { return caption_; }
     bool running() const { return running_; }
 
@@ -58,7 +59,6 @@ class CalculationFields : public RunObserver {
     void rowStatusesShown(const PerRow<RowStatus>& statuses, int rows) override;
     void tauMaxShown(double) override;
     void bondSearchStarted(int row) override;
-    void bondSearchIterate(double ly, double pb) override;
     void bondSearchEnded(int row) override;
     void stepPlotted(int step, const GraphState&) override;
     void graphsRescaled(int step, const GraphState&) override;
@@ -77,13 +77,13 @@ class CalculationFields : public RunObserver {
     };
     static std::string show(const Shown& s, const char* pattern);
 
-    Shown step_, epsCr_, ly_, count_, pb_, eps1_, tauXY_, gammaXY_, tauMax_;
+    Shown step_, epsCr_, count_, eps1_, tauXY_, gammaXY_, tauMax_;
     PerRow<Shown> rho_{};
     PerRow<RowStatus> rowStatus_{};
     PerRow<bool> searching_{};
     std::array<Shown, 8> theta_{}, sumFriy_{}, fc2_{}, fx_{};
     ConcreteStatus concrete_ = ConcreteStatus::Blank;
-    std::string caption_ = "Command";
+    std::string caption_ = "Cancel";
     bool running_ = false;
 };
 

@@ -56,7 +56,6 @@ class RunObserver {
     }
     virtual void tauMaxShown(double) {}
     virtual void bondSearchStarted(int /*row*/) {}
-    virtual void bondSearchIterate(double /*ly*/, double /*pb*/) {}
     virtual void bondSearchEnded(int /*row*/) {}
     // The step's point is in the history; draw it (a point at step 1, else a line).
     virtual void stepPlotted(int /*step*/, const GraphState&) {}
@@ -68,6 +67,17 @@ class RunObserver {
     // so it is stored inline rather than reported by a call.
     void rowStarted(int row) { row_ = row; }
     int row() const { return row_; }
+
+    // The latest iterate of a yield-zone search: ly and its residual Pb. A run takes thousands
+    // of them, so they too are stored inline; hasSearchIterate() is false between searches.
+    void bondSearchIterate(double ly, double pb) {
+        searchLy_ = ly;
+        searchPb_ = pb;
+        searchIterated_ = true;
+    }
+    bool hasSearchIterate() const { return searchIterated_; }
+    double searchLy() const { return searchLy_; }
+    double searchPb() const { return searchPb_; }
 
     // The run passes a yield point tens of thousands of times a second: the count stays
     // inline, and only every yieldEvery-th point reaches yieldNow.
@@ -82,9 +92,12 @@ class RunObserver {
     explicit RunObserver(int yieldEvery = 1) : yieldEvery_(yieldEvery), untilYield_(yieldEvery) {}
     // The user interface may process its pending events here.
     virtual void yieldNow() {}
+    void clearSearchIterate() { searchIterated_ = false; }
 
   private:
     int row_ = 0;
+    bool searchIterated_ = false;
+    double searchLy_ = 0, searchPb_ = 0;
     int yieldEvery_;
     int untilYield_;
 };

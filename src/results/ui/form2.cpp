@@ -110,7 +110,7 @@ Form2::Form2(QWidget* parent) : QWidget(parent) {
     addLabel(QStringLiteral("τxy\nmax"), 1920, 5640, 690, 480);
     addField(CalcField::Text15, 0, 2640, 5760, 960);
 
-    command1_ = new QPushButton(QStringLiteral("Command"), this);
+    command1_ = new QPushButton(QStringLiteral("Cancel"), this);
     command1_->setObjectName(QStringLiteral("Command1"));
     command1_->setGeometry(twipsRect(4080, 5760, 975, 375, this));
     command1_->setAutoDefault(false);
