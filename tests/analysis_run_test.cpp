@@ -143,22 +143,6 @@ TEST(AnalysisRun, CancelEndsQuietlyAfterACompleteLine) {
     EXPECT_EQ(fs.files.at("c.TGC").substr(fs.files.at("c.TGC").size() - 2), "\r\n");
 }
 
-TEST(AnalysisRun, FailedStepWriteEndsQuietly) {
-    for (int failingLine : {1, 2, 40}) {
-        SCOPED_TRACE(failingLine);
-        PanelInput in = preparedDefault();
-        test::MemoryFileSystem fs;
-        fs.failWriteNumber = 1 + failingLine; // the header is the first write
-        in.outputFileName = "w.mbr";
-        RunOutcome o = runAnalysis(in, {&fs, nullptr, nullptr, nullptr, 10000});
-        EXPECT_EQ(o.end, RunEnd::WriteFailed);
-        EXPECT_TRUE(o.message.empty());
-        EXPECT_EQ(o.steps, failingLine - 1);
-        EXPECT_EQ(fs.openFiles, 0);
-        EXPECT_EQ(test::crlfLines(fs.files.at("w.TGC")).size(), 4u + failingLine - 1);
-    }
-}
-
 TEST(AnalysisRun, UnopenableResultFile) {
     PanelInput in = preparedDefault();
     test::MemoryFileSystem fs;

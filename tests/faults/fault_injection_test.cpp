@@ -150,20 +150,27 @@ TEST(FaultInjection, ResultFileFailuresEndAsDefined) {
         } else {
             EXPECT_EQ(o.end, f.end);
         }
-        if (o.end == RunEnd::OpenFailed)
+        if (o.end == RunEnd::OpenFailed) {
             EXPECT_NE(o.message.find("(" + std::to_string(f.error) + ")"), std::string::npos)
                 << o.message;
-        if (o.end == RunEnd::WriteFailed)
+        }
+        if (o.end == RunEnd::WriteFailed && f.op == Op::Write) {
             EXPECT_TRUE(o.message.empty()) << "a failed step line ends quietly";
+            EXPECT_EQ(o.steps, n - 2) << "the steps before the failed line are complete";
+        }
         const auto it = mem.files.find("default.TGC");
         if (it == mem.files.end())
             continue;
         // Only complete lines, each as the reference run wrote it.
         const std::string& bytes = it->second;
-        if (!bytes.empty())
+        if (!bytes.empty()) {
             EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
+        }
         const auto lines = test::crlfLines(bytes);
         ASSERT_LE(lines.size(), golden.size());
+        if (o.end == RunEnd::WriteFailed && f.op == Op::Write) {
+            EXPECT_EQ(lines.size(), 4u + static_cast<std::size_t>(n - 2)); // header of 4 lines
+        }
         for (std::size_t i = 0; i < lines.size(); ++i) {
             if (i == 1)
                 continue; // the date line
@@ -201,6 +208,8 @@ TEST(FaultInjection, ParameterFileSaveKeepsTheOldFile) {
             ++firedWrites;
         EXPECT_EQ(e, ENOSPC);
         EXPECT_EQ(mem.files.at("p.mbr"), old);
+        EXPECT_EQ(mem.files.size(), 1u) << "no scratch file is left beside it";
+        EXPECT_EQ(sheet.input().outputFileName, "") << "a failed save names nothing";
         EXPECT_EQ(saveFailureMessage(e), "Error. Try again." + std::to_string(ENOSPC));
     }
     EXPECT_GT(firedWrites, 0) << "no write of the parameter file was ever reached";
