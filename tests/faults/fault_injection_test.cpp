@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -233,8 +234,7 @@ class RemovingObserver final : public RunObserver {
     int step_ = 0;
 };
 
-// Real files: a missing folder, a result file removed during the run, a full device and a
-// read-only folder.
+// Real files: a missing folder, a result file removed during the run and a full device.
 TEST(FaultInjection, RealFilesEndAsDefined) {
     test::ScratchFolder scratch;
     {
@@ -276,21 +276,59 @@ TEST(FaultInjection, RealFilesEndAsDefined) {
         EXPECT_EQ(o.end, RunEnd::OpenFailed);
         EXPECT_EQ(o.message, refusal->message);
     }
-    if (geteuid() == 0)
-        GTEST_SKIP() << "running as root: a read-only folder cannot refuse a file";
-    {
-        SCOPED_TRACE("read-only folder");
-        const std::string ro = scratch.file("ro");
-        ASSERT_EQ(mkdir(ro.c_str(), 0555), 0);
-        test::MemoryFileSystem mem;
-        ParameterSheet sheet = defaultSheet(mem);
-        sheet.input().outputFileName = ro + "/p.mbr";
-        const RunOutcome o = runAnalysis(sheet.input(), {});
-        EXPECT_EQ(o.end, RunEnd::OpenFailed);
-        EXPECT_NE(o.message.find("(13)"), std::string::npos) << o.message;
-        EXPECT_NE(writeParameterFile(sheet, realFileSystem(), ro + "/p.mbr"), 0);
-        chmod(ro.c_str(), 0755);
+}
+
+// What goes wrong when the result file and the parameter file are refused by a read-only
+// folder; "" when both end as defined.
+std::string readOnlyFolderFaults(const std::string& ro) {
+    std::string faults;
+    test::MemoryFileSystem mem;
+    ParameterSheet sheet = defaultSheet(mem);
+    sheet.input().outputFileName = ro + "/p.mbr";
+    const RunOutcome o = runAnalysis(sheet.input(), {});
+    if (o.end != RunEnd::OpenFailed)
+        faults += "the run did not end at the open; ";
+    if (o.message.find("(13)") == std::string::npos)
+        faults += "message \"" + o.message + "\"; ";
+    if (writeParameterFile(sheet, realFileSystem(), ro + "/p.mbr") != EACCES)
+        faults += "the parameter file was not refused; ";
+    return faults;
+}
+
+// Root writes into read-only folders, so as root the check runs in a child that has given
+// up its privileges.
+TEST(FaultInjection, ReadOnlyFolderRefusesBothFiles) {
+    test::ScratchFolder scratch;
+    ASSERT_EQ(chmod(scratch.path().c_str(), 0755), 0);
+    const std::string ro = scratch.file("ro");
+    ASSERT_EQ(mkdir(ro.c_str(), 0555), 0);
+    if (geteuid() != 0) {
+        EXPECT_EQ(readOnlyFolderFaults(ro), "");
+        return;
     }
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(pipeFds[0]);
+        const uid_t nobody = 65534;
+        std::string faults = setgid(nobody) == 0 && setuid(nobody) == 0
+                                 ? readOnlyFolderFaults(ro)
+                                 : "could not give up root; ";
+        const ssize_t written = write(pipeFds[1], faults.data(), faults.size());
+        _exit(written == static_cast<ssize_t>(faults.size()) ? 0 : 1);
+    }
+    close(pipeFds[1]);
+    std::string faults;
+    char buffer[256];
+    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        faults.append(buffer, static_cast<std::size_t>(n));
+    close(pipeFds[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(faults, "");
 }
 
 } // namespace
