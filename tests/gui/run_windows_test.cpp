@@ -159,6 +159,22 @@ class RunWindowsTest : public QObject {
         QVERIFY(messages_.isEmpty());
     }
 
+    void failedStepLineEndsQuietly() {
+        // Write 1 is Execute's test write, write 2 the header: write 12 is step 10's line.
+        fs_.failWriteNumber = 12;
+        ui::RunWindows* runs = execute();
+        QVERIFY(runs && waitForEnd(runs));
+        // Ended early: the button keeps its caption, the file is closed, nobody is told.
+        QCOMPARE(runs->form2()->command1()->text(), QStringLiteral("Cancel"));
+        QCOMPARE(runs->form2()->field(CalcField::Text1)->text(), QStringLiteral("10"));
+        QCOMPARE(fs_.openFiles, 0);
+        QCOMPARE(test::crlfLines(fs_.files.at("default.TGC")).size(), 4u + 9u);
+        QTest::qWait(50);
+        QVERIFY(messages_.isEmpty());
+        QTest::mouseClick(runs->form2()->command1(), Qt::LeftButton);
+        QVERIFY(program_->form1().isVisible());
+    }
+
     void closeBoxActsLikeTheButton() {
         ui::RunWindows* runs = execute();
         QVERIFY(runs && waitForEnd(runs));
