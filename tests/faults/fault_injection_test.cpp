@@ -155,7 +155,8 @@ TEST(FaultInjection, ResultFileFailuresEndAsDefined) {
             EXPECT_NE(o.message.find("(" + std::to_string(f.error) + ")"), std::string::npos)
                 << o.message;
         }
-        if (o.end == RunEnd::WriteFailed && f.op == Op::Write) {
+        const bool stepLineFailed = o.end == RunEnd::WriteFailed && f.op == Op::Write;
+        if (stepLineFailed) {
             EXPECT_TRUE(o.message.empty()) << "a failed step line ends quietly";
             EXPECT_EQ(o.steps, n - 2) << "the steps before the failed line are complete";
         }
@@ -169,7 +170,7 @@ TEST(FaultInjection, ResultFileFailuresEndAsDefined) {
         }
         const auto lines = test::crlfLines(bytes);
         ASSERT_LE(lines.size(), golden.size());
-        if (o.end == RunEnd::WriteFailed && f.op == Op::Write) {
+        if (stepLineFailed) {
             EXPECT_EQ(lines.size(), 4u + static_cast<std::size_t>(n - 2)); // header of 4 lines
         }
         for (std::size_t i = 0; i < lines.size(); ++i) {
