@@ -1,9 +1,11 @@
 #include "results/ui/form2.h"
 
 #include "input/ui/twips.h"
+#include "results/ui/value_box.h"
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
 
@@ -12,18 +14,6 @@ namespace zmbr::ui {
 namespace {
 
 constexpr int kClientWidth = 5535, kClientHeight = 6495;
-
-const char* fieldName(CalcField f) {
-    static const char* const names[] = {"Text1",  "Text2",  "Text3",  "Text4",  "Text5",  "Text6",
-                                        "Text7",  "Text8",  "Text9",  "Text10", "Text11", "Text12",
-                                        "Text13", "Text14", "Text15", "Text16", "Text17"};
-    return names[static_cast<int>(f)];
-}
-
-bool isArray(CalcField f) {
-    return f == CalcField::Text2 || f == CalcField::Text11 || f == CalcField::Text4 ||
-           f == CalcField::Text5 || f == CalcField::Text6 || f == CalcField::Text14;
-}
 
 const char* widestText(CalcField f) {
     switch (f) {
@@ -129,29 +119,33 @@ QLabel* Form2::addLabel(const QString& text, int left, int top, int width, int h
 
 void Form2::addField(CalcField f, int element, int left, int top, int width, int height) {
     const bool centred = f == CalcField::Text11 || f == CalcField::Text10;
-    auto* box = new ValueBox(centred ? Qt::AlignHCenter : Qt::AlignRight, this);
-    QString name = QString::fromLatin1(fieldName(f));
-    if (isArray(f))
-        name += QStringLiteral("_%1").arg(element);
-    box->setObjectName(name);
-    box->setGeometry(twipsRect(left, top, width, height, this));
+    FieldBox& box = fields_[{static_cast<int>(f), element}];
+    box.alignment_ = centred ? Qt::AlignHCenter : Qt::AlignRight;
+    box.rect_ = twipsRect(left, top, width, height, this);
     // Room for the widest text the field's pattern gives in ordinary use.
-    box->setFont(windowFontFitting(QString::fromLatin1(widestText(f)), box->width() - 6));
-    fields_[{static_cast<int>(f), element}] = box;
+    box.font_ = windowFontFitting(QString::fromLatin1(widestText(f)), box.rect_.width() - 6);
 }
 
-ValueBox* Form2::field(CalcField f, int element) const {
+const FieldBox* Form2::field(CalcField f, int element) const {
     auto it = fields_.find({static_cast<int>(f), element});
-    return it == fields_.end() ? nullptr : it->second;
+    return it == fields_.end() ? nullptr : &it->second;
 }
 
 void Form2::refresh(const CalculationFields& values) {
+    QRegion changed;
     for (auto& [key, box] : fields_) {
         const auto f = static_cast<CalcField>(key.first);
-        box->setText(QString::fromStdString(values.text(f, key.second)));
-        if (f == CalcField::Text11)
-            box->setTextColor(values.rowSearching(key.second) ? Qt::red : Qt::black);
+        const QString text = QString::fromStdString(values.text(f, key.second));
+        const QColor color =
+            f == CalcField::Text11 && values.rowSearching(key.second) ? Qt::red : Qt::black;
+        if (text == box.text_ && color == box.color_)
+            continue;
+        box.text_ = text;
+        box.color_ = color;
+        changed += box.rect_;
     }
+    if (!changed.isEmpty())
+        update(changed);
     const QString caption = QString::fromStdString(values.buttonCaption());
     if (command1_->text() != caption)
         command1_->setText(caption);
@@ -169,12 +163,19 @@ void Form2::closeEvent(QCloseEvent* e) {
         onButton();
 }
 
-// The two rectangles round the iteration table and the bottom block.
-void Form2::paintEvent(QPaintEvent*) {
+// The fields, and the two rectangles round the iteration table and the bottom block.
+void Form2::paintEvent(QPaintEvent* e) {
     QPainter p(this);
     p.setPen(QPen(Qt::black, 1));
     p.drawRect(twipsRect(240, 2040, 5055, 2655, this));
     p.drawRect(twipsRect(240, 4800, 5055, 1455, this));
+    const QRegion& dirty = e->region();
+    for (const auto& [key, box] : fields_) {
+        if (!dirty.intersects(box.rect_))
+            continue;
+        p.setFont(box.font_);
+        paintValueBox(p, box.rect_, box.text_, box.color_, box.alignment_);
+    }
 }
 
 } // namespace zmbr::ui

@@ -2,8 +2,11 @@
 // Form2, "MBR Calculating...": every quantity the run is working on.
 
 #include "results/calculation_fields.h"
-#include "results/ui/value_box.h"
 
+#include <QColor>
+#include <QFont>
+#include <QRect>
+#include <QString>
 #include <QWidget>
 
 #include <functional>
@@ -14,6 +17,23 @@ class QPushButton;
 
 namespace zmbr::ui {
 
+// One field of the window. The window paints all its fields itself in one pass, so a
+// refresh that changes a dozen of them costs one repaint, not a dozen.
+class FieldBox {
+  public:
+    const QString& text() const { return text_; }
+    const QColor& textColor() const { return color_; }
+    const QRect& geometry() const { return rect_; }
+
+  private:
+    friend class Form2;
+    QRect rect_;
+    QFont font_;
+    Qt::Alignment alignment_;
+    QString text_;
+    QColor color_ = Qt::black;
+};
+
 class Form2 : public QWidget {
     Q_OBJECT
 
@@ -22,7 +42,7 @@ class Form2 : public QWidget {
 
     // Shows what the run has recorded; only fields whose text changed are touched.
     void refresh(const CalculationFields& fields);
-    ValueBox* field(CalcField f, int element = 0) const;
+    const FieldBox* field(CalcField f, int element = 0) const;
     QPushButton* command1() const { return command1_; }
 
     std::function<void()> onButton;    // the button, or the close box
@@ -31,13 +51,13 @@ class Form2 : public QWidget {
   protected:
     bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
-    void paintEvent(QPaintEvent*) override;
+    void paintEvent(QPaintEvent* e) override;
 
   private:
     void addField(CalcField f, int element, int left, int top, int width, int height = 285);
     QLabel* addLabel(const QString& text, int left, int top, int width, int height = 255);
 
-    std::map<std::pair<int, int>, ValueBox*> fields_;
+    std::map<std::pair<int, int>, FieldBox> fields_;
     QPushButton* command1_ = nullptr;
 };
 

@@ -4,8 +4,19 @@
 
 namespace zmbr::ui {
 
+void paintValueBox(QPainter& p, const QRect& box, const QString& text, const QColor& color,
+                   Qt::Alignment alignment) {
+    // The frame as two fills, which is several times cheaper than stroking its outline.
+    p.fillRect(box, QColor(0xa0, 0xa0, 0xa0));
+    p.fillRect(box.adjusted(1, 1, -1, -1), Qt::white);
+    if (text.isEmpty())
+        return;
+    p.setPen(color);
+    p.drawText(box.adjusted(2, 0, -2, 0), static_cast<int>(alignment | Qt::AlignVCenter), text);
+}
+
 ValueBox::ValueBox(Qt::Alignment alignment, QWidget* parent)
-    : QWidget(parent), alignment_(alignment | Qt::AlignVCenter) {
+    : QWidget(parent), alignment_(alignment) {
     setAttribute(Qt::WA_OpaquePaintEvent); // the box paints every pixel itself
 }
 
@@ -25,14 +36,7 @@ void ValueBox::setTextColor(const QColor& color) {
 
 void ValueBox::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    const QRect box = rect().adjusted(0, 0, -1, -1);
-    p.fillRect(rect(), Qt::white);
-    p.setPen(QColor(0xa0, 0xa0, 0xa0));
-    p.drawRect(box);
-    if (text_.isEmpty())
-        return;
-    p.setPen(color_);
-    p.drawText(rect().adjusted(2, 0, -2, 0), static_cast<int>(alignment_), text_);
+    paintValueBox(p, rect(), text_, color_, alignment_);
 }
 
 } // namespace zmbr::ui

@@ -1,5 +1,5 @@
 #pragma once
-// A read-only field of the calculation window: a framed white box with one line of text.
+// A read-only field of the run windows: a framed white box with one line of text.
 // Setting a text only stores it and asks for a repaint, so the run can refresh dozens of
 // fields between two of its yield points at little cost.
 
@@ -7,7 +7,13 @@
 #include <QString>
 #include <QWidget>
 
+class QPainter;
+
 namespace zmbr::ui {
+
+// Draws a field into `box` with the painter's font: the frame, the white inside, the text.
+void paintValueBox(QPainter& p, const QRect& box, const QString& text, const QColor& color,
+                   Qt::Alignment alignment);
 
 class ValueBox : public QWidget {
   public:
