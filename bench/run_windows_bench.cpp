@@ -6,6 +6,7 @@
 #include "input/parameter_sheet.h"
 #include "input/ui/program_windows.h"
 #include "paramfile/parameter_file.h"
+#include "results/ui/after_toolkit_code.h"
 #include "results/ui/run_windows.h"
 #include "solver/analysis_run.h"
 
@@ -18,6 +19,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <vector>
 
 namespace zmbr {
 namespace {
@@ -94,6 +96,39 @@ void BM_LiveRun(benchmark::State& state) {
     }
 }
 
+// The two runs in turn, so both see the machine in the same state: the speed of a shared
+// machine drifts by tens of percent from one second to the next. Reports the median of the
+// live run's time over that of the headless run just before it.
+void BM_LiveOverHeadless(benchmark::State& state) {
+    ParameterSheet sheet;
+    prepare(sheet, panelOf(state));
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [] {
+        if (QWidget* box = QApplication::activeModalWidget())
+            box->close();
+    });
+    answer.start(1);
+    std::vector<double> ratios;
+    for (auto _ : state) {
+        // The last windows' teardown ran toolkit code; the headless run must not pay for it.
+        ui::afterToolkitCode();
+        PanelInput headlessInput = sheet.input();
+        const auto start = Stopwatch::now();
+        benchmark::DoNotOptimize(
+            runAnalysis(headlessInput, {&discard, &fixedClock, nullptr, nullptr, 10000}));
+        const double headless = std::chrono::duration<double>(Stopwatch::now() - start).count();
+        PanelInput in = sheet.input();
+        ui::RunWindows runs(in, discard, fixedClock);
+        runs.open();
+        while (!runs.runEnded())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        ratios.push_back(runs.runSeconds() / headless);
+        state.SetIterationTime(runs.runSeconds());
+    }
+    std::sort(ratios.begin(), ratios.end());
+    state.counters["live_over_headless"] = ratios.empty() ? 0 : ratios[ratios.size() / 2];
+}
+
 // A long run (the step-limit panel) through the program's windows, cancelled by a click on
 // the button after cancelAfter. Reports the worst lateness of a 1 ms timer during the run
 // (how long an event waits) and the time from the click to the parameter window shown again.
@@ -152,6 +187,12 @@ void BM_CancelDuringRun(benchmark::State& state) {
 BENCHMARK(BM_HeadlessRun)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RecordedRun)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LiveRun)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_LiveOverHeadless)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();
 BENCHMARK(BM_CancelDuringRun)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(20);
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "results/ui/run_windows.h"
 
 #include "input/ui/twips.h"
+#include "results/ui/after_toolkit_code.h"
 #include "solver/analysis_run.h"
 
 #include <QCoreApplication>
@@ -10,26 +11,6 @@
 #include <QTimer>
 
 namespace zmbr::ui {
-
-namespace {
-
-// Some of the toolkit's drawing and event code leaves the upper halves of the AVX registers
-// in use. Until they are cleared, every SSE instruction of the solver waits on them, which
-// made a run after a repaint twice as slow on AVX-512 machines.
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-__attribute__((target("avx"))) void clearUpperVectorHalves() {
-    __builtin_ia32_vzeroupper();
-}
-void afterToolkitCode() {
-    static const bool hasAvx = __builtin_cpu_supports("avx");
-    if (hasAvx)
-        clearUpperVectorHalves();
-}
-#else
-void afterToolkitCode() {}
-#endif
-
-} // namespace
 
 // Records every report; shows them and lets the windows' events run at most every
 // refreshInterval, and at the start and the end of the run.
@@ -117,6 +98,7 @@ void RunWindows::refreshViews() {
 }
 
 void RunWindows::run() {
+    afterToolkitCode(); // the run is started from the toolkit's event loop
     const auto start = std::chrono::steady_clock::now();
     outcome_ = runAnalysis(input_, {&fs_, &clock_, observer_.get(), &cancel_, 10000});
     runSeconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
