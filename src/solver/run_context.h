@@ -22,14 +22,18 @@ struct RunContext {
     RunObserver* observer;
     const CancelFlag* cancel;
 
+    // The flag is read where the user interface may have set it, so most yield points of a
+    // watched run cost only the observer's count.
     void yieldToUi() const {
-        if (observer) observer->yieldPoint();
-        if (cancel && cancel->load(std::memory_order_relaxed)) throw RunStop{RunEnd::Cancelled, {}};
+        const bool uiRan = observer ? observer->yieldPoint() : true;
+        if (uiRan && cancel && cancel->load(std::memory_order_relaxed))
+            throw RunStop{RunEnd::Cancelled, {}};
     }
 
     // An undefined number must never reach the result file.
     void requireFinite(double value, const char* what) const {
-        if (!std::isfinite(value)) stop(std::string(what) + " is not a finite number.");
+        if (!std::isfinite(value))
+            stop(std::string(what) + " is not a finite number.");
     }
 
     [[noreturn]] void stop(const std::string& what) const;

@@ -79,13 +79,14 @@ class RunObserver {
     double searchLy() const { return searchLy_; }
     double searchPb() const { return searchPb_; }
 
-    // The run passes a yield point tens of thousands of times a second: the count stays
-    // inline, and only every yieldEvery-th point reaches yieldNow.
-    void yieldPoint() {
+    // The run passes a yield point tens of millions of times a second: the count stays
+    // inline, and only every yieldEvery-th point reaches yieldNow. True where it did.
+    bool yieldPoint() {
         if (--untilYield_ > 0)
-            return;
+            return false;
         untilYield_ = yieldEvery_;
         yieldNow();
+        return true;
     }
 
   protected:
@@ -102,7 +103,8 @@ class RunObserver {
     int untilYield_;
 };
 
-// Set from the user interface (or another thread) to stop the run at its next yield point.
+// Set from the user interface (or another thread) to stop the run at its next yield point
+// that lets the user interface in (every point where the run has no observer).
 using CancelFlag = std::atomic<bool>;
 
 } // namespace zmbr

@@ -9,11 +9,14 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace zmbr::ui {
 
 namespace {
 
 constexpr int kClientWidth = 5535, kClientHeight = 6495;
+constexpr int kMostFieldsRepaintedAlone = 12;
 
 const char* widestText(CalcField f) {
     switch (f) {
@@ -123,7 +126,11 @@ void Form2::addField(CalcField f, int element, int left, int top, int width, int
     box.alignment_ = centred ? Qt::AlignHCenter : Qt::AlignRight;
     box.rect_ = twipsRect(left, top, width, height, this);
     // Room for the widest text the field's pattern gives in ordinary use.
-    box.font_ = windowFontFitting(QString::fromLatin1(widestText(f)), box.rect_.width() - 6);
+    const QFont font = windowFontFitting(QString::fromLatin1(widestText(f)), box.rect_.width() - 6);
+    auto known = std::find(fieldFonts_.begin(), fieldFonts_.end(), font);
+    if (known == fieldFonts_.end())
+        known = fieldFonts_.insert(fieldFonts_.end(), font);
+    box.font_ = static_cast<int>(known - fieldFonts_.begin());
 }
 
 const FieldBox* Form2::field(CalcField f, int element) const {
@@ -133,6 +140,7 @@ const FieldBox* Form2::field(CalcField f, int element) const {
 
 void Form2::refresh(const CalculationFields& values) {
     QRegion changed;
+    int changes = 0;
     for (auto& [key, box] : fields_) {
         const auto f = static_cast<CalcField>(key.first);
         const QString text = QString::fromStdString(values.text(f, key.second));
@@ -142,9 +150,13 @@ void Form2::refresh(const CalculationFields& values) {
             continue;
         box.text_ = text;
         box.color_ = color;
-        changed += box.rect_;
+        // Past a dozen fields, joining their areas costs more than repainting the window.
+        if (++changes <= kMostFieldsRepaintedAlone)
+            changed += box.rect_;
     }
-    if (!changed.isEmpty())
+    if (changes > kMostFieldsRepaintedAlone)
+        update();
+    else if (changes > 0)
         update(changed);
     const QString caption = QString::fromStdString(values.buttonCaption());
     if (command1_->text() != caption)
@@ -166,14 +178,23 @@ void Form2::closeEvent(QCloseEvent* e) {
 // The fields, and the two rectangles round the iteration table and the bottom block.
 void Form2::paintEvent(QPaintEvent* e) {
     QPainter p(this);
-    p.setPen(QPen(Qt::black, 1));
-    p.drawRect(twipsRect(240, 2040, 5055, 2655, this));
-    p.drawRect(twipsRect(240, 4800, 5055, 1455, this));
+    for (const QRect& r :
+         {twipsRect(240, 2040, 5055, 2655, this), twipsRect(240, 4800, 5055, 1455, this)}) {
+        // A one-pixel outline from the left/top edge to the right/bottom one inclusive.
+        p.fillRect(r.left(), r.top(), r.width() + 1, 1, Qt::black);
+        p.fillRect(r.left(), r.top() + r.height(), r.width() + 1, 1, Qt::black);
+        p.fillRect(r.left(), r.top(), 1, r.height() + 1, Qt::black);
+        p.fillRect(r.left() + r.width(), r.top(), 1, r.height() + 1, Qt::black);
+    }
     const QRegion& dirty = e->region();
+    int font = -1;
     for (const auto& [key, box] : fields_) {
         if (!dirty.intersects(box.rect_))
             continue;
-        p.setFont(box.font_);
+        if (box.font_ != font) {
+            font = box.font_;
+            p.setFont(fieldFonts_[static_cast<std::size_t>(font)]);
+        }
         paintValueBox(p, box.rect_, box.text_, box.color_, box.alignment_);
     }
 }

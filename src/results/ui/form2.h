@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <map>
+#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -28,7 +29,7 @@ class FieldBox {
   private:
     friend class Form2;
     QRect rect_;
-    QFont font_;
+    int font_ = 0; // in the window's list of field fonts
     Qt::Alignment alignment_;
     QString text_;
     QColor color_ = Qt::black;
@@ -58,6 +59,7 @@ class Form2 : public QWidget {
     QLabel* addLabel(const QString& text, int left, int top, int width, int height = 255);
 
     std::map<std::pair<int, int>, FieldBox> fields_;
+    std::vector<QFont> fieldFonts_; // few distinct ones, so a repaint seldom switches
     QPushButton* command1_ = nullptr;
 };
 
