@@ -36,7 +36,7 @@ std::string CalculationFields::text(CalcField f, int element) const {
     case CalcField::Text10:
         return statusText(concrete_);
     case CalcField::Text11:
-        return statusText(rowStatus_[e]);
+        return statusText(rowStatus(element));
     case CalcField::Text12:
         return show(count_, "#####0");
     case CalcField::Text13:
@@ -91,14 +91,6 @@ void CalculationFields::innerPassDone(const InnerPass& p) {
 
 void CalculationFields::concreteStatusShown(ConcreteStatus s) {
     concrete_ = s;
-}
-
-void CalculationFields::rowStatusShown(int row, RowStatus s) {
-    rowStatus_[static_cast<std::size_t>(row - 1)] = s;
-}
-
-void CalculationFields::rowStatusesShown(const PerRow<RowStatus>& statuses, int rows) {
-    std::copy_n(statuses.begin(), rows, rowStatus_.begin());
 }
 
 void CalculationFields::tauMaxShown(double t) {

@@ -55,8 +55,6 @@ class CalculationFields : public RunObserver {
     void thetaIterate(int thetaIter, double thetaDegrees) override;
     void innerPassDone(const InnerPass&) override;
     void concreteStatusShown(ConcreteStatus) override;
-    void rowStatusShown(int row, RowStatus) override;
-    void rowStatusesShown(const PerRow<RowStatus>& statuses, int rows) override;
     void tauMaxShown(double) override;
     void bondSearchStarted(int row) override;
     void bondSearchEnded(int row) override;
@@ -79,7 +77,6 @@ class CalculationFields : public RunObserver {
 
     Shown step_, epsCr_, count_, eps1_, tauXY_, gammaXY_, tauMax_;
     PerRow<Shown> rho_{};
-    PerRow<RowStatus> rowStatus_{};
     PerRow<bool> searching_{};
     std::array<Shown, 8> theta_{}, sumFriy_{}, fc2_{}, fx_{};
     ConcreteStatus concrete_ = ConcreteStatus::Blank;

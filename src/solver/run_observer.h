@@ -4,6 +4,7 @@
 
 #include "solver/run_state.h"
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 
@@ -48,12 +49,6 @@ class RunObserver {
     virtual void thetaIterate(int /*thetaIter*/, double /*thetaDegrees*/) {}
     virtual void innerPassDone(const InnerPass&) {}
     virtual void concreteStatusShown(ConcreteStatus) {}
-    virtual void rowStatusShown(int /*row*/, RowStatus) {}
-    // The statuses of rows 1..rows at the end of an inner pass.
-    virtual void rowStatusesShown(const PerRow<RowStatus>& statuses, int rows) {
-        for (int i = 0; i < rows; ++i)
-            rowStatusShown(i + 1, statuses[static_cast<std::size_t>(i)]);
-    }
     virtual void tauMaxShown(double) {}
     virtual void bondSearchStarted(int /*row*/) {}
     virtual void bondSearchEnded(int /*row*/) {}
@@ -62,6 +57,14 @@ class RunObserver {
     // The limits grew: redraw both graphs from the history up to step - 1.
     virtual void graphsRescaled(int /*step*/, const GraphState&) {}
     virtual void runEnded(const RunOutcome&) {}
+
+    // The rows' statuses change with every inner pass, so they are stored inline too: one
+    // row's, or those of rows 1..rows at the end of a pass.
+    void rowStatusShown(int row, RowStatus s) { rowStatus_[static_cast<std::size_t>(row - 1)] = s; }
+    void rowStatusesShown(const PerRow<RowStatus>& statuses, int rows) {
+        std::copy_n(statuses.begin(), rows, rowStatus_.begin());
+    }
+    RowStatus rowStatus(int element) const { return rowStatus_[static_cast<std::size_t>(element)]; }
 
     // The row whose stress the inner pass computes. It changes for every row of every pass,
     // so it is stored inline rather than reported by a call.
@@ -97,6 +100,7 @@ class RunObserver {
 
   private:
     int row_ = 0;
+    PerRow<RowStatus> rowStatus_{};
     bool searchIterated_ = false;
     double searchLy_ = 0, searchPb_ = 0;
     int yieldEvery_;

@@ -134,22 +134,28 @@ void Form2::addField(CalcField f, int element, int left, int top, int width, int
 }
 
 const FieldBox* Form2::field(CalcField f, int element) const {
+    takePendingTexts();
     auto it = fields_.find({static_cast<int>(f), element});
     return it == fields_.end() ? nullptr : &it->second;
 }
 
 void Form2::refresh(const CalculationFields& values) {
+    const QString caption = QString::fromStdString(values.buttonCaption());
+    if (command1_->text() != caption)
+        command1_->setText(caption);
+    if (!values.running()) {
+        // Before or after the run nearly every field differs from what is shown: the texts
+        // are made when the window is next painted (or read), outside the run.
+        pending_ = &values;
+        update();
+        return;
+    }
+    pending_ = nullptr;
     QRegion changed;
     int changes = 0;
     for (auto& [key, box] : fields_) {
-        const auto f = static_cast<CalcField>(key.first);
-        const QString text = QString::fromStdString(values.text(f, key.second));
-        const QColor color =
-            f == CalcField::Text11 && values.rowSearching(key.second) ? Qt::red : Qt::black;
-        if (text == box.text_ && color == box.color_)
+        if (!takeText(box, values, static_cast<CalcField>(key.first), key.second))
             continue;
-        box.text_ = text;
-        box.color_ = color;
         // Past a dozen fields, joining their areas costs more than repainting the window.
         if (++changes <= kMostFieldsRepaintedAlone)
             changed += box.rect_;
@@ -158,9 +164,26 @@ void Form2::refresh(const CalculationFields& values) {
         update();
     else if (changes > 0)
         update(changed);
-    const QString caption = QString::fromStdString(values.buttonCaption());
-    if (command1_->text() != caption)
-        command1_->setText(caption);
+}
+
+bool Form2::takeText(FieldBox& box, const CalculationFields& values, CalcField f, int element) {
+    const QString text = QString::fromStdString(values.text(f, element));
+    const QColor color =
+        f == CalcField::Text11 && values.rowSearching(element) ? Qt::red : Qt::black;
+    if (text == box.text_ && color == box.color_)
+        return false;
+    box.text_ = text;
+    box.color_ = color;
+    return true;
+}
+
+void Form2::takePendingTexts() const {
+    if (!pending_)
+        return;
+    const CalculationFields& values = *pending_;
+    pending_ = nullptr;
+    for (auto& [key, box] : fields_)
+        takeText(box, values, static_cast<CalcField>(key.first), key.second);
 }
 
 bool Form2::event(QEvent* e) {
@@ -177,6 +200,7 @@ void Form2::closeEvent(QCloseEvent* e) {
 
 // The fields, and the two rectangles round the iteration table and the bottom block.
 void Form2::paintEvent(QPaintEvent* e) {
+    takePendingTexts();
     QPainter p(this);
     for (const QRect& r :
          {twipsRect(240, 2040, 5055, 2655, this), twipsRect(240, 4800, 5055, 1455, this)}) {

@@ -41,7 +41,8 @@ class Form2 : public QWidget {
   public:
     explicit Form2(QWidget* parent = nullptr);
 
-    // Shows what the run has recorded; only fields whose text changed are touched.
+    // Shows what the run has recorded; only fields whose text changed are repainted. The
+    // recorder must outlive the window's next paint.
     void refresh(const CalculationFields& fields);
     const FieldBox* field(CalcField f, int element = 0) const;
     QPushButton* command1() const { return command1_; }
@@ -58,7 +59,12 @@ class Form2 : public QWidget {
     void addField(CalcField f, int element, int left, int top, int width, int height = 285);
     QLabel* addLabel(const QString& text, int left, int top, int width, int height = 255);
 
-    std::map<std::pair<int, int>, FieldBox> fields_;
+    static bool takeText(FieldBox& box, const CalculationFields& values, CalcField f, int element);
+    void takePendingTexts() const;
+
+    // Mutable so that reading a field shows what the window would paint.
+    mutable std::map<std::pair<int, int>, FieldBox> fields_;
+    mutable const CalculationFields* pending_ = nullptr;
     std::vector<QFont> fieldFonts_; // few distinct ones, so a repaint seldom switches
     QPushButton* command1_ = nullptr;
 };
