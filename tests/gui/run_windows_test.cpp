@@ -1,13 +1,17 @@
 // Execute and the live run through the real windows, on the offscreen platform.
 
 #include "input/ui/program_windows.h"
+#include "input/ui/twips.h"
 #include "paramfile/parameter_file.h"
+#include "results/ui/value_box.h"
 #include "solver/analysis_run.h"
 #include "test_support.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
+#include <QRawFont>
 #include <QTimer>
 #include <QtTest>
 
@@ -173,6 +177,41 @@ class RunWindowsTest : public QObject {
         QVERIFY(messages_.isEmpty());
         QTest::mouseClick(runs->form2()->command1(), Qt::LeftButton);
         QVERIFY(program_->form1().isVisible());
+    }
+
+    // The calculation window draws its field texts from glyphs; they must come out exactly
+    // as the toolkit's own text drawing would place them, at every font size the fields use.
+    void fieldTextFromGlyphsMatchesToolkitText() {
+        const QStringList texts = {"0.006667", "-999.99", "-9.99999", "10000", "1",
+                                   "YLD",      "RPT",     "NG",       "OK",    "7.906"};
+        for (const int width : {36, 48, 64}) {
+            const QFont font = ui::windowFontFitting(QStringLiteral("-999.99"), width - 6);
+            const QRawFont raw = QRawFont::fromFont(font);
+            QVERIFY(raw.isValid());
+            for (const Qt::Alignment align : {Qt::AlignRight, Qt::AlignHCenter}) {
+                for (const QString& text : texts) {
+                    auto draw = [&](const QRawFont* r) {
+                        QImage img(width + 4, 24, QImage::Format_RGB32);
+                        img.fill(Qt::white);
+                        QPainter p(&img);
+                        p.setFont(font);
+                        ui::paintValueBox(p, QRect(2, 2, width, 19), text, Qt::red, align, r);
+                        return img;
+                    };
+                    const QImage fromGlyphs = draw(&raw);
+                    const QString what = text + " at width " + QString::number(width);
+                    QVERIFY2(fromGlyphs == draw(nullptr), qPrintable(what));
+                    // The text is there at all: some pixels of its colour.
+                    bool inked = false;
+                    for (int y = 0; y < fromGlyphs.height() && !inked; ++y)
+                        for (int x = 0; x < fromGlyphs.width() && !inked; ++x) {
+                            const QColor c = fromGlyphs.pixelColor(x, y);
+                            inked = c.red() > 200 && c.green() < 100;
+                        }
+                    QVERIFY2(inked, qPrintable(what));
+                }
+            }
+        }
     }
 
     void closeBoxActsLikeTheButton() {

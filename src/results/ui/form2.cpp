@@ -128,8 +128,10 @@ void Form2::addField(CalcField f, int element, int left, int top, int width, int
     // Room for the widest text the field's pattern gives in ordinary use.
     const QFont font = windowFontFitting(QString::fromLatin1(widestText(f)), box.rect_.width() - 6);
     auto known = std::find(fieldFonts_.begin(), fieldFonts_.end(), font);
-    if (known == fieldFonts_.end())
+    if (known == fieldFonts_.end()) {
         known = fieldFonts_.insert(fieldFonts_.end(), font);
+        rawFonts_.push_back(QRawFont::fromFont(font));
+    }
     box.font_ = static_cast<int>(known - fieldFonts_.begin());
 }
 
@@ -219,7 +221,9 @@ void Form2::paintEvent(QPaintEvent* e) {
             font = box.font_;
             p.setFont(fieldFonts_[static_cast<std::size_t>(font)]);
         }
-        paintValueBox(p, box.rect_, box.text_, box.color_, box.alignment_);
+        const QRawFont& raw = rawFonts_[static_cast<std::size_t>(font)];
+        paintValueBox(p, box.rect_, box.text_, box.color_, box.alignment_,
+                      raw.isValid() ? &raw : nullptr);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QRawFont>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -65,7 +66,8 @@ class Form2 : public QWidget {
     // Mutable so that reading a field shows what the window would paint.
     mutable std::map<std::pair<int, int>, FieldBox> fields_;
     mutable const CalculationFields* pending_ = nullptr;
-    std::vector<QFont> fieldFonts_; // few distinct ones, so a repaint seldom switches
+    std::vector<QFont> fieldFonts_;  // few distinct ones, so a repaint seldom switches
+    std::vector<QRawFont> rawFonts_; // the same, for drawing from glyphs
     QPushButton* command1_ = nullptr;
 };
 
