@@ -74,26 +74,35 @@ void BM_RecordedRun(benchmark::State& state) {
     }
 }
 
-// The same run with its windows live; the time is the run's own, from its first report to
-// its end, with every refresh and event it processes.
+// Closes the step limit's "Error" box as soon as it is up, while it lives.
+struct ErrorBoxAnswerer {
+    QTimer timer;
+    ErrorBoxAnswerer() {
+        QObject::connect(&timer, &QTimer::timeout, [] {
+            if (QWidget* box = QApplication::activeModalWidget())
+                box->close();
+        });
+        timer.start(1);
+    }
+};
+
+// One run through the windows; its own time, from its first report to its end, with every
+// refresh and event it processes.
+double liveRunSeconds(const ParameterSheet& sheet) {
+    PanelInput in = sheet.input();
+    ui::RunWindows runs(in, discard, fixedClock);
+    runs.open();
+    while (!runs.runEnded())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    return runs.runSeconds();
+}
+
 void BM_LiveRun(benchmark::State& state) {
     ParameterSheet sheet;
     prepare(sheet, panelOf(state));
-    // The step limit's "Error" box is answered as soon as it is up.
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [] {
-        if (QWidget* box = QApplication::activeModalWidget())
-            box->close();
-    });
-    answer.start(1);
-    for (auto _ : state) {
-        PanelInput in = sheet.input();
-        ui::RunWindows runs(in, discard, fixedClock);
-        runs.open();
-        while (!runs.runEnded())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-        state.SetIterationTime(runs.runSeconds());
-    }
+    ErrorBoxAnswerer answer;
+    for (auto _ : state)
+        state.SetIterationTime(liveRunSeconds(sheet));
 }
 
 // The two runs in turn, so both see the machine in the same state: the speed of a shared
@@ -102,28 +111,18 @@ void BM_LiveRun(benchmark::State& state) {
 void BM_LiveOverHeadless(benchmark::State& state) {
     ParameterSheet sheet;
     prepare(sheet, panelOf(state));
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [] {
-        if (QWidget* box = QApplication::activeModalWidget())
-            box->close();
-    });
-    answer.start(1);
+    ErrorBoxAnswerer answer;
     std::vector<double> ratios;
     for (auto _ : state) {
         // The last windows' teardown ran toolkit code; the headless run must not pay for it.
         ui::afterToolkitCode();
-        PanelInput headlessInput = sheet.input();
-        const auto start = Stopwatch::now();
-        benchmark::DoNotOptimize(
-            runAnalysis(headlessInput, {&discard, &fixedClock, nullptr, nullptr, 10000}));
-        const double headless = std::chrono::duration<double>(Stopwatch::now() - start).count();
         PanelInput in = sheet.input();
-        ui::RunWindows runs(in, discard, fixedClock);
-        runs.open();
-        while (!runs.runEnded())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-        ratios.push_back(runs.runSeconds() / headless);
-        state.SetIterationTime(runs.runSeconds());
+        const auto start = Stopwatch::now();
+        benchmark::DoNotOptimize(runAnalysis(in, {&discard, &fixedClock, nullptr, nullptr, 10000}));
+        const double headless = std::chrono::duration<double>(Stopwatch::now() - start).count();
+        const double live = liveRunSeconds(sheet);
+        ratios.push_back(live / headless);
+        state.SetIterationTime(live);
     }
     std::sort(ratios.begin(), ratios.end());
     state.counters["live_over_headless"] = ratios.empty() ? 0 : ratios[ratios.size() / 2];
