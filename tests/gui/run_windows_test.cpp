@@ -179,6 +179,44 @@ class RunWindowsTest : public QObject {
         QVERIFY(program_->form1().isVisible());
     }
 
+    // The graphs add each step's segment to what they have drawn and draw whole only after a
+    // rescale; at the end they must look as if drawn whole from the trace.
+    void graphsDrawnStepByStepMatchAWholeDrawing() {
+        ASSERT_READ(program_->sheet()); // 10 000 steps, rescaled many times
+        ui::RunWindows* runs = execute();
+        QVERIFY(runs);
+        runs->refreshInterval = std::chrono::milliseconds(1);
+        auto drawnWhole = [](ui::GraphWindow* graph) {
+            QImage whole(graph->size(), QImage::Format_RGB32);
+            QPainter p(&whole);
+            ui::GraphWindow::paintTrace(p, graph->trace(), graph->size());
+            return whole;
+        };
+        // Looked at whenever the run lets the windows' events run.
+        int looks = 0;
+        QStringList differing;
+        QTimer looker;
+        connect(&looker, &QTimer::timeout, runs, [&] {
+            if (!runs->runStarted() || runs->runEnded())
+                return;
+            ++looks;
+            for (ui::GraphWindow* graph : {runs->form3(), runs->form4()})
+                if (graph->surface() != drawnWhole(graph))
+                    differing << QStringLiteral("%1 at %2 points")
+                                     .arg(graph->windowTitle())
+                                     .arg(graph->trace().points.size());
+        });
+        looker.start(0);
+        QVERIFY(waitForEnd(runs));
+        looker.stop();
+        QVERIFY(looks > 5);
+        QVERIFY2(differing.isEmpty(), qPrintable(differing.join(", ") + " of " + QString::number(looks)));
+        for (ui::GraphWindow* graph : {runs->form3(), runs->form4()}) {
+            QCOMPARE(graph->trace().points.size(), std::size_t{10000});
+            QVERIFY(graph->surface() == drawnWhole(graph));
+        }
+    }
+
     // The calculation window draws its field texts from glyphs; they must come out exactly
     // as the toolkit's own text drawing would place them, at every font size the fields use.
     void fieldTextFromGlyphsMatchesToolkitText() {

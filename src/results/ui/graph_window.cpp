@@ -8,8 +8,11 @@
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QSvgGenerator>
+
+#include <algorithm>
 
 namespace zmbr::ui {
 
@@ -45,15 +48,62 @@ GraphWindow::GraphWindow(GraphKind kind, QWidget* parent) : QWidget(parent), tra
 }
 
 void GraphWindow::refresh(const GraphTrace& trace) {
-    const bool changed = trace.points.size() != trace_.points.size() || trace.xLim != trace_.xLim ||
-                         trace.yLim != trace_.yLim ||
-                         (!trace.points.empty() && trace.points.back() != trace_.points.back());
-    if (!changed)
+    const std::size_t had = trace_.points.size();
+    const bool sameFrame = trace.xLim == trace_.xLim && trace.yLim == trace_.yLim &&
+                           trace.points.size() >= had &&
+                           (had == 0 || trace.points[had - 1] == trace_.points[had - 1]);
+    if (sameFrame && trace.points.size() == had)
         return;
-    trace_ = trace;
-    text1_->setText(QString::fromStdString(trace_.xScaleText));
-    text2_->setText(QString::fromStdString(trace_.yScaleText));
-    update();
+    text1_->setText(QString::fromStdString(trace.xScaleText));
+    text2_->setText(QString::fromStdString(trace.yScaleText));
+    if (!sameFrame) {
+        trace_ = trace;
+        wholeDue_ = true;
+        update();
+        return;
+    }
+    trace_.points.insert(trace_.points.end(), trace.points.begin() + static_cast<long>(had),
+                         trace.points.end());
+    const std::size_t first = had == 0 ? 0 : had - 1;
+    if (drawnUpTo_ > first)
+        drawnUpTo_ = first;
+    // Only the area of the new segments is repainted.
+    const QPointF start = mapPoint(trace_, trace_.points[first], size());
+    qreal left = start.x(), right = start.x(), top = start.y(), bottom = start.y();
+    for (std::size_t k = first + 1; k < trace_.points.size(); ++k) {
+        const QPointF q = mapPoint(trace_, trace_.points[k], size());
+        left = std::min(left, q.x());
+        right = std::max(right, q.x());
+        top = std::min(top, q.y());
+        bottom = std::max(bottom, q.y());
+    }
+    update(
+        QRectF(QPointF(left, top), QPointF(right, bottom)).toAlignedRect().adjusted(-2, -2, 2, 2));
+}
+
+QPointF GraphWindow::mapPoint(const GraphTrace& t, const std::pair<double, double>& v,
+                              QSizeF size) {
+    return QPointF(v.first / t.xLim * size.width(), (t.yLim - v.second) / t.yLim * size.height());
+}
+
+// The first point, and a line from each point to the next, from point `from` on. The lines
+// are drawn one by one, each as if alone, so drawing them in pieces step by step gives the
+// same pixels as drawing them all at once.
+void GraphWindow::drawSegments(QPainter& p, const GraphTrace& t, std::size_t from, QSizeF size) {
+    p.setPen(QPen(Qt::black, 1));
+    if (from == 0 && !t.points.empty())
+        p.drawPoint(mapPoint(t, t.points.front(), size));
+    if (t.points.size() < from + 2)
+        return;
+    QList<QLineF> lines;
+    lines.reserve(static_cast<qsizetype>(t.points.size() - from - 1));
+    QPointF last = mapPoint(t, t.points[from], size);
+    for (std::size_t k = from + 1; k < t.points.size(); ++k) {
+        const QPointF next = mapPoint(t, t.points[k], size);
+        lines.append(QLineF(last, next));
+        last = next;
+    }
+    p.drawLines(lines);
 }
 
 // The surface spans 0..xLim across and yLim..0 from bottom to top; a value y lies at yLim - y.
@@ -61,23 +111,39 @@ void GraphWindow::paintTrace(QPainter& p, const GraphTrace& t, QSizeF size) {
     p.fillRect(QRectF(QPointF(0, 0), size), Qt::white);
     if (t.points.empty() || t.xLim == 0 || t.yLim == 0)
         return;
-    auto map = [&](const std::pair<double, double>& v) {
-        return QPointF(v.first / t.xLim * size.width(),
-                       (t.yLim - v.second) / t.yLim * size.height());
-    };
-    p.setPen(QPen(Qt::black, 1));
-    QPolygonF line;
-    line.reserve(static_cast<int>(t.points.size()));
-    for (const auto& v : t.points)
-        line << map(v);
-    p.drawPoint(line.front());
-    if (line.size() > 1)
-        p.drawPolyline(line);
+    drawSegments(p, t, 0, size);
 }
 
-void GraphWindow::paintEvent(QPaintEvent*) {
+// Brings the surface up to the trace: the whole trace after a rescale or a new size, else the
+// segments from the last point drawn on, drawn onto what is there.
+void GraphWindow::drawSurface() {
+    const qreal ratio = devicePixelRatioF();
+    if (surface_.deviceIndependentSize() != QSizeF(size()) ||
+        surface_.devicePixelRatio() != ratio) {
+        surface_ = QImage(size() * ratio, QImage::Format_RGB32);
+        surface_.setDevicePixelRatio(ratio);
+        wholeDue_ = true;
+    }
+    if (wholeDue_) {
+        QPainter p(&surface_);
+        paintTrace(p, trace_, size());
+        wholeDue_ = false;
+    } else if (drawnUpTo_ < trace_.points.size() && trace_.xLim != 0 && trace_.yLim != 0) {
+        QPainter p(&surface_);
+        drawSegments(p, trace_, drawnUpTo_, size());
+    }
+    drawnUpTo_ = trace_.points.empty() ? 0 : trace_.points.size() - 1;
+}
+
+const QImage& GraphWindow::surface() {
+    drawSurface();
+    return surface_;
+}
+
+void GraphWindow::paintEvent(QPaintEvent* e) {
+    drawSurface();
     QPainter p(this);
-    paintTrace(p, trace_, size());
+    p.drawImage(e->rect(), surface_, e->rect());
 }
 
 void GraphWindow::resizeEvent(QResizeEvent*) {

@@ -5,6 +5,7 @@
 #include "results/graph_trace.h"
 #include "results/ui/value_box.h"
 
+#include <QImage>
 #include <QWidget>
 
 #include <functional>
@@ -23,6 +24,7 @@ class GraphWindow : public QWidget {
     ValueBox* text1() const { return text1_; } // full scale across
     ValueBox* text2() const { return text2_; } // full scale up
     const GraphTrace& trace() const { return trace_; }
+    const QImage& surface(); // the plot as the window shows it, brought up to date
 
     // Draws the trace into any surface of the given size.
     static void paintTrace(QPainter& p, const GraphTrace& trace, QSizeF size);
@@ -37,7 +39,16 @@ class GraphWindow : public QWidget {
     void contextMenuEvent(QContextMenuEvent* e) override;
 
   private:
+    static QPointF mapPoint(const GraphTrace& t, const std::pair<double, double>& v, QSizeF size);
+    static void drawSegments(QPainter& p, const GraphTrace& t, std::size_t from, QSizeF size);
+    void drawSurface();
+
     GraphTrace trace_;
+    // What the window has drawn so far. A run adds a segment per step, so only the new ones
+    // are drawn; a rescale or a new size draws the whole trace again.
+    QImage surface_;
+    std::size_t drawnUpTo_ = 0; // the last point the surface's line reaches
+    bool wholeDue_ = true;
     ValueBox* text1_ = nullptr;
     ValueBox* text2_ = nullptr;
     QWidget* xLabel_ = nullptr;
