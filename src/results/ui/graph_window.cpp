@@ -13,6 +13,7 @@
 #include <QSvgGenerator>
 
 #include <algorithm>
+#include <vector>
 
 namespace zmbr::ui {
 
@@ -95,15 +96,16 @@ void GraphWindow::drawSegments(QPainter& p, const GraphTrace& t, std::size_t fro
         p.drawPoint(mapPoint(t, t.points.front(), size));
     if (t.points.size() < from + 2)
         return;
-    QList<QLineF> lines;
-    lines.reserve(static_cast<qsizetype>(t.points.size() - from - 1));
+    // Kept from one drawing to the next: a whole trace is thousands of lines.
+    static thread_local std::vector<QLineF> lines;
+    lines.clear();
     QPointF last = mapPoint(t, t.points[from], size);
     for (std::size_t k = from + 1; k < t.points.size(); ++k) {
         const QPointF next = mapPoint(t, t.points[k], size);
-        lines.append(QLineF(last, next));
+        lines.emplace_back(last, next);
         last = next;
     }
-    p.drawLines(lines);
+    p.drawLines(lines.data(), static_cast<int>(lines.size()));
 }
 
 // The surface spans 0..xLim across and yLim..0 from bottom to top; a value y lies at yLim - y.
