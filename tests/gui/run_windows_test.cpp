@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRawFont>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -210,11 +211,35 @@ class RunWindowsTest : public QObject {
         QVERIFY(waitForEnd(runs));
         looker.stop();
         QVERIFY(looks > 5);
-        QVERIFY2(differing.isEmpty(), qPrintable(differing.join(", ") + " of " + QString::number(looks)));
+        QVERIFY2(differing.isEmpty(),
+                 qPrintable(differing.join(", ") + " of " + QString::number(looks)));
         for (ui::GraphWindow* graph : {runs->form3(), runs->form4()}) {
             QCOMPARE(graph->trace().points.size(), std::size_t{10000});
             QVERIFY(graph->surface() == drawnWhole(graph));
         }
+
+        // The context menu's pictures: the PNG is the plot as shown, the SVG holds its lines.
+        QTemporaryDir dir;
+        ui::GraphWindow* graph = runs->form4();
+        const QString png = dir.filePath("tau.png"), svg = dir.filePath("tau.svg");
+        QVERIFY(graph->savePicture(png));
+        QCOMPARE(QImage(png).convertToFormat(QImage::Format_RGB32), graph->surface());
+        QVERIFY(graph->savePicture(svg));
+        QFile svgFile(svg);
+        QVERIFY(svgFile.open(QIODevice::ReadOnly));
+        const QByteArray svgText = svgFile.readAll();
+        QVERIFY(svgText.contains("<svg") && svgText.contains("</svg>"));
+        QVERIFY(svgText.contains("<title>τ-γ</title>"));
+        QVERIFY(svgText.size() < 400000); // one line through the points, not one per step
+        messages_.clear();
+        graph->savePictureAs(dir.filePath("missing/tau.png"));
+        graph->savePictureAs(dir.filePath("missing/tau.svg"));
+        QCOMPARE(
+            messages_,
+            QStringList({
+                "Error: The picture could not be saved as " + dir.filePath("missing/tau.png") + ".",
+                "Error: The picture could not be saved as " + dir.filePath("missing/tau.svg") + ".",
+            }));
     }
 
     // The calculation window draws its field texts from glyphs; they must come out exactly

@@ -4,10 +4,12 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QSvgGenerator>
@@ -172,7 +174,16 @@ bool GraphWindow::savePicture(const QString& path) const {
         QPainter p;
         if (!p.begin(&svg))
             return false;
-        paintTrace(p, trace_, size());
+        // One line through all the points: the same picture, a fraction of the file.
+        p.fillRect(QRectF(QPointF(0, 0), size()), Qt::white);
+        if (!trace_.points.empty() && trace_.xLim != 0 && trace_.yLim != 0) {
+            QPolygonF line;
+            for (const auto& v : trace_.points)
+                line << mapPoint(trace_, v, size());
+            p.setPen(QPen(Qt::black, 1));
+            p.drawPoint(line.front());
+            p.drawPolyline(line);
+        }
         return p.end();
     }
     QImage image(size(), QImage::Format_RGB32);
@@ -180,6 +191,13 @@ bool GraphWindow::savePicture(const QString& path) const {
     paintTrace(p, trace_, size());
     p.end();
     return image.save(path, "PNG");
+}
+
+void GraphWindow::savePictureAs(const QString& path) {
+    if (!savePicture(path))
+        QMessageBox::warning(this, QStringLiteral("Error"),
+                             QStringLiteral("The picture could not be saved as %1.")
+                                 .arg(QDir::toNativeSeparators(path)));
 }
 
 void GraphWindow::contextMenuEvent(QContextMenuEvent* e) {
@@ -195,7 +213,7 @@ void GraphWindow::contextMenuEvent(QContextMenuEvent* e) {
                                                       asSvg ? QStringLiteral("SVG (*.svg)")
                                                             : QStringLiteral("PNG (*.png)"));
     if (!path.isEmpty())
-        savePicture(path);
+        savePictureAs(path);
 }
 
 } // namespace zmbr::ui

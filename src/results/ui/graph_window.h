@@ -29,6 +29,7 @@ class GraphWindow : public QWidget {
     // Draws the trace into any surface of the given size.
     static void paintTrace(QPainter& p, const GraphTrace& trace, QSizeF size);
     bool savePicture(const QString& path) const; // .svg as SVG, anything else as PNG
+    void savePictureAs(const QString& path);     // the same, with a message if it fails
 
     std::function<void()> onClose;
 
