@@ -188,7 +188,9 @@ class RunWindowsTest : public QObject {
         QVERIFY(runs);
         runs->refreshInterval = std::chrono::milliseconds(1);
         auto drawnWhole = [](ui::GraphWindow* graph) {
-            QImage whole(graph->size(), QImage::Format_RGB32);
+            const qreal ratio = graph->devicePixelRatioF();
+            QImage whole(graph->size() * ratio, QImage::Format_RGB32);
+            whole.setDevicePixelRatio(ratio);
             QPainter p(&whole);
             ui::GraphWindow::paintTrace(p, graph->trace(), graph->size());
             return whole;
@@ -223,7 +225,9 @@ class RunWindowsTest : public QObject {
         ui::GraphWindow* graph = runs->form4();
         const QString png = dir.filePath("tau.png"), svg = dir.filePath("tau.svg");
         QVERIFY(graph->savePicture(png));
-        QCOMPARE(QImage(png).convertToFormat(QImage::Format_RGB32), graph->surface());
+        QImage saved = QImage(png).convertToFormat(QImage::Format_RGB32);
+        saved.setDevicePixelRatio(graph->devicePixelRatioF());
+        QCOMPARE(saved, graph->surface());
         QVERIFY(graph->savePicture(svg));
         QFile svgFile(svg);
         QVERIFY(svgFile.open(QIODevice::ReadOnly));

@@ -25,7 +25,6 @@ class FieldBox {
   public:
     const QString& text() const { return text_; }
     const QColor& textColor() const { return color_; }
-    const QRect& geometry() const { return rect_; }
 
   private:
     friend class Form2;

@@ -68,8 +68,6 @@ void GraphWindow::refresh(const GraphTrace& trace) {
     trace_.points.insert(trace_.points.end(), trace.points.begin() + static_cast<long>(had),
                          trace.points.end());
     const std::size_t first = had == 0 ? 0 : had - 1;
-    if (drawnUpTo_ > first)
-        drawnUpTo_ = first;
     // Only the area of the new segments is repainted.
     const QPointF start = mapPoint(trace_, trace_.points[first], size());
     qreal left = start.x(), right = start.x(), top = start.y(), bottom = start.y();
@@ -146,8 +144,12 @@ const QImage& GraphWindow::surface() {
 
 void GraphWindow::paintEvent(QPaintEvent* e) {
     drawSurface();
+    // The image holds device pixels; the event's area is in the window's own.
+    const qreal ratio = surface_.devicePixelRatio();
+    const QRect r = e->rect();
     QPainter p(this);
-    p.drawImage(e->rect(), surface_, e->rect());
+    p.drawImage(QRectF(r), surface_,
+                QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio));
 }
 
 void GraphWindow::resizeEvent(QResizeEvent*) {
@@ -186,7 +188,10 @@ bool GraphWindow::savePicture(const QString& path) const {
         }
         return p.end();
     }
-    QImage image(size(), QImage::Format_RGB32);
+    // At the screen's resolution, as the window shows it.
+    const qreal ratio = devicePixelRatioF();
+    QImage image(size() * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
     QPainter p(&image);
     paintTrace(p, trace_, size());
     p.end();
