@@ -86,7 +86,9 @@ TEST(Execute, RefusesPanelsThatCannotBeComputed) {
     const Case cases[] = {
         {[](PanelInput& p) { p.fc = 0; }, "The analysis cannot start: fc (-) is 0."},
         {[](PanelInput& p) { p.epsC = 0; }, "The analysis cannot start: εc (-) is 0."},
+        {[](PanelInput& p) { p.layer = 0; }, "The analysis cannot start: layer is 0."},
         {[](PanelInput& p) { p.t = 0; }, "The analysis cannot start: t is 0."},
+        {[](PanelInput& p) { p.sm = 0; }, "The analysis cannot start: sm is 0."},
         {[](PanelInput& p) { p.Ec = 0; }, "The analysis cannot start: Ec is 0."},
         {[](PanelInput& p) { p.sBy = 0; }, "The analysis cannot start: sby is 0."},
         {[](PanelInput& p) { p.tauBy = 0; }, "The analysis cannot start: τby is 0."},

@@ -37,8 +37,12 @@ std::optional<std::string> refusalReason(const PanelInput& in) {
         return zero("fc (-)");
     if (in.epsC == 0)
         return zero("εc (-)");
+    if (in.layer == 0)
+        return zero("layer");
     if (in.t == 0)
         return zero("t");
+    if (in.sm == 0)
+        return zero("sm");
     if (in.Ec == 0)
         return zero("Ec");
     if (in.sBy == 0)
