@@ -78,8 +78,8 @@ TEST(AnalysisRun, EarlyEnds) {
         void (*change)(PanelInput&);
         int maxSteps;
         RunEnd end;
-        const char* messageStart;
-        int stepLines; // -1: the run stops before the result file is opened
+        const char* message; // the whole message, or its start for the angle cases
+        int stepLines;       // -1: the run stops before the result file is opened
         bool okButton;
     };
     auto none = [](PanelInput&) {};
@@ -96,9 +96,76 @@ TEST(AnalysisRun, EarlyEnds) {
              in.t = 1e-6f;
          },
          10000, RunEnd::Stopped,
-         "The analysis stopped before the first step: a reinforcement ratio ρ is not a finite "
+         "The analysis stopped before the first step: for row 1, the reinforcement ratio ρ is "
+         "not a finite number.",
+         -1, true},
+        // Each divisor at the step where it is first 0 (or infinite).
+        {"fc 0", [](PanelInput& in) { in.fc = 0; }, 10000, RunEnd::Stopped,
+         "The analysis stopped before the first step: the concrete strength fc is 0, and the "
+         "analysis divides by it.",
+         -1, true},
+        {"fc positive", [](PanelInput& in) { in.fc = 5; }, 10000, RunEnd::Stopped,
+         "The analysis stopped before the first step: the cracking stress ft is not a finite "
          "number.",
          -1, true},
+        {"εc 0", [](PanelInput& in) { in.epsC = 0; }, 10000, RunEnd::Stopped,
+         "The analysis stopped at step 1: the strain εc is 0, and the analysis divides by it.", 0,
+         true},
+        {"t 0", [](PanelInput& in) { in.t = 0; }, 10000, RunEnd::Stopped,
+         "The analysis stopped before the first step: for row 1, t·s is 0, and the analysis "
+         "divides by it.",
+         -1, true},
+        {"t·s overflows",
+         [](PanelInput& in) {
+             in.t = 1e30f;
+             in.row(2).s = 1e30f;
+         },
+         10000, RunEnd::Stopped,
+         "The analysis stopped before the first step: for row 2, t·s is not a finite number.", -1,
+         true},
+        {"Er / Ec overflows", [](PanelInput& in) { in.row(3).modularRatio = INFINITY; }, 10000,
+         RunEnd::Stopped,
+         "The analysis stopped before the first step: for row 3, the modular ratio Er / Ec is not "
+         "a finite number.",
+         -1, true},
+        {"sm 0", [](PanelInput& in) { in.sm = 0; }, 10000, RunEnd::Stopped,
+         "The analysis stopped at step 7: in the bond analysis of row 1, k·tanh(k·lb/2) is 0, "
+         "and the analysis divides by it.",
+         6, true},
+        {"τby 0", [](PanelInput& in) { in.tauBy = 0; }, 10000, RunEnd::Stopped,
+         "The analysis stopped at step 7: in the bond analysis of row 1, k·tanh(k·lb/2) is 0, "
+         "and the analysis divides by it.",
+         6, true},
+        {"sby 0", [](PanelInput& in) { in.sBy = 0; }, 10000, RunEnd::Stopped,
+         "The analysis stopped at step 7: in the bond analysis of row 1, Er·Ar·sby is 0, and the "
+         "analysis divides by it.",
+         6, true},
+        {"Ar 0", [](PanelInput& in) { in.row(1).Ar = 0; }, 10000, RunEnd::Stopped,
+         "The analysis stopped at step 7: in the bond analysis of row 1, Er·Ar·sby is 0, and the "
+         "analysis divides by it.",
+         6, true},
+        {"Er 0", [](PanelInput& in) { in.row(1).Er = 0; }, 10000, RunEnd::Stopped,
+         "The analysis stopped at step 1: in the bond analysis of row 1, Er·Ar·sby is 0, and the "
+         "analysis divides by it.",
+         0, true},
+        {"bar so stiff that tanh(k·lb/2) is 0", [](PanelInput& in) { in.row(1).Er = 3e38f; }, 10000,
+         RunEnd::Stopped,
+         "The analysis stopped at step 1: in the bond analysis of row 1, k·tanh(k·lb/2) is 0, "
+         "and the analysis divides by it.",
+         0, true},
+        {"Er·Ar overflows",
+         [](PanelInput& in) {
+             in.row(1).Er = 3e38f;
+             in.row(1).Ar = 100;
+         },
+         10000, RunEnd::Stopped,
+         "The analysis stopped at step 1: in the bond analysis of row 1, Er·Ar·sby is not a "
+         "finite number.",
+         0, true},
+        {"layer 0", [](PanelInput& in) { in.layer = 0; }, 10000, RunEnd::Stopped,
+         "The analysis stopped at step 67: in the bond analysis of row 1, nρ is 0, and the "
+         "analysis divides by it.",
+         66, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -106,7 +173,7 @@ TEST(AnalysisRun, EarlyEnds) {
         c.change(in);
         PanelRun run(in, c.maxSteps);
         EXPECT_EQ(run.outcome.end, c.end);
-        EXPECT_EQ(run.outcome.message.rfind(c.messageStart, 0), 0u) << run.outcome.message;
+        EXPECT_EQ(run.outcome.message.rfind(c.message, 0), 0u) << run.outcome.message;
         EXPECT_EQ(run.outcome.buttonShowsOk, c.okButton);
         EXPECT_EQ(run.fs.openFiles, 0);
         if (c.stepLines < 0) {

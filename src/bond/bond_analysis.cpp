@@ -1,7 +1,8 @@
 #include "bond/bond_analysis.h"
 
-#include <cmath>
-#include <cstdlib>
+#include "solver/double_math.h"
+
+#include <string>
 
 namespace zmbr {
 
@@ -13,12 +14,12 @@ constexpr double kAngle135 = 135 * kPi / 180;
 
 // The bond data of one row for the current step.
 struct BondRow {
-    double lb;     // bar length between cracks
-    double nRho;   // modular ratio times reinforcement ratio
-    double Fbar;   // average bar force
-    double k;      // bond parameter
-    float EAs2;    // 2·Er·Ar·sBy at single precision
-    float EA;      // Er·Ar at single precision
+    double lb;   // bar length between cracks
+    double nRho; // modular ratio times reinforcement ratio
+    double Fbar; // average bar force
+    double k;    // bond parameter
+    float EAs2;  // 2·Er·Ar·sBy at single precision
+    float EA;    // Er·Ar at single precision
 };
 
 // Walks the length ly of the zone of constant bond next to the crack in 0.01 mm steps
@@ -26,7 +27,13 @@ struct BondRow {
 double yieldZoneSearch(const RunContext& ctx, int i, const BondRow& b) {
     const PanelInput& in = ctx.input;
     RunState& rs = ctx.state;
-    if (ctx.observer) ctx.observer->bondSearchStarted(i + 1);
+    if (ctx.observer)
+        ctx.observer->bondSearchStarted(i + 1);
+    finite(b.EAs2, "2·Er·Ar·sby");
+    finite(b.EA, "Er·Ar");
+    // Terms that do not change with ly; the same doubles as written out in the loop.
+    const double slipForce = divide(b.EAs2, 1 + b.nRho, "1 + nρ");
+    const double shareOfBar = 1 + divide(1, b.nRho, "nρ");
     double PbPrev = 1000000;
     int nRev = 0;
     double Psaved = 0;
@@ -36,15 +43,19 @@ double yieldZoneSearch(const RunContext& ctx, int i, const BondRow& b) {
         if (++rs.bondIterations > kMaxYieldZoneIterations)
             ctx.stop("the yield-zone search of the bond analysis did not settle within "
                      "100000 iterations.");
-        const double ea = std::exp(b.k * (b.lb / 2 - ly));
-        const double eb = std::exp(-b.k * (b.lb / 2 + ly));
-        const double T = (ea - eb) / (ea + eb);
-        const double Ply = (b.lb * b.Fbar + in.tauBy * (ly * ly) + b.EAs2 / (1 + b.nRho)) /
-                           (2 * ly + (b.lb - 2 * ly) / (1 + 1 / b.nRho));
-        const double Pb = in.sBy * b.k / T + (Ply - in.tauBy * (1 + b.nRho) * ly) / b.EA;
-        if (ctx.observer) ctx.observer->bondSearchIterate(ly, Pb);
-        if (nRev == 3) break;
-        if (!(std::fabs(Pb) < std::fabs(PbPrev))) {
+        const double ea = finite(dmath::exp(b.k * (b.lb / 2 - ly)), "e^(k·(lb/2 − ly))");
+        const double eb = dmath::exp(-b.k * (b.lb / 2 + ly));
+        const double T = divide(ea - eb, ea + eb, "e^(k·(lb/2 − ly)) + e^(−k·(lb/2 + ly))");
+        const double Ply = divide(b.lb * b.Fbar + in.tauBy * (ly * ly) + slipForce,
+                                  2 * ly + divide(b.lb - 2 * ly, shareOfBar, "1 + 1/nρ"),
+                                  "the yield-zone divisor");
+        const double Pb = divide(in.sBy * b.k, T, "tanh(k·lb/2)") +
+                          divide(Ply - in.tauBy * (1 + b.nRho) * ly, b.EA, "Er·Ar");
+        if (ctx.observer)
+            ctx.observer->bondSearchIterate(ly, Pb);
+        if (nRev == 3)
+            break;
+        if (!(dmath::fabs(Pb) < dmath::fabs(PbPrev))) {
             dir = -dir;
             nRev = nRev + 1;
         }
@@ -54,7 +65,8 @@ double yieldZoneSearch(const RunContext& ctx, int i, const BondRow& b) {
         ctx.yieldToUi();
     }
     rs.bond[i].lyRow = ly;
-    if (ctx.observer) ctx.observer->bondSearchEnded(i + 1);
+    if (ctx.observer)
+        ctx.observer->bondSearchEnded(i + 1);
     return Psaved;
 }
 
@@ -71,21 +83,26 @@ double crackForce(const RunContext& ctx, int i, double lb) {
     const float EAs = row.Er * row.Ar * in.sBy;
     b.EAs2 = 2 * row.Er * row.Ar * in.sBy;
     b.EA = row.Er * row.Ar;
-    b.k = std::sqrt(in.tauBy * (1 + b.nRho) / EAs);
-    const double ep = std::exp(b.k * lb / 2);
-    const double em = std::exp(-b.k * lb / 2);
-    const double T = (ep - em) / (ep + em);
-    double Pcr = lb * b.Fbar * (1 + b.nRho) / (b.nRho * lb + 2 / (b.k * T));
+    b.k = finite(dmath::sqrt(divide(in.tauBy * (1 + b.nRho), EAs, "Er·Ar·sby")),
+                 "the bond parameter k");
+    const double ep = finite(dmath::exp(b.k * lb / 2), "e^(k·lb/2)");
+    const double em = dmath::exp(-b.k * lb / 2);
+    const double T = divide(ep - em, ep + em, "e^(k·lb/2) + e^(−k·lb/2)");
+    double Pcr =
+        divide(lb * b.Fbar * (1 + b.nRho), b.nRho * lb + divide(2, b.k * T, "k·tanh(k·lb/2)"),
+               "the bond divisor nρ·lb + 2/(k·tanh(k·lb/2))");
     const double S = (ep - em) / 2;
     const double C = (ep + em) / 2;
-    const double tauBmax = Pcr * b.k * S / ((1 + b.nRho) * C);
-    if (tauBmax > in.tauBy) Pcr = yieldZoneSearch(ctx, i, b);
+    const double tauBmax = divide(Pcr * b.k * S, (1 + b.nRho) * C, "(1 + nρ)·cosh(k·lb/2)");
+    if (tauBmax > in.tauBy)
+        Pcr = yieldZoneSearch(ctx, i, b);
     return Pcr;
 }
 
 void setRowStatus(const RunContext& ctx, int i, RowStatus status) {
     ctx.state.rowStatus[i] = status;
-    if (ctx.observer) ctx.observer->rowStatusShown(i + 1, status);
+    if (ctx.observer)
+        ctx.observer->rowStatusShown(i + 1, status);
 }
 
 } // namespace
@@ -94,27 +111,30 @@ void analyseBondAtCracks(const RunContext& ctx) {
     const PanelInput& in = ctx.input;
     RunState& rs = ctx.state;
     const StepState& st = rs.stepState;
-    const double maxLength = 300 * std::sqrt(2.0);
+    const double maxLength = 300 * dmath::sqrt(2.0);
     for (int i = 0; i < rs.rows; ++i) {
         const ReinforcementLayer& row = in.rows[i];
         BondRowState& bond = rs.bond[i];
         const double fr = st.fr[i];
-        bool bonded = false;
-        double lb = 0;
-        if (fr >= 0 && st.psi[i] != kRightAngle) {
-            lb = in.sm * std::sin(kAngle135 - st.theta) / std::fabs(std::cos(st.psi[i]));
-            bonded = lb <= maxLength;
+        try {
+            bool bonded = false;
+            double lb = 0;
+            if (fr >= 0 && st.psi[i] != kRightAngle) {
+                lb = divide(in.sm * dmath::sin(kAngle135 - st.theta),
+                            dmath::fabs(dmath::cos(st.psi[i])), "|cos ψ|");
+                bonded = lb <= maxLength;
+            }
+            if (bonded) {
+                bond.frCr = divide(crackForce(ctx, i, lb), row.Ar, "Ar");
+                bond.epsRcr = divide(bond.frCr, row.Er, "Er");
+            } else {
+                bond.frCr = fr;
+                bond.epsRcr = divide(fr, row.Er, "Er");
+            }
+        } catch (const UndefinedNumber& u) {
+            throw UndefinedNumber{"in the bond analysis of row " + std::to_string(i + 1) + ", " +
+                                  u.what};
         }
-        if (bonded) {
-            const double Pcr = crackForce(ctx, i, lb);
-            bond.frCr = Pcr / row.Ar;
-            bond.epsRcr = bond.frCr / row.Er;
-        } else {
-            bond.frCr = fr;
-            bond.epsRcr = fr / row.Er;
-        }
-        ctx.requireFinite(bond.frCr, "the bar stress at the crack");
-        ctx.requireFinite(bond.epsRcr, "the bar strain at the crack");
 
         if (row.failureMode == FailureMode::Rupture) {
             if (bond.frCr > row.fru) {

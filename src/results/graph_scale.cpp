@@ -1,7 +1,8 @@
 #include "results/graph_scale.h"
 
+#include "solver/double_math.h"
+
 #include <algorithm>
-#include <cmath>
 
 namespace zmbr {
 
@@ -33,7 +34,7 @@ void recordStep(GraphState& g, int step, const StepPoint& p) {
 void growLimits(GraphState& g, const StepPoint& p) {
     if (g.eps1Lim < 1.5 * p.eps1)
         g.eps1Lim = 1.5 * p.eps1;
-    if (std::fabs(g.eps2Lim) < 1.5 * std::fabs(p.eps2))
+    if (dmath::fabs(g.eps2Lim) < 1.5 * dmath::fabs(p.eps2))
         g.eps2Lim = 1.5 * p.eps2;
     if (g.tauLim < 1.5 * p.tauXY)
         g.tauLim = 1.5 * p.tauXY;
@@ -43,7 +44,7 @@ void growLimits(GraphState& g, const StepPoint& p) {
 
 int rescaleAfterStep(GraphState& g, const StepPoint& p) {
     int redraws = 0;
-    if (std::fabs(p.eps2) > std::fabs(g.eps2Lim) || p.eps1 > g.eps1Lim) {
+    if (dmath::fabs(p.eps2) > dmath::fabs(g.eps2Lim) || p.eps1 > g.eps1Lim) {
         growLimits(g, p);
         ++redraws;
     }

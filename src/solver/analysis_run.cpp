@@ -1,16 +1,16 @@
 #include "solver/analysis_run.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "bond/bond_analysis.h"
 #include "input/execute_command.h"
 #include "results/graph_scale.h"
 #include "results/result_file.h"
+#include "solver/double_math.h"
 #include "solver/load_step.h"
 #include "solver/material_laws.h"
 #include "solver/run_context.h"
-
-#include <cmath>
 
 namespace zmbr {
 
@@ -23,29 +23,32 @@ struct RunSetup {
     RowGeometry geometry;
 };
 
-RunSetup setUpRun(const PanelInput& in, RunState& rs, int maxSteps) {
+// A row's ratio and its direction cosines, in double from the angle stored in radians.
+void setUpRow(const PanelInput& in, RunState& rs, RowGeometry& geometry, int i) {
+    const ReinforcementLayer& row = in.rows[i];
+    finite(row.modularRatio, "the modular ratio Er / Ec");
+    const float ts = in.t * row.s;
+    if (ts == 0 || !std::isfinite(ts))
+        throwUndefinedQuotient(ts, "t·s");
+    rs.rhoR[i] = row.Ar / ts * in.layer;
+    finite(rs.rhoR[i], "the reinforcement ratio ρ");
+    const float thetaR = static_cast<float>(row.thetaR * kPi / 180);
+    geometry.thetaR[i] = thetaR;
+    geometry.absCos[i] = dmath::fabs(dmath::cos(static_cast<double>(thetaR)));
+    geometry.absSin[i] = dmath::fabs(dmath::sin(static_cast<double>(thetaR)));
+    rs.rhoX[i] = geometry.absCos[i] * rs.rhoR[i];
+    rs.sumRhoX = rs.sumRhoX + rs.rhoX[i];
+    rs.rhoY[i] = geometry.absSin[i] * rs.rhoR[i];
+    rs.sumRhoY = rs.sumRhoY + rs.rhoY[i];
+}
+
+// Throws UndefinedNumber where a constant of the run cannot be computed.
+void setUpRun(const PanelInput& in, RunState& rs, RunSetup& setup, int maxSteps) {
     rs.rows = in.usedRows();
     for (int i = 0; i < rs.rows; ++i) {
         rs.rowType[i] =
             in.rows[i].failureMode == FailureMode::Rupture ? RowStatus::Rpt : RowStatus::Yld;
         rs.yielded[i] = 0;
-    }
-    RunSetup setup{makeConcreteLaw(in.fc, in.epsC), {}};
-    rs.ft = setup.law.ft;
-    rs.epsCr = setup.law.epsCr;
-    rs.sumRhoX = 0;
-    rs.sumRhoY = 0;
-    for (int i = 0; i < rs.rows; ++i) {
-        const ReinforcementLayer& row = in.rows[i];
-        rs.rhoR[i] = row.Ar / (in.t * row.s) * in.layer;
-        const float thetaR = static_cast<float>(row.thetaR * kPi / 180);
-        setup.geometry.thetaR[i] = thetaR;
-        setup.geometry.absCos[i] = std::fabs(std::cos(thetaR));
-        setup.geometry.absSin[i] = std::fabs(std::sin(thetaR));
-        rs.rhoX[i] = setup.geometry.absCos[i] * rs.rhoR[i];
-        rs.sumRhoX = rs.sumRhoX + rs.rhoX[i];
-        rs.rhoY[i] = setup.geometry.absSin[i] * rs.rhoR[i];
-        rs.sumRhoY = rs.sumRhoY + rs.rhoY[i];
     }
     rs.eps1 = 0;
     rs.dEps1 = 1e-5;
@@ -59,16 +62,19 @@ RunSetup setUpRun(const PanelInput& in, RunState& rs, int maxSteps) {
     for (int i = 0; i < rs.rows; ++i)
         rs.bond[i] = BondRowState{};
     rs.step = 0;
-    return setup;
-}
 
-void checkSetUp(const RunContext& ctx) {
-    const RunState& rs = ctx.state;
-    ctx.requireFinite(rs.epsCr, "the cracking strain εcr");
-    for (int i = 0; i < rs.rows; ++i)
-        ctx.requireFinite(rs.rhoR[i], "a reinforcement ratio ρ");
-    ctx.requireFinite(rs.sumRhoX, "the reinforcement ratio in x");
-    ctx.requireFinite(rs.sumRhoY, "the reinforcement ratio in y");
+    setup.law = makeConcreteLaw(in.fc, in.epsC);
+    rs.ft = setup.law.ft;
+    rs.epsCr = setup.law.epsCr;
+    rs.sumRhoX = 0;
+    rs.sumRhoY = 0;
+    for (int i = 0; i < rs.rows; ++i) {
+        try {
+            setUpRow(in, rs, setup.geometry, i);
+        } catch (const UndefinedNumber& u) {
+            throw UndefinedNumber{"for row " + std::to_string(i + 1) + ", " + u.what};
+        }
+    }
 }
 
 void fillOutcome(RunOutcome& out, const RunState& rs, const PanelInput& in) {
@@ -79,6 +85,17 @@ void fillOutcome(RunOutcome& out, const RunState& rs, const PanelInput& in) {
     for (int i = 0; i < rs.rows; ++i)
         out.ruptured[i] =
             in.rows[i].failureMode == FailureMode::Rupture && rs.rowStatus[i] == RowStatus::Rpt;
+}
+
+// A run that ends other than by failure: the file keeps its complete lines.
+void endEarly(ResultFile& file, RunOutcome& out, const RunState& rs, const RunStop& stop) {
+    file.close();
+    out.end = stop.end;
+    out.message = stop.reason;
+    out.steps = std::max(rs.step - 1, 0); // a stop before the first step completed none
+    // A guard stop is an ended run whose button offers "OK"; the step limit, a failed
+    // write and a cancel keep "Cancel".
+    out.buttonShowsOk = stop.end == RunEnd::Stopped;
 }
 
 } // namespace
@@ -96,11 +113,18 @@ RunOutcome runAnalysis(PanelInput& in, const RunSettings& settings) {
     RunOutcome out;
     ResultFile file;
 
-    RunSetup setup = setUpRun(in, rs, settings.maxSteps);
+    RunSetup setup{};
+    std::optional<UndefinedNumber> setUpFailure;
+    try {
+        setUpRun(in, rs, setup, settings.maxSteps);
+    } catch (const UndefinedNumber& u) {
+        setUpFailure = u;
+    }
     if (observer)
         observer->runStarted(rs);
     try {
-        checkSetUp(ctx);
+        if (setUpFailure)
+            ctx.stop(setUpFailure->what);
         in.outputFileName = resultFileName(in.outputFileName);
         if (int error = file.open(fs, in.outputFileName, in, rs.rows, clock.now())) {
             out.end = RunEnd::OpenFailed;
@@ -167,14 +191,10 @@ RunOutcome runAnalysis(PanelInput& in, const RunSettings& settings) {
                 break;
             }
         }
+    } catch (const UndefinedNumber& u) {
+        endEarly(file, out, rs, RunStop{RunEnd::Stopped, stopMessage(rs.step, u.what)});
     } catch (const RunStop& stop) {
-        file.close();
-        out.end = stop.end;
-        out.message = stop.reason;
-        out.steps = std::max(rs.step - 1, 0); // a stop before the first step completed none
-        // A guard stop is an ended run whose button offers "OK"; the step limit, a failed
-        // write and a cancel keep "Cancel".
-        out.buttonShowsOk = stop.end == RunEnd::Stopped;
+        endEarly(file, out, rs, stop);
     }
     fillOutcome(out, rs, in);
     if (observer)

@@ -1,6 +1,6 @@
 #include "solver/load_step.h"
 
-#include <cmath>
+#include "solver/double_math.h"
 
 namespace zmbr {
 
@@ -21,13 +21,19 @@ void showRowStatuses(const RunContext& ctx, bool moving) {
         ctx.observer->rowStatusesShown(rs.rowStatus, rs.rows);
 }
 
-void checkPass(const RunContext& ctx, const StepState& st) {
-    ctx.requireFinite(st.tauXY, "the shear stress τxy");
-    ctx.requireFinite(st.fc2, "the concrete stress fc2");
-    ctx.requireFinite(st.eps2, "the principal strain ε2");
-    ctx.requireFinite(st.sumFriy, "the reinforcement resultant Σfriy");
-    ctx.requireFinite(st.fx, "the normal stress fx");
-    ctx.requireFinite(st.gammaXY, "the shear strain γxy");
+// The values a pass works out before the rows, and those it ends with.
+void checkConcrete(const StepState& st) {
+    finite(st.tauXY, "the shear stress τxy");
+    finite(st.fc2, "the concrete stress fc2");
+    finite(st.eps2, "the principal strain ε2");
+    finite(st.epsY, "the strain εy");
+}
+
+void checkResultants(const StepState& st) {
+    finite(st.sumFriy, "the reinforcement resultant Σfriy");
+    finite(st.sumFrix, "the reinforcement resultant Σfrix");
+    finite(st.fx, "the normal stress fx");
+    finite(st.gammaXY, "the shear strain γxy");
 }
 
 // Inner iteration for a fixed θ on the y resultant of the rows' stresses.
@@ -35,21 +41,23 @@ void innerPasses(const RunContext& ctx, const ConcreteLaw& law, const RowGeometr
     RunState& rs = ctx.state;
     StepState& st = rs.stepState;
     const double eps1 = rs.eps1;
-    const double tanTheta = std::tan(st.theta);
+    const double tanTheta = dmath::tan(st.theta);
+    const double cotTheta = divide(1, tanTheta, "tan θ");
     st.sumFriy = 0;
     st.count = -1;
     for (;;) {
         st.sumFriyPrev = st.sumFriy;
         st.count = st.count + 1;
         st.fc1 = law.tension(eps1);
-        st.tauXY = (st.fc1 + rs.sumRhoY * st.sumFriyPrev) / tanTheta;
-        st.fc2 = st.fc1 - st.tauXY * (tanTheta + 1 / tanTheta);
+        st.tauXY = divide(st.fc1 + rs.sumRhoY * st.sumFriyPrev, tanTheta, "tan θ");
+        st.fc2 = st.fc1 - st.tauXY * (tanTheta + cotTheta);
         st.fc2max = law.softenedStrength(eps1);
         st.concreteStatus = st.fc2 < st.fc2max ? ConcreteStatus::NG : ConcreteStatus::Ok;
         rs.concreteStatus = st.concreteStatus;
         st.eps2 = law.compressiveStrain(st.fc2, st.fc2max);
         const double tan2 = tanTheta * tanTheta;
         st.epsY = (eps1 + st.eps2 * tan2) / (1 + tan2);
+        checkConcrete(st);
 
         st.sumFriy = 0;
         st.sumFrix = 0;
@@ -57,21 +65,21 @@ void innerPasses(const RunContext& ctx, const ConcreteLaw& law, const RowGeometr
             if (ctx.observer)
                 ctx.observer->rowStarted(i + 1);
             ctx.yieldToUi();
-            st.epsR[i] = (eps1 + st.eps2) / 2 + (eps1 - st.eps2) / 2 * std::cos(2 * st.psi[i]);
+            st.epsR[i] = (eps1 + st.eps2) / 2 + (eps1 - st.eps2) / 2 * dmath::cos(2 * st.psi[i]);
             st.fr[i] = rowStress(ctx.input.rows[i], st.epsR[i], rs.yielded[i]);
             st.frX[i] = geo.absCos[i] * st.fr[i];
             st.frY[i] = geo.absSin[i] * st.fr[i];
             st.sumFrix = st.sumFrix + st.frX[i];
             st.sumFriy = st.sumFriy + st.frY[i];
         }
-        const bool moving = std::fabs(st.sumFriy - st.sumFriyPrev) > rs.tolFriy;
+        const bool moving = dmath::fabs(st.sumFriy - st.sumFriyPrev) > rs.tolFriy;
         showRowStatuses(ctx, moving);
 
         st.epsX = eps1 + st.eps2 - st.epsY;
-        st.fcx = st.fc1 - st.tauXY / tanTheta;
+        st.fcx = st.fc1 - divide(st.tauXY, tanTheta, "tan θ");
         st.fx = st.fcx + rs.sumRhoX * st.sumFrix;
-        st.gammaXY = 2 * (st.epsX - st.eps2) / tanTheta;
-        checkPass(ctx, st);
+        st.gammaXY = divide(2 * (st.epsX - st.eps2), tanTheta, "tan θ");
+        checkResultants(st);
         if (ctx.observer)
             ctx.observer->innerPassDone(
                 {st.count, st.sumFriyPrev, st.tauXY, st.fc2, st.fx, st.gammaXY, st.concreteStatus});
@@ -119,7 +127,7 @@ void solveLoadStep(const RunContext& ctx, const ConcreteLaw& law, const RowGeome
 
         if (st.reversals == 3)
             return;
-        if (!(std::fabs(st.fx) - std::fabs(st.fxPrev) < 0)) {
+        if (!(dmath::fabs(st.fx) - dmath::fabs(st.fxPrev) < 0)) {
             st.searchDir = -st.searchDir;
             st.reversals = st.reversals + 1;
         }

@@ -9,9 +9,9 @@ namespace zmbr {
 
 // The angles of the rows' bars in radians and their direction cosines, fixed for a run.
 struct RowGeometry {
-    PerRow<float> thetaR{};    // radians, stored at single precision
-    PerRow<double> absCos{};   // |cos thetaR|
-    PerRow<double> absSin{};   // |sin thetaR|
+    PerRow<float> thetaR{};  // radians, stored at single precision
+    PerRow<double> absCos{}; // |cos thetaR|
+    PerRow<double> absSin{}; // |sin thetaR|
 };
 
 inline constexpr int kMaxThetaIterates = 9000;

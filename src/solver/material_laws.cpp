@@ -1,28 +1,33 @@
 #include "solver/material_laws.h"
 
-#include <cmath>
+#include "solver/double_math.h"
 
 namespace zmbr {
 
 ConcreteLaw makeConcreteLaw(float fc, float epsC) {
-    double ft = 0.33 * std::sqrt(static_cast<double>(-fc));
-    double epsCr = ft * epsC / (2 * fc);
+    const double ft =
+        finite(0.33 * dmath::sqrt(-static_cast<double>(fc)), "the cracking stress ft");
+    const double epsCr = divide(ft * epsC, 2 * fc, "the concrete strength fc");
     return {fc, epsC, ft, epsCr};
 }
 
 double ConcreteLaw::tension(double eps1) const {
-    if (eps1 <= epsCr) return 2 * fc * eps1 / epsC;
-    return ft / (1 + std::sqrt(200 * eps1));
+    if (eps1 <= epsCr)
+        return divide(2 * fc * eps1, epsC, "the strain εc");
+    return ft / (1 + dmath::sqrt(200 * eps1));
 }
 
 double ConcreteLaw::softenedStrength(double eps1) const {
-    double fc2max = fc / (-0.95 * eps1 / epsC);
-    if (fc2max < fc) fc2max = fc;
+    double fc2max =
+        divide(fc, divide(-0.95 * eps1, epsC, "the strain εc"), "the softening factor 0.95·ε1/εc");
+    if (fc2max < fc)
+        fc2max = fc;
     return fc2max;
 }
 
 double ConcreteLaw::compressiveStrain(double fc2, double fc2max) const {
-    return epsC * (1 - std::sqrt(std::fabs(1 - fc2 / fc2max)));
+    return epsC *
+           (1 - dmath::sqrt(dmath::fabs(1 - divide(fc2, fc2max, "the softened strength fc2max"))));
 }
 
 double rowStress(const ReinforcementLayer& row, double epsR, int& yielded) {

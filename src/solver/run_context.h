@@ -5,7 +5,6 @@
 #include "solver/run_observer.h"
 #include "solver/run_state.h"
 
-#include <cmath>
 #include <string>
 
 namespace zmbr {
@@ -30,13 +29,10 @@ struct RunContext {
             throw RunStop{RunEnd::Cancelled, {}};
     }
 
-    // An undefined number must never reach the result file.
-    void requireFinite(double value, const char* what) const {
-        if (!std::isfinite(value))
-            stop(std::string(what) + " is not a finite number.");
-    }
-
     [[noreturn]] void stop(const std::string& what) const;
 };
+
+// "The analysis stopped at step N: " (or "before the first step: ") and what stopped it.
+std::string stopMessage(int step, const std::string& what);
 
 } // namespace zmbr

@@ -29,10 +29,14 @@ const char* statusText(ConcreteStatus s) {
     return "";
 }
 
-void RunContext::stop(const std::string& what) const {
+std::string stopMessage(int step, const std::string& what) {
     const std::string when =
-        state.step == 0 ? "before the first step" : "at step " + std::to_string(state.step);
-    throw RunStop{RunEnd::Stopped, "The analysis stopped " + when + ": " + what};
+        step == 0 ? "before the first step" : "at step " + std::to_string(step);
+    return "The analysis stopped " + when + ": " + what;
+}
+
+void RunContext::stop(const std::string& what) const {
+    throw RunStop{RunEnd::Stopped, stopMessage(state.step, what)};
 }
 
 } // namespace zmbr

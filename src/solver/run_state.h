@@ -20,12 +20,12 @@ template <typename T> using PerRow = std::array<T, kMaxRows>;
 
 // One load step: the angle search and its inner equilibrium iteration.
 struct StepState {
-    double theta = 0;   // principal compressive direction, radians
-    int thetaIter = 0;  // θ iterates so far
-    int searchDir = 1;  // direction of the next θ change
-    int reversals = 0;  // reversals of searchDir
+    double theta = 0;  // principal compressive direction, radians
+    int thetaIter = 0; // θ iterates so far
+    int searchDir = 1; // direction of the next θ change
+    int reversals = 0; // reversals of searchDir
     double fx = 0, fxPrev = 0;
-    int count = 0;      // inner pass number
+    int count = 0; // inner pass number
     double sumFriy = 0, sumFriyPrev = 0, sumFrix = 0;
     double fc1 = 0, tauXY = 0, fc2 = 0, fc2max = 0;
     ConcreteStatus concreteStatus = ConcreteStatus::Blank;
