@@ -2,8 +2,9 @@
 // read, executed and run as the program does it.
 //
 // The result files in tests/data were written by tools/refmodel/zmbr_reference.py, a second
-// implementation of the analysis written independently in Python from the same formulas,
-// sharing no code with this one. Agreement of the two, digit for digit, is the check.
+// implementation of the analysis written independently in Python, sharing no code with this
+// one; it reads the parameter files itself. Agreement of the two, digit for digit, is the
+// check (tests/data/README.txt tells how each run ends and how to regenerate a file).
 // Beyond that, parts of the files were worked out by hand from the formulas:
 // - single_row, step 1: ε1 = 1e-5 is below εcr, so fc1 = 2·fc·ε1/εc = 0.300; the second pass
 //   adds ρy·Σfriy = 0.004714·0.2475, giving τxy 0.301; the bar lies along ε1 (ψ = 0), so
@@ -12,11 +13,9 @@
 // - every file: the zero line keeps θ = 45.00 even where the initial angle is 40 (steel_yield).
 // - fibre_rupture: the last step line's εrcr·Er = 0.007471·60000 = 448 N/mm² is just below
 //   fru = 450, so the next step ruptures both rows ("1 RPT  2 RPT").
+// - three_way_mixed: rows at 30°, 120° and 150°, whose direction cosines taken in float end
+//   the run two steps earlier; only cosines in double give this file.
 // - step_limit: 300 step lines and no closing lines.
-// The parameter files hold the panels of tools/refmodel/panels/*.json as the window shows them.
-// Regenerate a result file with (from tools/refmodel/panels):
-//   python3 ../zmbr_reference.py NAME.json ../../../tests/data/NAME.TGC
-//       --param-file-name NAME.mbr --date 12-06-2026 --time 09:30:05 [--max-steps N]
 
 #include "input/execute_command.h"
 #include "input/parameter_sheet.h"
@@ -39,9 +38,13 @@ struct GoldenPanel {
 };
 
 const GoldenPanel kPanels[] = {
-    {"default", 10000, RunEnd::Failure, 95},        {"concrete_crush", 10000, RunEnd::Failure, 97},
-    {"fibre_rupture", 10000, RunEnd::Failure, 170}, {"steel_yield", 10000, RunEnd::Failure, 129},
-    {"single_row", 10000, RunEnd::Failure, 174},    {"ten_rows_mixed", 10000, RunEnd::Failure, 90},
+    {"default", 10000, RunEnd::Failure, 95},
+    {"concrete_crush", 10000, RunEnd::Failure, 97},
+    {"fibre_rupture", 10000, RunEnd::Failure, 170},
+    {"steel_yield", 10000, RunEnd::Failure, 129},
+    {"single_row", 10000, RunEnd::Failure, 174},
+    {"ten_rows_mixed", 10000, RunEnd::Failure, 90},
+    {"three_way_mixed", 10000, RunEnd::Failure, 153},
     {"step_limit", 300, RunEnd::StepLimit, 300},
 };
 

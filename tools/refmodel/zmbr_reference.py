@@ -2,26 +2,26 @@
 """ZMBR reference model: membrane panel in pure in-plane shear.
 
 An independent, slow, plain-Python model of one analysis run.  It reads a
-panel from a small JSON file, runs the load-step analysis (angle search,
-inner equilibrium iteration, bond analysis at the cracks) and writes the
-tau-gamma result file byte for byte (code page 932, CR LF).
+parameter file in any of its three layouts as the parameter window does,
+executes it, runs the load-step analysis (angle search, inner equilibrium
+iteration, bond analysis at the cracks) and writes the tau-gamma result
+file byte for byte (code page 932, CR LF).
 
 Precision: panel parameters are 32-bit floats (emulated with struct); the
 solver works in doubles.  pi is the literal 3.1416 in every angle conversion.
 
 Usage:
-  zmbr_reference.py INPUT.json OUTPUT.TGC --param-file-name NAME
-                    --date MM-DD-YYYY --time HH:MM:SS [--max-steps N]
+  zmbr_reference.py PANEL.mbr OUTPUT.TGC [--param-file-name NAME]
+                    [--date MM-DD-YYYY] [--time HH:MM:SS] [--max-steps N]
   zmbr_reference.py --default OUTPUT.TGC ...
   zmbr_reference.py --selftest
 """
 
 import argparse
-import json
 import math
 import struct
 import sys
-from decimal import Decimal, ROUND_HALF_UP
+from decimal import Context, Decimal, ROUND_HALF_UP
 
 PSI_NO_BOND = 90 * 3.1416 / 180   # bars parallel to the principal compression (1.5707999999999998)
 ANG_135 = 2.3562
@@ -60,28 +60,35 @@ def f32_text(x):
 # number parsing and formatting
 # ----------------------------------------------------------------------------
 
-def parse_number(text):
-    """Lenient leading-number parse: blanks/tabs/LF skipped, stops at first other char, '' -> 0."""
+FLT_MAX = 3.4028234663852886e38
+DBL_MAX = sys.float_info.max
+EXACT = Context(prec=1000)   # room for every digit of any double
+
+
+def scan_number(text):
+    """Lenient leading-number parse: blanks, tabs and LF anywhere are skipped; an optional
+    sign, digits, '.', digits, an exponent (E or D, sign, digits).  Returns (value, whole):
+    whole tells whether the number took the whole text.  No digits gives 0.  A magnitude
+    beyond the double range is the largest double (the program's choice), one below it 0."""
     s = ''.join(ch for ch in str(text) if ch not in ' \t\n')
     i, n = 0, len(s)
-    out = ''
+    sign = ''
     if i < n and s[i] in '+-':
-        out += s[i]
+        sign = s[i]
         i += 1
     digits = ''
-    while i < n and s[i].isdigit():
+    while i < n and '0' <= s[i] <= '9':
         digits += s[i]
         i += 1
     frac = ''
     if i < n and s[i] == '.':
-        j = i + 1
-        while j < n and s[j].isdigit():
-            frac += s[j]
-            j += 1
-        i = j
+        i += 1
+        while i < n and '0' <= s[i] <= '9':
+            frac += s[i]
+            i += 1
     if not digits and not frac:
-        return 0.0
-    mant = out + (digits or '0') + '.' + (frac or '0')
+        return 0.0, False
+    mant = sign + (digits or '0') + '.' + (frac or '0')
     if i < n and s[i] in 'EeDd':
         j = i + 1
         esign = ''
@@ -89,12 +96,32 @@ def parse_number(text):
             esign = s[j]
             j += 1
         edig = ''
-        while j < n and s[j].isdigit():
+        while j < n and '0' <= s[j] <= '9':
             edig += s[j]
             j += 1
         if edig:
             mant += 'e' + esign + edig
-    return float(mant)
+            i = j
+    v = float(mant)
+    if math.isinf(v):
+        v = math.copysign(DBL_MAX, v)
+    return v, i == n
+
+
+def parse_number(text):
+    return scan_number(text)[0]
+
+
+def field_float(x):
+    """A parsed number stored in a 32-bit field.  Beyond the float range it is the largest
+    float of its sign: the program's choice, so that no field holds an infinity."""
+    if x != x:
+        return 0.0
+    if x > FLT_MAX:
+        return FLT_MAX
+    if x < -FLT_MAX:
+        return -FLT_MAX
+    return f32(x)
 
 
 def shortest_text(value, single):
@@ -107,6 +134,10 @@ def format_number(value, pattern, single=False):
     Rounding works on the shortest round-trip decimal text of the value
     (as a 32-bit float when single is true) with halves away from zero.
     """
+    if value != value:
+        return 'NaN'
+    if math.isinf(value):
+        return '-Inf' if value < 0 else 'Inf'
     if 'E' in pattern:
         return _format_scientific(value, pattern, single)
     # split: literal prefix, integer placeholders, decimals, literal suffix
@@ -126,9 +157,9 @@ def format_number(value, pattern, single=False):
     min_int = len(int_ph) - int_ph.find('0') if '0' in int_ph else 0
 
     d = Decimal(shortest_text(value, single))
-    q = d.quantize(Decimal(1).scaleb(-ndec), rounding=ROUND_HALF_UP)
+    q = d.quantize(Decimal(1).scaleb(-ndec), rounding=ROUND_HALF_UP, context=EXACT)
     negative = q < 0
-    q = abs(q)
+    q = q.copy_abs()
     txt = format(q, 'f')
     if '.' in txt:
         ip, fp = txt.split('.')
@@ -175,29 +206,31 @@ def plain_number(value):
 
 
 # ----------------------------------------------------------------------------
-# panel input
+# the parameter window, the parameter files, Execute
 # ----------------------------------------------------------------------------
 
-PANEL_FIELDS = {
-    # name: (default, display pattern, limit rule)
-    'initialTheta': (45.0, '##0.00', 'angle'),
-    'axes': (10.0, None, 'axes'),
-    'layer': (1.0, None, 'layer'),
-    't': (15.0, '##0.00', 'nonneg'),
-    'sm': (10.0, '##0.00', 'nonneg'),
-    'fc': (-30.0, '##0.00', 'nonpos'),
-    'epsC': (-0.002, '#0.0000', 'nonpos'),
-    'Ec': (24000.0, '#####0', 'nonneg'),
-    'tauBy': (15.0, '##0.00', 'nonneg'),
-    'sBy': (0.0035, '#0.0000', 'nonneg'),
+# Text field -> the value its change handling stores, and the limit rule of that value.
+PANEL_TEXTS = {
+    'Text16': ('initialTheta', 'angle'), 'Text4': ('axes', 'axes'),
+    'Text5': ('layer', 'layer'), 'Text10': ('t', 'nonneg'), 'Text11': ('sm', 'nonneg'),
+    'Text8': ('fc', 'nonpos'), 'Text9': ('epsC', 'nonpos'), 'Text12': ('Ec', 'nonneg'),
+    'Text13': ('tauBy', 'nonneg'), 'Text14': ('sBy', 'nonneg'),
 }
-ROW_FIELDS = {
-    'thetaR': (None, '###0.0', 'angle'),
-    'Ar': (1.0, '#0.000', None),
-    's': (10.0, '##0.00', None),
-    'fru': (2000.0, '#####0', None),
-    'Er': (35000.0, '#####0', None),
+ROW_TEXTS = {
+    'Text15': ('thetaR', 'angle'), 'Text2': ('Ar', None), 'Text3': ('s', None),
+    'Text6': ('fru', None), 'Text7': ('Er', None),
 }
+# The window's texts after it has loaded, and the values they stand for.
+START_TEXTS = {
+    'Text1': 'Please input the comment', 'Text16': '45.00', 'Text4': '10', 'Text5': '1',
+    'Text10': '15.00', 'Text11': '10.00', 'Text8': '-30.00', 'Text9': '-0.0020',
+    'Text12': '24000', 'Text13': '15.00', 'Text14': '0.0035',
+}
+START_ROW_TEXTS = {'Text2': '1.000', 'Text3': '10.00', 'Text6': '2000', 'Text7': '35000'}
+VERSIONED_PANEL_LINES = ['Text1', 'Text4', 'Text5', 'Text10', 'Text11', 'Text8', 'Text9',
+                         'Text12', 'Text13', 'Text14']
+HEADERLESS_ANGLES = {2: ['0.0', '90.0'], 3: ['0.0', '60.0', '120.0'],
+                     4: ['0.0', '45.0', '90.0', '135.0']}
 
 
 def apply_limit(v, rule):
@@ -214,43 +247,204 @@ def apply_limit(v, rule):
     return v
 
 
-def field_value(raw, default, pattern, rule, window_rounding):
-    """Value as the parameter window stores it: parse, limit, and (after the
-    field is left) the displayed text read back."""
-    if raw is None:
-        raw = default
-    v = f32(parse_number(raw)) if isinstance(raw, str) else f32(float(raw))
-    v = f32(apply_limit(v, rule))
-    if window_rounding:
-        text = format_number(v, pattern, single=True) if pattern else f32_text(v)
-        v = f32(parse_number(text))
-    return v
+class Window:
+    """The parameter window: each field's text, and the values its change handling keeps."""
+
+    def __init__(self):
+        self.texts = dict(START_TEXTS)
+        self.values = {'comment': START_TEXTS['Text1'], 'optionOn': 0}
+        for ctrl, (name, rule) in PANEL_TEXTS.items():
+            self.values[name] = apply_limit(field_float(parse_number(self.texts[ctrl])), rule)
+        self.rows = []
+        for r in range(1, 11):
+            texts = dict(START_ROW_TEXTS, Text15='0.0' if r <= 5 else '90.0', Combo1='rupture')
+            values = {name: field_float(parse_number(texts[c])) for c, (name, _) in
+                      ROW_TEXTS.items()}
+            self.rows.append({'texts': texts, 'values': values})
+
+    def set_text(self, ctrl, text, row=None):
+        """An assignment of a field's text: a changed text raises its change handling."""
+        texts = self.texts if row is None else self.rows[row]['texts']
+        if texts.get(ctrl) == text:
+            return
+        texts[ctrl] = text
+        if ctrl == 'Text1':
+            self.values['comment'] = text
+        elif ctrl in PANEL_TEXTS:
+            name, rule = PANEL_TEXTS[ctrl]
+            self.values[name] = apply_limit(field_float(parse_number(text)), rule)
+        elif ctrl in ROW_TEXTS:
+            name, rule = ROW_TEXTS[ctrl]
+            self.rows[row]['values'][name] = apply_limit(field_float(parse_number(text)), rule)
+
+
+class ReadFailure(Exception):
+    pass
+
+
+def decode_file(data):
+    """The program writes CP932, so a file CP932 can read is CP932; a file only UTF-8 can
+    read was typed elsewhere."""
+    try:
+        return data.decode('cp932')
+    except UnicodeDecodeError:
+        pass
+    try:
+        return data.decode('utf-8')
+    except UnicodeDecodeError:
+        return data.decode('cp932', errors='replace')
+
+
+def split_lines(text):
+    """A line ends at CR LF, CR or LF; a last line without an end counts when not empty."""
+    lines, cur, i = [], [], 0
+    while i < len(text):
+        ch = text[i]
+        if ch in '\r\n':
+            lines.append(''.join(cur))
+            cur = []
+            if ch == '\r' and i + 1 < len(text) and text[i + 1] == '\n':
+                i += 1
+        else:
+            cur.append(ch)
+        i += 1
+    if cur:
+        lines.append(''.join(cur))
+    return lines
+
+
+def read_parameter_file(win, data):
+    """Puts the file's lines into the window's fields; raises ReadFailure (window untouched)
+    for a file that does not hold a whole layout."""
+    lines = split_lines(decode_file(data))
+    if not lines:
+        raise ReadFailure('empty file')
+    assignments = []   # (control, text, row or None); ('axes', value) sets axes directly
+    if lines[0] in ('Created by ZMBR3', 'Created by ZMBR2'):
+        per_row = 6 if lines[0].endswith('3') else 5
+        if len(lines) < 3:
+            raise ReadFailure('no row count')
+        axes = field_float(parse_number(lines[2]))
+        if not 1 <= axes <= 10:
+            raise ReadFailure('row count outside 1 to 10')
+        n = int(math.floor(axes))
+        if len(lines) < 13 + per_row * n:
+            raise ReadFailure('file ends before its layout')
+        at = 1
+        for ctrl in VERSIONED_PANEL_LINES:
+            assignments.append((ctrl, lines[at], None))
+            at += 1
+            if ctrl == 'Text4':
+                assignments.append(('axes', axes, None))   # the count read stands
+        for r in range(n):
+            for ctrl in ('Text15', 'Text2', 'Text3', 'Text6', 'Text7'):
+                assignments.append((ctrl, lines[at], r))
+                at += 1
+            if per_row == 6:
+                assignments.append(('Combo1', lines[at], r))
+                at += 1
+            else:
+                assignments.append(('Combo1', 'rupture', r))
+        option = lines[at]
+        assignments.append(('Text16', lines[at + 1], None))
+    else:
+        if len(lines) < 15:
+            raise ReadFailure('headerless file of fewer than 15 lines')
+        nums = {}
+        for k in (4, 7, 11, 12):
+            v, whole = scan_number(lines[k - 1])
+            if not whole:
+                raise ReadFailure('line %d is not a number' % k)
+            nums[k] = v
+        if not 1 <= field_float(nums[4]) <= 10:
+            raise ReadFailure('row count outside 1 to 10')
+        if nums[12] == 0:
+            raise ReadFailure('ratio Er / Ec of 0')
+        for ctrl, k in (('Text1', 1), ('Text4', 4), ('Text5', 5), ('Text8', 8), ('Text9', 9),
+                        ('Text10', 10)):
+            assignments.append((ctrl, lines[k - 1], None))
+        assignments.append(('Text11', format_number(1.4142135623730951 * nums[11], '##0.00'),
+                            None))
+        assignments.append(('Text12', format_number(nums[7] / nums[12], '#####0'), None))
+        assignments.append(('Text13', lines[12], None))
+        assignments.append(('Text14', lines[13], None))
+        n = int(math.floor(field_float(nums[4])))
+        angles = HEADERLESS_ANGLES.get(nums[4], ['90.0'] * n)
+        for r in range(n):
+            assignments.append(('Text15', angles[r], r))
+            for ctrl, k in (('Text2', 2), ('Text3', 3), ('Text6', 6), ('Text7', 7)):
+                assignments.append((ctrl, lines[k - 1], r))
+            assignments.append(('Combo1', 'rupture', r))
+        option = lines[14]
+    # Only now does the window change: first the row fields are emptied.
+    for r in range(10):
+        for ctrl in ('Text15', 'Text2', 'Text3', 'Text6', 'Text7'):
+            win.set_text(ctrl, '', r)
+    for ctrl, text, row in assignments:
+        if ctrl == 'axes':
+            win.values['axes'] = text
+        elif ctrl == 'Combo1':
+            win.rows[row]['texts']['Combo1'] = text   # a drop-down box raises nothing
+        else:
+            win.set_text(ctrl, text, row)
+    win.values['optionOn'] = 1 if option in ('Y', 'y') else 0
 
 
 class Panel:
     pass
 
 
-def load_panel(data, window_rounding=True):
+class Refused(Exception):
+    pass
+
+
+def execute(win):
+    """Execute: re-read the fields without limit rules, derive each used row's failure mode
+    and modular ratio, and refuse a panel that would divide by a field of 0."""
     p = Panel()
-    p.comment = data.get('comment', 'Please input the comment')
-    for name, (default, pattern, rule) in PANEL_FIELDS.items():
-        setattr(p, name, field_value(data.get(name), default, pattern, rule, window_rounding))
-    rows = data.get('rows', [])
-    p.naxes = int(math.floor(p.axes))
+    v = win.values
+    p.comment = v['comment']
+    p.initialTheta = v['initialTheta']
+    for ctrl in ('Text4', 'Text5', 'Text10', 'Text11', 'Text8', 'Text9', 'Text12', 'Text13',
+                 'Text14'):
+        setattr(p, PANEL_TEXTS[ctrl][0], field_float(parse_number(win.texts[ctrl])))
+    p.naxes = int(math.floor(p.axes)) if p.axes >= 1 else 0
+    p.naxes = min(p.naxes, 10)
     p.rows = []
-    for r in range(1, p.naxes + 1):
-        src = rows[r - 1] if r - 1 < len(rows) else {}
-        row = {}
-        for name, (default, pattern, rule) in ROW_FIELDS.items():
-            if name == 'thetaR' and default is None:
-                default = 0.0 if r <= 5 else 90.0
-            row[name] = field_value(src.get(name), default, pattern, rule, window_rounding)
-        row['failureMode'] = 1 if src.get('failureMode', 'rupture') == 'rupture' else 2
-        # modular ratio Er/Ec as a 32-bit float
-        row['modularRatio'] = f32(row['Er'] / p.Ec) if p.Ec != 0 else math.inf
+    for r in range(p.naxes):
+        texts = win.rows[r]['texts']
+        row = {name: field_float(parse_number(texts[c])) for c, (name, _) in ROW_TEXTS.items()}
+        row['failureMode'] = 1 if texts['Combo1'] == 'rupture' else 2
+        row['modularRatio'] = f32(row['Er'] / p.Ec) if p.Ec != 0 else 0.0
         p.rows.append(row)
+    zeros = [p.fc, p.epsC, p.layer, p.t, p.sm, p.Ec, p.sBy, p.tauBy]
+    for row in p.rows:
+        zeros += [row['s'], row['Ar'], row['Er']]
+    if any(z == 0 for z in zeros):
+        raise Refused()
     return p
+
+
+# ----------------------------------------------------------------------------
+# undefined numbers
+# ----------------------------------------------------------------------------
+
+class Stop(Exception):
+    """The run ends in order at the current step (or before the first one)."""
+
+
+def fin(v):
+    """A value the run goes on with must be finite."""
+    if not math.isfinite(v):
+        raise Stop('not finite')
+    return v
+
+
+def div(n, d):
+    """n / d; a divisor of 0 or infinity, or a quotient that is not finite, ends the run."""
+    if d == 0 or not math.isfinite(d):
+        raise Stop('divisor 0 or not finite')
+    return fin(n / d)
 
 
 # ----------------------------------------------------------------------------
@@ -259,19 +453,19 @@ def load_panel(data, window_rounding=True):
 
 def concrete_tension(eps1, fc, epsC, ft, epsCr):
     if eps1 <= epsCr:
-        return 2 * fc * eps1 / epsC
+        return div(2 * fc * eps1, epsC)
     return ft / (1 + math.sqrt(200 * eps1))
 
 
 def softened_strength(eps1, fc, epsC):
-    fc2max = fc / (-0.95 * eps1 / epsC)
+    fc2max = div(fc, div(-0.95 * eps1, epsC))
     if fc2max < fc:
         fc2max = fc
     return fc2max
 
 
 def compressive_strain(fc2, fc2max, epsC):
-    return epsC * (1 - math.sqrt(abs(1 - fc2 / fc2max)))
+    return epsC * (1 - math.sqrt(abs(1 - div(fc2, fc2max))))
 
 
 def bar_stress(Er, fru, mode, epsR):
@@ -286,14 +480,11 @@ def bar_stress(Er, fru, mode, epsR):
 # bond analysis at the cracks
 # ----------------------------------------------------------------------------
 
-class Stop(Exception):
-    pass
-
-
-def finite(*vals):
-    for v in vals:
-        if not math.isfinite(v):
-            raise Stop('non-finite value')
+def exp_fin(x):
+    try:
+        return fin(math.exp(x))
+    except OverflowError:
+        raise Stop('exp overflow')
 
 
 def bond_row(fr, psi, theta, rhoR, row, sm, tauBy, sBy, ly_start, budget):
@@ -304,29 +495,34 @@ def bond_row(fr, psi, theta, rhoR, row, sm, tauBy, sBy, ly_start, budget):
     Ar, Er = row['Ar'], row['Er']
     lb = None
     if fr >= 0 and psi != PSI_NO_BOND:
-        lb = sm * math.sin(ANG_135 - theta) / abs(math.cos(psi))
-        finite(lb)
+        lb = div(sm * math.sin(ANG_135 - theta), abs(math.cos(psi)))
         if lb > LB_MAX:
             lb = None
     if lb is None:
-        return fr, fr / Er, ly_start, 0
+        return fr, div(fr, Er), ly_start, 0
     EA = f32(Er * Ar)                     # single precision products
     EAs = f32(EA * sBy)
     EAs2 = f32(f32(f32(2 * Er) * Ar) * sBy)
     nRho = row['modularRatio'] * rhoR
     Fbar = Ar * fr
-    k = math.sqrt(tauBy * (1 + nRho) / EAs)
-    ep = math.exp(k * lb / 2)
+    k2 = div(tauBy * (1 + nRho), EAs)
+    if k2 < 0:
+        raise Stop('the bond parameter k is the root of a negative number')
+    k = math.sqrt(k2)
+    ep = exp_fin(k * lb / 2)
     em = math.exp(-k * lb / 2)
-    T = (ep - em) / (ep + em)
-    Pcr = lb * Fbar * (1 + nRho) / (nRho * lb + 2 / (k * T))
+    T = div(ep - em, ep + em)
+    Pcr = div(lb * Fbar * (1 + nRho), nRho * lb + div(2, k * T))
     S = (ep - em) / 2
     C = (ep + em) / 2
-    tauBmax = Pcr * k * S / ((1 + nRho) * C)
-    finite(k, T, Pcr, tauBmax)
+    tauBmax = div(Pcr * k * S, (1 + nRho) * C)
     ly = ly_start
     used = 0
     if tauBmax > tauBy:
+        fin(EAs2)
+        fin(EA)
+        slip_force = div(EAs2, 1 + nRho)
+        share = 1 + div(1, nRho)
         PbPrev = 1000000.0
         nRev = 0
         Psaved = 0.0
@@ -335,13 +531,12 @@ def bond_row(fr, psi, theta, rhoR, row, sm, tauBy, sBy, ly_start, budget):
             used += 1
             if used > budget:
                 raise Stop('yield-zone iteration limit')
-            a = math.exp(k * (lb / 2 - ly))
+            a = exp_fin(k * (lb / 2 - ly))
             b = math.exp(-k * (lb / 2 + ly))
-            T2 = (a - b) / (a + b)
-            Ply = (lb * Fbar + tauBy * (ly * ly) + EAs2 / (1 + nRho)) / \
-                  (2 * ly + (lb - 2 * ly) / (1 + 1 / nRho))
-            Pb = sBy * k / T2 + (Ply - tauBy * (1 + nRho) * ly) / EA
-            finite(T2, Ply, Pb)
+            T2 = div(a - b, a + b)
+            Ply = div(lb * Fbar + tauBy * (ly * ly) + slip_force,
+                      2 * ly + div(lb - 2 * ly, share))
+            Pb = div(sBy * k, T2) + div(Ply - tauBy * (1 + nRho) * ly, EA)
             if nRev == 3:
                 break
             if not abs(Pb) < abs(PbPrev):
@@ -351,9 +546,8 @@ def bond_row(fr, psi, theta, rhoR, row, sm, tauBy, sBy, ly_start, budget):
             Psaved = Ply
             ly = ly + 0.01 * direc
         Pcr = Psaved
-    frCr = Pcr / Ar
-    epsRcr = frCr / Er
-    finite(frCr, epsRcr)
+    frCr = div(Pcr, Ar)
+    epsRcr = div(frCr, Er)
     return frCr, epsRcr, ly, used
 
 
@@ -381,7 +575,7 @@ def header_lines(p, param_file_name, date, time):
 
 class Result:
     def __init__(self):
-        self.lines = []
+        self.lines = ['Test output']   # what Execute's test write leaves until the run opens the file
         self.steps = 0
         self.end = ''
         self.taus = []
@@ -420,18 +614,20 @@ def solve_step(p, rs, eps1):
             psi[i] = theta + 3.1416 / 2 - thR[i]
         cos2psi = [math.cos(2 * ps) for ps in psi]
         tn = math.tan(theta)
+        cot = div(1, tn)
         sumFriy = 0.0
         count = -1
         while True:
             sumFriyPrev = sumFriy
             count += 1
             fc1 = concrete_tension(eps1, fc, epsC, ft, epsCr)
-            tauXY = (fc1 + sumRhoY * sumFriyPrev) / tn
-            fc2 = fc1 - tauXY * (tn + 1 / tn)
+            tauXY = div(fc1 + sumRhoY * sumFriyPrev, tn)
+            fc2 = fc1 - tauXY * (tn + cot)
             fc2max = softened_strength(eps1, fc, epsC)
             status = 'NG' if fc2 < fc2max else 'OK'
             eps2 = compressive_strain(fc2, fc2max, epsC)
             epsY = (eps1 + eps2 * (tn * tn)) / (1 + tn * tn)
+            fin(tauXY), fin(fc2), fin(eps2), fin(epsY)
             sumFriy = 0.0
             sumFrix = 0.0
             h1 = (eps1 + eps2) / 2
@@ -447,10 +643,10 @@ def solve_step(p, rs, eps1):
                 sumFrix = sumFrix + acos[i] * f
                 sumFriy = sumFriy + asin[i] * f
             epsX = eps1 + eps2 - epsY
-            fcx = fc1 - tauXY / tn
+            fcx = fc1 - div(tauXY, tn)
             fx = fcx + sumRhoX * sumFrix
-            gammaXY = 2 * (epsX - eps2) / tn
-            finite(tauXY, fc2, eps2, epsY, sumFriy, sumFrix, fx, gammaXY)
+            gammaXY = div(2 * (epsX - eps2), tn)
+            fin(sumFriy), fin(sumFrix), fin(fx), fin(gammaXY)
             if count > 100:
                 status = 'NG'
                 break
@@ -467,6 +663,30 @@ def solve_step(p, rs, eps1):
                  iterates=theta_iter + 1, passes=count + 1, fc2=fc2, fc2max=fc2max)
 
 
+def set_up(p, rs):
+    """The run's constants; raises Stop for one that cannot be computed."""
+    if p.fc > 0:
+        raise Stop('ft not finite')
+    rs.ft = 0.33 * math.sqrt(-p.fc)
+    rs.epsCr = div(rs.ft * p.epsC, 2 * p.fc)
+    rs.sumRhoX = 0.0
+    rs.sumRhoY = 0.0
+    rs.rhoR = []
+    rs.thetaRad = []
+    for r in p.rows:
+        fin(r['modularRatio'])
+        ts = f32(p.t * r['s'])
+        if ts == 0 or not math.isfinite(ts):
+            raise Stop('t*s')
+        rho = fin(f32(f32(r['Ar'] / ts) * p.layer))
+        th = f32(r['thetaR'] * 3.1416 / 180)
+        rs.rhoR.append(rho)
+        rs.thetaRad.append(th)
+        rs.sumRhoX += abs(math.cos(th)) * rho
+        rs.sumRhoY += abs(math.sin(th)) * rho
+    rs.thetaStart = p.initialTheta * 3.1416 / 180
+
+
 def run(p, param_file_name, date, time, max_steps=10000, trace=None):
     res = Result()
     rs = Panel()
@@ -476,29 +696,11 @@ def run(p, param_file_name, date, time, max_steps=10000, trace=None):
     rs.yielded = [0] * n
     step = 0
     try:
-        rs.ft = 0.33 * math.sqrt(-p.fc)
-        if p.fc == 0 or p.epsC == 0:
-            raise Stop('non-finite value')
-        rs.epsCr = rs.ft * p.epsC / (2 * p.fc)
-        rs.sumRhoX = 0.0
-        rs.sumRhoY = 0.0
-        rs.rhoR = []
-        rs.thetaRad = []
-        for r in rows:
-            if p.t == 0 or r['s'] == 0 or not math.isfinite(r['modularRatio']):
-                raise Stop('non-finite value')
-            rho = f32(f32(r['Ar'] / f32(p.t * r['s'])) * p.layer)
-            th = f32(r['thetaR'] * 3.1416 / 180)
-            rs.rhoR.append(rho)
-            rs.thetaRad.append(th)
-            rs.sumRhoX += abs(math.cos(th)) * rho
-            rs.sumRhoY += abs(math.sin(th)) * rho
-        finite(rs.ft, rs.epsCr, rs.sumRhoX, rs.sumRhoY)
+        set_up(p, rs)
         eps1 = 0.0
         dEps1 = 1e-5
-        rs.thetaStart = p.initialTheta * 3.1416 / 180
         ly_row = [0.0] * n
-        res.lines.extend(header_lines(p, param_file_name, date, time))
+        res.lines = header_lines(p, param_file_name, date, time)
         while True:
             step += 1
             if step > max_steps:
@@ -567,8 +769,6 @@ def run(p, param_file_name, date, time, max_steps=10000, trace=None):
             rs.thetaStart = st['theta']
     except Stop as e:
         res.end = 'stopped: %s at step %d' % (e, step)
-    except (ZeroDivisionError, OverflowError, ValueError):
-        res.end = 'stopped: non-finite value at step %d' % step
     res.steps = step
     return res
 
@@ -577,6 +777,23 @@ def write_result(path, lines):
     data = ''.join(l + '\r\n' for l in lines).encode('cp932', errors='replace')
     with open(path, 'wb') as f:
         f.write(data)
+
+
+def run_parameter_file(data, param_file_name, date, time, max_steps=10000, trace=None):
+    """A parameter file read as Open reads it, executed and run.  Returns the Result, or
+    None for a file that cannot be read (no result file then)."""
+    win = Window()
+    try:
+        read_parameter_file(win, data)
+    except ReadFailure:
+        return None
+    try:
+        p = execute(win)
+    except Refused:
+        res = Result()
+        res.end = 'refused'
+        return res
+    return run(p, param_file_name, date, time, max_steps, trace)
 
 
 # ----------------------------------------------------------------------------
@@ -615,7 +832,7 @@ def selftest():
     check('parse D', parse_number('1.5D2'), 150.0)
     check('parse empty', parse_number('abc'), 0.0)
 
-    d = load_panel({})
+    d = execute(Window())
     check('modular ratio', d.rows[0]['modularRatio'], f32(1.4583334))
     fc, epsC = d.fc, d.epsC
     ft = 0.33 * math.sqrt(-fc)
@@ -667,35 +884,38 @@ def selftest():
 
 def main(argv):
     ap = argparse.ArgumentParser(description='ZMBR reference model')
-    ap.add_argument('input', nargs='?')
+    ap.add_argument('panel', nargs='?', help='parameter file (any of the three layouts)')
     ap.add_argument('output', nargs='?')
-    ap.add_argument('--default', action='store_true', help='run the default panel')
+    ap.add_argument('--default', action='store_true',
+                    help='run the panel the parameter window starts with; OUTPUT only')
     ap.add_argument('--selftest', action='store_true')
-    ap.add_argument('--param-file-name', default='')
+    ap.add_argument('--param-file-name', default=None,
+                    help='the name in the first line (default: the panel path as given)')
     ap.add_argument('--date', default='01-01-2000')
     ap.add_argument('--time', default='00:00:00')
     ap.add_argument('--max-steps', type=int, default=10000)
     ap.add_argument('--trace', action='store_true', help='per-step trace on stderr')
-    ap.add_argument('--raw-values', action='store_true',
-                    help='use the JSON values as they are, without the window display rounding')
     a = ap.parse_args(argv)
     if a.selftest:
         return selftest()
+    trace = sys.stderr if a.trace else None
     if a.default:
-        if a.output is None:
-            a.output = a.input
-        data = {}
+        output = a.output or a.panel
+        if not output:
+            ap.error('OUTPUT.TGC is required')
+        res = run(execute(Window()), a.param_file_name or '', a.date, a.time, a.max_steps, trace)
     else:
-        if not a.input or not a.output:
-            ap.error('INPUT.json and OUTPUT.TGC are required')
-        with open(a.input, encoding='utf-8') as f:
-            data = json.load(f)
-    if not a.output:
-        ap.error('OUTPUT.TGC is required')
-    p = load_panel(data, window_rounding=not a.raw_values)
-    res = run(p, a.param_file_name, a.date, a.time, a.max_steps,
-              sys.stderr if a.trace else None)
-    write_result(a.output, res.lines)
+        if not a.panel or not a.output:
+            ap.error('PANEL.mbr and OUTPUT.TGC are required')
+        output = a.output
+        with open(a.panel, 'rb') as f:
+            data = f.read()
+        name = a.param_file_name if a.param_file_name is not None else a.panel
+        res = run_parameter_file(data, name, a.date, a.time, a.max_steps, trace)
+        if res is None:
+            print('end=unreadable')
+            return 2
+    write_result(output, res.lines)
     tmax = max(res.taus) if res.taus else 0.0
     print('steps=%d end=%s max_tauxy=%s' % (res.steps, res.end, format_number(tmax, '##0.000')))
     return 0
