@@ -1,10 +1,9 @@
 // Random panels, typed into the parameter sheet as a user would, run headless as the batch
 // runs them; every result file is checked line by line.
-// Usage: zmbr_soak --seed S --count N [-j J] --base FILE.mbr
+// Usage: zmbr_soak --seed S --count N [-j J]
 
 #include "batch_run.h"
-#include "input/parameter_sheet.h"
-#include "paramfile/parameter_file.h"
+#include "random_panel.h"
 
 #include <algorithm>
 #include <atomic>
@@ -42,66 +41,10 @@ std::vector<std::string> crlfLines(const std::string& bytes, bool& bad) {
     return lines;
 }
 
-constexpr zmbr::Control kPanelFields[] = {
-    zmbr::Control::Text4,  zmbr::Control::Text5,  zmbr::Control::Text8,  zmbr::Control::Text9,
-    zmbr::Control::Text10, zmbr::Control::Text11, zmbr::Control::Text12, zmbr::Control::Text13,
-    zmbr::Control::Text14, zmbr::Control::Text16};
-constexpr zmbr::Control kRowFields[] = {zmbr::Control::Text15, zmbr::Control::Text2,
-                                        zmbr::Control::Text3,  zmbr::Control::Text6,
-                                        zmbr::Control::Text7,  zmbr::Control::Combo1};
-
-// What a user might type over a field that shows `shown`: a nearby value, or an odd one.
-std::string typedText(zmbr::FieldRef f, const std::string& shown, std::mt19937_64& rng) {
-    std::uniform_real_distribution<double> u(0, 1);
-    if (f.control == zmbr::Control::Combo1) {
-        const char* modes[] = {"yield", "rupture", "Yield", ""};
-        return modes[rng() % 4];
-    }
-    if (f.control == zmbr::Control::Text4)
-        return std::to_string(static_cast<int>(rng() % 12)); // 0 and 11 are outside 1 to 10
-    const double v = std::strtod(shown.c_str(), nullptr);
-    const double r = u(rng);
-    double w = v * (0.5 + 1.5 * u(rng));
-    if (r < 0.02)
-        return ""; // an emptied field
-    if (r < 0.03)
-        return "abc";
-    if (r < 0.04)
-        return "1e39"; // beyond a float
-    if (r < 0.07)
-        w = 0;
-    else if (r < 0.10)
-        w = -v;
-    else if (r < 0.12)
-        w = v * 1e6;
-    else if (r < 0.14)
-        w = v * 1e-6;
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*g", 2 + static_cast<int>(rng() % 6), w);
-    return buf;
-}
-
-// A panel as a user could make it from the base panel: some fields typed over and left, so
-// every value has passed the fields' own rules, then saved as the program saves.
-bool writeTypedPanel(const zmbr::ParameterSheet& base, const std::string& path,
-                     std::mt19937_64& rng) {
-    zmbr::ParameterSheet sheet = base;
-    std::vector<zmbr::FieldRef> fields;
-    for (zmbr::Control c : kPanelFields)
-        fields.push_back({c, 0});
-    for (zmbr::Control c : kRowFields)
-        for (int e = 0; e < zmbr::kMaxRows; ++e)
-            fields.push_back({c, e});
-    std::shuffle(fields.begin(), fields.end(), rng);
-    for (const zmbr::FieldRef f : fields) {
-        if (rng() % 6 != 0)
-            continue;
-        sheet.setText(f, typedText(f, sheet.text(f), rng));
-        sheet.leaveField(f);
-    }
-    if (rng() % 8 == 0)
-        sheet.setOption(!sheet.option());
-    return zmbr::writeParameterFile(sheet, zmbr::realFileSystem(), path) == 0;
+// A random panel saved where the run will look for it.
+bool writeRandomPanel(const std::string& path, std::mt19937_64& rng) {
+    std::ofstream file(path, std::ios::binary);
+    return static_cast<bool>((file << zmbr::panelgen::randomPanel(rng).bytes).flush());
 }
 
 struct Check {
@@ -175,7 +118,6 @@ Check checkResult(const std::string& tgc, const zmbr::BatchResult& r) {
 int main(int argc, char** argv) {
     unsigned long long seed = 1;
     int count = 1000, jobs = 2;
-    std::string base;
     for (int a = 1; a + 1 < argc; a += 2) {
         const std::string k = argv[a];
         if (k == "--seed")
@@ -184,15 +126,6 @@ int main(int argc, char** argv) {
             count = std::atoi(argv[a + 1]);
         else if (k == "-j")
             jobs = std::max(1, std::atoi(argv[a + 1]));
-        else if (k == "--base")
-            base = argv[a + 1];
-    }
-    zmbr::ParameterSheet baseSheet;
-    baseSheet.load();
-    if (auto failure = zmbr::readParameterFile(baseSheet, zmbr::realFileSystem(), base)) {
-        std::cerr << "zmbr_soak: cannot read the base panel " << base << ": " << failure->text()
-                  << "\n";
-        return 2;
     }
     const auto folder = std::filesystem::temp_directory_path() /
                         ("zmbr_soak_" + std::to_string(seed) + "_" + std::to_string(::getpid()));
@@ -205,7 +138,7 @@ int main(int argc, char** argv) {
         for (int k; (k = next++) < count;) {
             std::mt19937_64 rng(seed * 1000003ULL + static_cast<unsigned long long>(k));
             const std::string name = (folder / ("p" + std::to_string(k))).string();
-            if (!writeTypedPanel(baseSheet, name + ".mbr", rng)) {
+            if (!writeRandomPanel(name + ".mbr", rng)) {
                 checks[static_cast<std::size_t>(k)].fault = "the panel could not be saved";
                 continue;
             }
