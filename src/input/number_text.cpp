@@ -10,63 +10,72 @@ namespace zmbr {
 
 namespace {
 
-// A value as a decimal digit string: value = 0.d1d2d3... x 10^pointPos, with no leading
-// zeros in `digits` (an empty string means zero).
+// A value as decimal digits: value = 0.d1d2d3... x 10^pointPos, with no leading zeros and
+// no trailing zeros (no digits at all for zero). Held in place: a shortest round-trip text has
+// at most 17 digits, so formatting needs no memory of its own.
 struct Decimal {
     bool negative = false;
-    std::string digits;
+    char digits[24];
+    int count = 0;
     int pointPos = 0;
+    // Digit `index` (0 = the first after the point is index pointPos), 0 beyond the digits.
+    char at(int index) const { return index < 0 || index >= count ? '0' : digits[index]; }
 };
 
 template <typename T> Decimal toDecimal(T value) {
     Decimal d;
     d.negative = std::signbit(value);
-    char buf[64];
-    auto res =
+    char buf[48];
+    const auto res =
         std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific);
-    std::string_view text(buf, static_cast<std::size_t>(res.ptr - buf));
-    auto e = text.find('e');
-    std::string_view mant = text.substr(0, e);
+    const char* p = buf;
+    for (; p < res.ptr && *p != 'e'; ++p)
+        if (*p != '.')
+            d.digits[d.count++] = *p;
     int exp10 = 0;
-    std::from_chars(text.data() + e + 1 + (text[e + 1] == '+' ? 1 : 0), text.data() + text.size(),
-                    exp10);
-    for (char c : mant)
-        if (c != '.')
-            d.digits.push_back(c);
-    if (d.digits == "0") {
-        d.digits.clear();
+    bool expNegative = false;
+    if (p < res.ptr)
+        ++p; // the 'e'
+    if (p < res.ptr && (*p == '+' || *p == '-'))
+        expNegative = *p++ == '-';
+    for (; p < res.ptr; ++p)
+        exp10 = exp10 * 10 + (*p - '0');
+    if (d.count == 1 && d.digits[0] == '0') {
+        d.count = 0;
         return d;
     }
-    d.pointPos = exp10 + 1;
+    d.pointPos = (expNegative ? -exp10 : exp10) + 1;
     return d;
 }
 
 // Keeps `keep` leading digits, rounding half away from zero on the decimal text.
 void roundToDigits(Decimal& d, int keep) {
-    if (keep >= static_cast<int>(d.digits.size()))
+    if (keep >= d.count)
         return;
     if (keep < 0) {
-        d.digits.clear();
+        d.count = 0;
+        d.pointPos = 0;
         return;
     }
-    bool up = d.digits[static_cast<std::size_t>(keep)] >= '5';
-    d.digits.resize(static_cast<std::size_t>(keep));
+    const bool up = d.digits[keep] >= '5';
+    d.count = keep;
     if (up) {
         int i = keep - 1;
-        while (i >= 0 && d.digits[static_cast<std::size_t>(i)] == '9') {
-            d.digits[static_cast<std::size_t>(i)] = '0';
+        while (i >= 0 && d.digits[i] == '9') {
+            d.digits[i] = '0';
             --i;
         }
         if (i >= 0) {
-            ++d.digits[static_cast<std::size_t>(i)];
+            ++d.digits[i];
         } else {
-            d.digits.insert(d.digits.begin(), '1');
+            d.digits[0] = '1'; // all nines: 1 followed by zeros, one place further up
+            d.count = 1;
             ++d.pointPos;
         }
     }
-    while (!d.digits.empty() && d.digits.back() == '0')
-        d.digits.pop_back();
-    if (d.digits.empty())
+    while (d.count > 0 && d.digits[d.count - 1] == '0')
+        --d.count;
+    if (d.count == 0)
         d.pointPos = 0;
 }
 
@@ -74,14 +83,7 @@ bool isPlaceholder(char c) {
     return c == '0' || c == '#';
 }
 
-// Digit `index` of the decimal (0 = first digit after the point is index pointPos).
-char digitAt(const Decimal& d, int index) {
-    if (index < 0 || index >= static_cast<int>(d.digits.size()))
-        return '0';
-    return d.digits[static_cast<std::size_t>(index)];
-}
-
-std::string formatScientific(Decimal d, std::string_view pattern, std::size_t ePos) {
+void appendScientific(std::string& out, Decimal d, std::string_view pattern, std::size_t ePos) {
     std::string_view mant = pattern.substr(0, ePos);
     std::string_view expPart = pattern.substr(ePos + 1);
     auto dot = mant.find('.');
@@ -91,38 +93,41 @@ std::string formatScientific(Decimal d, std::string_view pattern, std::size_t eP
             if (isPlaceholder(c))
                 ++decimals;
     roundToDigits(d, 1 + decimals);
-    bool zero = d.digits.empty();
-    int exponent = zero ? 0 : d.pointPos - 1;
+    const bool zero = d.count == 0;
+    const int exponent = zero ? 0 : d.pointPos - 1;
 
-    std::string out;
     if (d.negative && !zero)
         out.push_back('-');
-    out.push_back(digitAt(d, 0));
+    out.push_back(d.at(0));
     if (dot != std::string_view::npos) {
         out.push_back('.');
         for (int i = 1; i <= decimals; ++i)
-            out.push_back(digitAt(d, i));
+            out.push_back(d.at(i));
     }
     out.push_back(pattern[ePos]);
-    bool plusShown = !expPart.empty() && expPart[0] == '+';
+    const bool plusShown = !expPart.empty() && expPart[0] == '+';
     if (!expPart.empty() && (expPart[0] == '+' || expPart[0] == '-'))
         expPart.remove_prefix(1);
     if (exponent < 0)
         out.push_back('-');
     else if (plusShown)
         out.push_back('+');
-    int minDigits = static_cast<int>(std::count(expPart.begin(), expPart.end(), '0'));
-    std::string expDigits = std::to_string(std::abs(exponent));
-    if (static_cast<int>(expDigits.size()) < minDigits)
-        expDigits.insert(0, static_cast<std::size_t>(minDigits) - expDigits.size(), '0');
-    out += expDigits;
-    return out;
+    const auto minDigits =
+        static_cast<std::size_t>(std::count(expPart.begin(), expPart.end(), '0'));
+    char expDigits[16];
+    const auto res = std::to_chars(expDigits, expDigits + sizeof expDigits, std::abs(exponent));
+    const auto length = static_cast<std::size_t>(res.ptr - expDigits);
+    if (length < minDigits)
+        out.append(minDigits - length, '0');
+    out.append(expDigits, length);
 }
 
-std::string formatFixed(Decimal d, std::string_view pattern) {
+void appendFixed(std::string& out, Decimal d, std::string_view pattern) {
     auto first = std::find_if(pattern.begin(), pattern.end(), isPlaceholder);
-    if (first == pattern.end())
-        return std::string(pattern);
+    if (first == pattern.end()) {
+        out += pattern;
+        return;
+    }
     auto lastRev = std::find_if(pattern.rbegin(), pattern.rend(), isPlaceholder);
     std::size_t begin = static_cast<std::size_t>(first - pattern.begin());
     std::size_t end = pattern.size() - static_cast<std::size_t>(lastRev - pattern.rbegin());
@@ -135,63 +140,67 @@ std::string formatFixed(Decimal d, std::string_view pattern) {
         suffix.remove_prefix(1);
     }
 
-    auto dot = body.find('.');
-    std::string_view intSpec = body.substr(0, dot);
-    std::string_view fracSpec =
+    const auto dot = body.find('.');
+    const std::string_view intSpec = body.substr(0, dot);
+    const std::string_view fracSpec =
         dot == std::string_view::npos ? std::string_view{} : body.substr(dot + 1);
-    std::string fracKinds;
-    for (char c : fracSpec)
-        if (isPlaceholder(c))
-            fracKinds.push_back(c);
+    const int decimals =
+        static_cast<int>(std::count_if(fracSpec.begin(), fracSpec.end(), isPlaceholder));
     int minInt = 0;
-    auto firstZero = intSpec.find('0');
+    const auto firstZero = intSpec.find('0');
     if (firstZero != std::string_view::npos)
-        for (char c : intSpec.substr(firstZero))
-            if (isPlaceholder(c))
-                ++minInt;
+        minInt =
+            static_cast<int>(std::count_if(intSpec.begin() + static_cast<std::ptrdiff_t>(firstZero),
+                                           intSpec.end(), isPlaceholder));
 
-    int decimals = static_cast<int>(fracKinds.size());
     roundToDigits(d, d.pointPos + decimals);
-    bool zero = d.digits.empty();
+    const bool zero = d.count == 0;
 
-    std::string intText;
-    for (int i = 0; i < d.pointPos; ++i)
-        intText.push_back(digitAt(d, i));
-    if (static_cast<int>(intText.size()) < minInt)
-        intText.insert(0, static_cast<std::size_t>(minInt) - intText.size(), '0');
-    std::string fracText;
-    for (int i = 0; i < decimals; ++i)
-        fracText.push_back(digitAt(d, d.pointPos + i));
-    // Trailing "#" places show nothing when their digit is not significant.
-    while (!fracText.empty() && fracKinds[fracText.size() - 1] == '#' && fracText.back() == '0')
-        fracText.pop_back();
-
-    std::string number = intText;
-    if (dot != std::string_view::npos)
-        number += "." + fracText;
-
-    std::string out(prefix);
+    const std::size_t start = out.size();
+    out += prefix;
     if (d.negative && !zero) {
-        if (!out.empty() && out.back() == ' ')
+        if (!prefix.empty() && prefix.back() == ' ')
             out.back() = '-';
         else
-            out.insert(out.begin(), '-');
+            out.insert(start, 1, '-');
     }
-    out += number;
+    const int intDigits = std::max(d.pointPos, 0);
+    if (intDigits < minInt)
+        out.append(static_cast<std::size_t>(minInt - intDigits), '0');
+    for (int i = 0; i < intDigits; ++i)
+        out.push_back(d.at(i));
+    // Trailing "#" places show nothing when their digit is not significant.
+    int shown = decimals;
+    for (auto c = fracSpec.rbegin(); c != fracSpec.rend() && shown > 0; ++c) {
+        if (!isPlaceholder(*c))
+            continue;
+        if (*c != '#' || d.at(d.pointPos + shown - 1) != '0')
+            break;
+        --shown;
+    }
+    if (dot != std::string_view::npos) {
+        out.push_back('.');
+        for (int i = 0; i < shown; ++i)
+            out.push_back(d.at(d.pointPos + i));
+    }
     out += suffix;
-    return out;
 }
 
-template <typename T> std::string formatAny(T value, std::string_view pattern) {
-    if (std::isnan(value))
-        return "NaN";
-    if (std::isinf(value))
-        return value < 0 ? "-Inf" : "Inf";
-    Decimal d = toDecimal(value);
-    auto ePos = pattern.find_first_of("Ee");
+template <typename T> void appendAny(std::string& out, T value, std::string_view pattern) {
+    if (std::isnan(value)) {
+        out += "NaN";
+        return;
+    }
+    if (std::isinf(value)) {
+        out += value < 0 ? "-Inf" : "Inf";
+        return;
+    }
+    const Decimal d = toDecimal(value);
+    const auto ePos = pattern.find_first_of("Ee");
     if (ePos != std::string_view::npos)
-        return formatScientific(std::move(d), pattern, ePos);
-    return formatFixed(std::move(d), pattern);
+        appendScientific(out, d, pattern, ePos);
+    else
+        appendFixed(out, d, pattern);
 }
 
 // Reads the leading number of `text`; `whole` tells whether the number used all of it.
@@ -284,11 +293,19 @@ std::optional<double> parseWholeNumber(std::string_view text) {
 }
 
 std::string formatNumber(double value, std::string_view pattern) {
-    return formatAny(value, pattern);
+    std::string text;
+    appendAny(text, value, pattern);
+    return text;
 }
 
 std::string formatNumber(float value, std::string_view pattern) {
-    return formatAny(value, pattern);
+    std::string text;
+    appendAny(text, value, pattern);
+    return text;
+}
+
+void appendNumber(std::string& out, double value, std::string_view pattern) {
+    appendAny(out, value, pattern);
 }
 
 std::string plainNumberText(float value) {
@@ -298,14 +315,14 @@ std::string plainNumberText(float value) {
         return value < 0 ? "-Inf" : "Inf";
     Decimal d = toDecimal(value);
     roundToDigits(d, 7);
-    if (d.digits.empty())
+    if (d.count == 0)
         return "0";
     std::string out = d.negative ? "-" : "";
-    int exp10 = d.pointPos - 1;
+    const int exp10 = d.pointPos - 1;
     if (exp10 >= 7 || exp10 < -5) {
         out.push_back(d.digits[0]);
-        if (d.digits.size() > 1)
-            out += "." + d.digits.substr(1);
+        if (d.count > 1)
+            out.append(".").append(d.digits + 1, static_cast<std::size_t>(d.count - 1));
         std::string e = std::to_string(std::abs(exp10));
         if (e.size() < 2)
             e.insert(0, "0");
@@ -313,13 +330,15 @@ std::string plainNumberText(float value) {
         return out;
     }
     if (d.pointPos <= 0) {
-        out += "0." + std::string(static_cast<std::size_t>(-d.pointPos), '0') + d.digits;
+        out += "0." + std::string(static_cast<std::size_t>(-d.pointPos), '0');
+        out.append(d.digits, static_cast<std::size_t>(d.count));
         return out;
     }
     for (int i = 0; i < d.pointPos; ++i)
-        out.push_back(digitAt(d, i));
-    if (static_cast<int>(d.digits.size()) > d.pointPos)
-        out += "." + d.digits.substr(static_cast<std::size_t>(d.pointPos));
+        out.push_back(d.at(i));
+    if (d.count > d.pointPos)
+        out.append(".").append(d.digits + d.pointPos,
+                               static_cast<std::size_t>(d.count - d.pointPos));
     return out;
 }
 

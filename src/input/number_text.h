@@ -23,6 +23,8 @@ std::optional<double> parseWholeNumber(std::string_view text);
 // precision, half away from zero. A value that rounds to zero has no minus sign.
 std::string formatNumber(double value, std::string_view pattern);
 std::string formatNumber(float value, std::string_view pattern);
+// The same text appended to `out`; no memory is taken beyond what `out` may need to grow.
+void appendNumber(std::string& out, double value, std::string_view pattern);
 
 // Shortest decimal text of a 32-bit float with at most seven significant digits
 // ("10", "3.5"); very large or very small values use the form "1.234568E+07".
