@@ -16,10 +16,10 @@ constexpr const char* kLineEnd = "\r\n";
 void appendStrain(std::string& out, double v) {
     if (v >= -5e-7) {
         out += "  ";
-        out += formatNumber(v, "0.000000");
+        appendNumber(out, v, "0.000000");
     } else {
         out += " ";
-        out += formatNumber(v, "#0.000000");
+        appendNumber(out, v, "#0.000000");
     }
 }
 
@@ -56,15 +56,15 @@ std::string resultZeroLine(int rows) {
 
 void appendStepLine(std::string& out, const RunState& rs) {
     const StepState& st = rs.stepState;
-    out += formatNumber(st.tauXY, "    0.000");
+    appendNumber(out, st.tauXY, "    0.000");
     out += " ";
-    out += formatNumber(st.gammaXY, " 0.000000");
+    appendNumber(out, st.gammaXY, " 0.000000");
     out += " ";
-    out += formatNumber(rs.eps1, " 0.000000");
+    appendNumber(out, rs.eps1, " 0.000000");
     out += " ";
-    out += formatNumber(st.eps2, "0.000000");
+    appendNumber(out, st.eps2, "0.000000");
     out += " ";
-    out += formatNumber(st.theta * 180 / 3.1416, " ##0.00");
+    appendNumber(out, st.theta * 180 / 3.1416, " ##0.00");
     for (int i = 0; i < rs.rows; ++i)
         appendStrain(out, st.epsR[i]);
     for (int i = 0; i < rs.rows; ++i)

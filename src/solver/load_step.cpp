@@ -37,7 +37,8 @@ void checkResultants(const StepState& st) {
 }
 
 // Inner iteration for a fixed θ on the y resultant of the rows' stresses.
-void innerPasses(const RunContext& ctx, const ConcreteLaw& law, const RowGeometry& geo) {
+void innerPasses(const RunContext& ctx, const ConcreteLaw& law, const RowGeometry& geo,
+                 const PerRow<double>& cos2psi) {
     RunState& rs = ctx.state;
     StepState& st = rs.stepState;
     const double eps1 = rs.eps1;
@@ -65,7 +66,7 @@ void innerPasses(const RunContext& ctx, const ConcreteLaw& law, const RowGeometr
             if (ctx.observer)
                 ctx.observer->rowStarted(i + 1);
             ctx.yieldToUi();
-            st.epsR[i] = (eps1 + st.eps2) / 2 + (eps1 - st.eps2) / 2 * dmath::cos(2 * st.psi[i]);
+            st.epsR[i] = (eps1 + st.eps2) / 2 + (eps1 - st.eps2) / 2 * cos2psi[i];
             st.fr[i] = rowStress(ctx.input.rows[i], st.epsR[i], rs.yielded[i]);
             st.frX[i] = geo.absCos[i] * st.fr[i];
             st.frY[i] = geo.absSin[i] * st.fr[i];
@@ -120,10 +121,14 @@ void solveLoadStep(const RunContext& ctx, const ConcreteLaw& law, const RowGeome
         if (ctx.observer)
             ctx.observer->thetaIterate(st.thetaIter, st.theta * 180 / kPi);
         st.fxPrev = st.fx;
-        for (int i = 0; i < rs.rows; ++i)
+        // ψ is fixed for the iterate, and so is cos 2ψ of every row.
+        PerRow<double> cos2psi;
+        for (int i = 0; i < rs.rows; ++i) {
             st.psi[i] = st.theta + kPi / 2 - geo.thetaR[i];
+            cos2psi[i] = dmath::cos(2 * st.psi[i]);
+        }
 
-        innerPasses(ctx, law, geo);
+        innerPasses(ctx, law, geo, cos2psi);
 
         if (st.reversals == 3)
             return;
