@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,46 +11,62 @@ namespace zmbr {
 
 namespace {
 
+// Writes go to the file 64 KiB at a time: one system call per line would cost a run more
+// than its arithmetic.
 class PosixOutputFile final : public OutputFile {
   public:
-    explicit PosixOutputFile(int fd) : fd_(fd) {}
+    static constexpr std::size_t kBufferSize = 64 * 1024;
+
+    explicit PosixOutputFile(int fd) : fd_(fd) { buffer_.reserve(kBufferSize); }
     ~PosixOutputFile() override { close(); }
 
     int write(std::string_view bytes) override {
         if (fd_ < 0)
             return EBADF;
+        buffer_.append(bytes);
+        return buffer_.size() >= kBufferSize ? drain() : 0;
+    }
+
+    int drain() override {
+        if (fd_ < 0)
+            return EBADF;
         std::size_t done = 0;
-        while (done < bytes.size()) {
-            ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+        while (done < buffer_.size()) {
+            ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
                 int error = errno;
                 undoPartialWrite(done);
+                buffer_.clear();
                 return error;
             }
             done += static_cast<std::size_t>(n);
         }
         size_ += static_cast<off_t>(done);
+        buffer_.clear();
         return 0;
     }
 
     int flush() override {
-        if (fd_ < 0)
-            return EBADF;
+        if (int error = drain())
+            return error;
         return ::fsync(fd_) == 0 ? 0 : errno;
     }
 
     int close() override {
         if (fd_ < 0)
             return 0;
+        const int error = drain();
         int rc = ::close(fd_);
         fd_ = -1;
+        if (error != 0)
+            return error;
         return rc == 0 ? 0 : errno;
     }
 
   private:
-    // A line must never be left half written.
+    // The file must never end inside a line.
     void undoPartialWrite(std::size_t written) {
         if (written == 0)
             return;
@@ -58,7 +75,8 @@ class PosixOutputFile final : public OutputFile {
     }
 
     int fd_;
-    off_t size_ = 0;
+    off_t size_ = 0; // bytes that reached the file
+    std::string buffer_;
 };
 
 class PosixFileSystem final : public FileSystem {

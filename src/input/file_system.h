@@ -12,11 +12,15 @@ namespace zmbr {
 class OutputFile {
   public:
     virtual ~OutputFile() = default;
-    // Writes the bytes whole or not at all: after a failure the file ends where it ended
-    // before the call.
+    // Writes the bytes, which may wait in a buffer until it fills, drain() or close(). The
+    // file never ends inside a call's bytes: a failure leaves it as it was after the last
+    // call whose bytes reached it, so bytes that waited are lost with the failing ones.
     virtual int write(std::string_view bytes) = 0;
-    // Makes what was written durable before the file replaces another.
-    virtual int flush() { return 0; }
+    // Hands what waits in the buffer to the file now.
+    virtual int drain() { return 0; }
+    // Drains, and makes what was written durable before the file replaces another.
+    virtual int flush() { return drain(); }
+    // Drains and closes.
     virtual int close() = 0;
 };
 

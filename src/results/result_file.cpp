@@ -99,7 +99,19 @@ int ResultFile::open(FileSystem& fs, const std::string& path, const PanelInput& 
         header += utf8ToCp932(line);
         header += kLineEnd;
     }
-    return writeBytes(header);
+    // The header goes to the file at once, so a file that cannot take it fails the open.
+    if (int error = writeBytes(header))
+        return error;
+    return drain();
+}
+
+int ResultFile::drain() {
+    if (!file_)
+        return EBADF;
+    int error = file_->drain();
+    if (error != 0)
+        close();
+    return error;
 }
 
 int ResultFile::writeStep(const RunState& rs) {
@@ -124,10 +136,10 @@ int ResultFile::writeBytes(const std::string& bytes) {
     return error;
 }
 
-void ResultFile::close() {
-    if (file_)
-        file_->close();
+int ResultFile::close() {
+    const int error = file_ ? file_->close() : 0;
     file_.reset();
+    return error;
 }
 
 } // namespace zmbr

@@ -29,7 +29,10 @@ class ResultFile {
              const LocalDateTime& when);
     int writeStep(const RunState& rs);
     int writeClosing(const RunState& rs);
-    void close();
+    // Hands the lines written so far to the file, for someone watching it grow.
+    int drain();
+    // Hands over what is left and closes; 0 or the errno of the failure.
+    int close();
     bool isOpen() const { return file_ != nullptr; }
 
   private:

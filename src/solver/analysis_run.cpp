@@ -1,6 +1,7 @@
 #include "solver/analysis_run.h"
 
 #include <algorithm>
+#include <chrono>
 #include <optional>
 
 #include "bond/bond_analysis.h"
@@ -17,6 +18,9 @@ namespace zmbr {
 namespace {
 
 constexpr double kPi = 3.1416;
+
+using Stopwatch = std::chrono::steady_clock;
+constexpr auto kDrainEvery = std::chrono::milliseconds(100);
 
 struct RunSetup {
     ConcreteLaw law;
@@ -113,6 +117,7 @@ RunOutcome runAnalysis(PanelInput& in, const RunSettings& settings) {
     RunOutcome out;
     ResultFile file;
 
+    auto lastDrain = Stopwatch::now();
     RunSetup setup{};
     std::optional<UndefinedNumber> setUpFailure;
     try {
@@ -137,7 +142,8 @@ RunOutcome runAnalysis(PanelInput& in, const RunSettings& settings) {
         for (;;) {
             rs.step = rs.step + 1;
             if (rs.step > rs.maxSteps) {
-                file.close();
+                if (file.close() != 0)
+                    throw RunStop{RunEnd::WriteFailed, {}};
                 throw RunStop{RunEnd::StepLimit, stepLimitMessage()};
             }
             if (settings.cancel && settings.cancel->load(std::memory_order_relaxed))
@@ -166,6 +172,11 @@ RunOutcome runAnalysis(PanelInput& in, const RunSettings& settings) {
                 observer->stepPlotted(rs.step, rs.graph);
 
             int error = rs.runEnd == 0 ? file.writeStep(rs) : file.writeClosing(rs);
+            // Someone watching the run sees the file grow.
+            if (error == 0 && observer && Stopwatch::now() - lastDrain >= kDrainEvery) {
+                lastDrain = Stopwatch::now();
+                error = file.drain();
+            }
             if (error != 0)
                 throw RunStop{RunEnd::WriteFailed, {}};
 
@@ -184,7 +195,8 @@ RunOutcome runAnalysis(PanelInput& in, const RunSettings& settings) {
             rs.thetaStart = st.theta;
             rs.tauPrev = st.tauXY;
             if (rs.runEnd == 1) {
-                file.close();
+                if (file.close() != 0) // lines that waited in the buffer did not reach it
+                    throw RunStop{RunEnd::WriteFailed, {}};
                 out.end = RunEnd::Failure;
                 out.steps = rs.step;
                 out.buttonShowsOk = true;
