@@ -4,7 +4,9 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <system_error>
+#include <type_traits>
 
 namespace zmbr {
 
@@ -122,71 +124,90 @@ void appendScientific(std::string& out, Decimal d, std::string_view pattern, std
     out.append(expDigits, length);
 }
 
-void appendFixed(std::string& out, Decimal d, std::string_view pattern) {
-    auto first = std::find_if(pattern.begin(), pattern.end(), isPlaceholder);
-    if (first == pattern.end()) {
-        out += pattern;
-        return;
-    }
-    auto lastRev = std::find_if(pattern.rbegin(), pattern.rend(), isPlaceholder);
-    std::size_t begin = static_cast<std::size_t>(first - pattern.begin());
-    std::size_t end = pattern.size() - static_cast<std::size_t>(lastRev - pattern.rbegin());
-    std::string_view prefix = pattern.substr(0, begin);
-    std::string_view body = pattern.substr(begin, end - begin);
-    std::string_view suffix = pattern.substr(end);
-    // A pattern such as "#.##" has its point after the last placeholder of the run.
-    if (!suffix.empty() && suffix[0] == '.' && body.find('.') == std::string_view::npos) {
-        body = pattern.substr(begin, end - begin + 1);
-        suffix.remove_prefix(1);
-    }
+// Rounds to `decimals` places without the shortest decimal text where that text cannot
+// change the result: the value lies clearly off the halfway point between two results. The
+// margin of four units in the last place of the scaled value covers both the error of the
+// scaling and the distance between the value and its shortest text.
+bool roundQuickly(double value, int decimals, Decimal& d) {
+    static constexpr double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    if (decimals < 0 || decimals > 15)
+        return false;
+    const double scaled = std::fabs(value) * kPow10[decimals];
+    if (!(scaled < 0x1p52))
+        return false;
+    const double whole = std::floor(scaled);
+    const double fraction = scaled - whole; // exact
+    if (std::fabs(fraction - 0.5) <= scaled * 0x1p-50)
+        return false;
+    auto n = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1u : 0u);
+    d.negative = std::signbit(value);
+    d.count = 0;
+    d.pointPos = 0;
+    char reversed[24];
+    int length = 0;
+    for (; n > 0; n /= 10)
+        reversed[length++] = static_cast<char>('0' + n % 10);
+    int lastSignificant = 0;
+    while (lastSignificant < length && reversed[lastSignificant] == '0')
+        ++lastSignificant;
+    for (int i = length - 1; i >= lastSignificant; --i)
+        d.digits[d.count++] = reversed[i];
+    if (d.count > 0)
+        d.pointPos = length - decimals;
+    return true;
+}
 
-    const auto dot = body.find('.');
-    const std::string_view intSpec = body.substr(0, dot);
-    const std::string_view fracSpec =
-        dot == std::string_view::npos ? std::string_view{} : body.substr(dot + 1);
-    const int decimals =
-        static_cast<int>(std::count_if(fracSpec.begin(), fracSpec.end(), isPlaceholder));
-    int minInt = 0;
-    const auto firstZero = intSpec.find('0');
-    if (firstZero != std::string_view::npos)
-        minInt =
-            static_cast<int>(std::count_if(intSpec.begin() + static_cast<std::ptrdiff_t>(firstZero),
-                                           intSpec.end(), isPlaceholder));
-
-    roundToDigits(d, d.pointPos + decimals);
-    const bool zero = d.count == 0;
-
-    const std::size_t start = out.size();
-    out += prefix;
-    if (d.negative && !zero) {
-        if (!prefix.empty() && prefix.back() == ' ')
-            out.back() = '-';
-        else
-            out.insert(start, 1, '-');
+// A rounded value in a fixed pattern, put together in `text`, which has room for it.
+char* writeFixed(char* text, const Decimal& d, const NumberPattern::Fixed& f) {
+    char* const start = text;
+    text = std::copy(f.prefix.begin(), f.prefix.end(), text);
+    if (d.negative && d.count > 0) {
+        if (!f.prefix.empty() && f.prefix.back() == ' ') {
+            text[-1] = '-';
+        } else {
+            std::copy_backward(start, text, text + 1);
+            *start = '-';
+            ++text;
+        }
     }
     const int intDigits = std::max(d.pointPos, 0);
-    if (intDigits < minInt)
-        out.append(static_cast<std::size_t>(minInt - intDigits), '0');
+    for (int i = intDigits; i < f.minInt; ++i)
+        *text++ = '0';
     for (int i = 0; i < intDigits; ++i)
-        out.push_back(d.at(i));
+        *text++ = d.at(i);
     // Trailing "#" places show nothing when their digit is not significant.
-    int shown = decimals;
-    for (auto c = fracSpec.rbegin(); c != fracSpec.rend() && shown > 0; ++c) {
+    int shown = f.decimals;
+    for (auto c = f.fracSpec.rbegin(); c != f.fracSpec.rend() && shown > 0; ++c) {
         if (!isPlaceholder(*c))
             continue;
         if (*c != '#' || d.at(d.pointPos + shown - 1) != '0')
             break;
         --shown;
     }
-    if (dot != std::string_view::npos) {
-        out.push_back('.');
+    if (f.point) {
+        *text++ = '.';
         for (int i = 0; i < shown; ++i)
-            out.push_back(d.at(d.pointPos + i));
+            *text++ = d.at(d.pointPos + i);
     }
-    out += suffix;
+    return std::copy(f.suffix.begin(), f.suffix.end(), text);
 }
 
-template <typename T> void appendAny(std::string& out, T value, std::string_view pattern) {
+void appendFixed(std::string& out, const Decimal& d, const NumberPattern::Fixed& f) {
+    const std::size_t longest = f.prefix.size() + 1 +
+                                static_cast<std::size_t>(std::max({d.pointPos, f.minInt, 0})) + 1 +
+                                static_cast<std::size_t>(f.decimals) + f.suffix.size();
+    char local[64];
+    if (longest <= sizeof local) {
+        out.append(local, static_cast<std::size_t>(writeFixed(local, d, f) - local));
+        return;
+    }
+    std::string text(longest, '\0'); // a long pattern or a huge value
+    text.resize(static_cast<std::size_t>(writeFixed(text.data(), d, f) - text.data()));
+    out += text;
+}
+
+template <typename T> void appendAny(std::string& out, T value, const NumberPattern& p) {
     if (std::isnan(value)) {
         out += "NaN";
         return;
@@ -195,13 +216,63 @@ template <typename T> void appendAny(std::string& out, T value, std::string_view
         out += value < 0 ? "-Inf" : "Inf";
         return;
     }
-    const Decimal d = toDecimal(value);
-    const auto ePos = pattern.find_first_of("Ee");
-    if (ePos != std::string_view::npos)
-        appendScientific(out, d, pattern, ePos);
-    else
-        appendFixed(out, d, pattern);
+    if (p.scientific()) {
+        appendScientific(out, toDecimal(value), p.text(), p.exponentAt());
+        return;
+    }
+    const NumberPattern::Fixed& f = p.fixed();
+    if (!f.placeholders) {
+        out += p.text();
+        return;
+    }
+    Decimal d;
+    if constexpr (std::is_same_v<T, double>) {
+        if (roundQuickly(value, f.decimals, d)) {
+            appendFixed(out, d, f);
+            return;
+        }
+    }
+    d = toDecimal(value);
+    roundToDigits(d, d.pointPos + f.decimals);
+    appendFixed(out, d, f);
 }
+
+} // namespace
+
+NumberPattern::NumberPattern(std::string_view pattern)
+    : text_(pattern), exponentAt_(pattern.find_first_of("Ee")) {
+    if (scientific())
+        return;
+    auto first = std::find_if(pattern.begin(), pattern.end(), isPlaceholder);
+    if (first == pattern.end())
+        return;
+    fixed_.placeholders = true;
+    auto lastRev = std::find_if(pattern.rbegin(), pattern.rend(), isPlaceholder);
+    std::size_t begin = static_cast<std::size_t>(first - pattern.begin());
+    std::size_t end = pattern.size() - static_cast<std::size_t>(lastRev - pattern.rbegin());
+    std::string_view body = pattern.substr(begin, end - begin);
+    fixed_.prefix = pattern.substr(0, begin);
+    fixed_.suffix = pattern.substr(end);
+    // A pattern such as "#.##" has its point after the last placeholder of the run.
+    if (!fixed_.suffix.empty() && fixed_.suffix[0] == '.' &&
+        body.find('.') == std::string_view::npos) {
+        body = pattern.substr(begin, end - begin + 1);
+        fixed_.suffix.remove_prefix(1);
+    }
+    const auto dot = body.find('.');
+    fixed_.point = dot != std::string_view::npos;
+    const std::string_view intSpec = body.substr(0, dot);
+    fixed_.fracSpec = fixed_.point ? body.substr(dot + 1) : std::string_view{};
+    fixed_.decimals = static_cast<int>(
+        std::count_if(fixed_.fracSpec.begin(), fixed_.fracSpec.end(), isPlaceholder));
+    const auto firstZero = intSpec.find('0');
+    if (firstZero != std::string_view::npos)
+        fixed_.minInt =
+            static_cast<int>(std::count_if(intSpec.begin() + static_cast<std::ptrdiff_t>(firstZero),
+                                           intSpec.end(), isPlaceholder));
+}
+
+namespace {
 
 // Reads the leading number of `text`; `whole` tells whether the number used all of it.
 double scanNumber(std::string_view text, bool& whole) {
@@ -294,17 +365,17 @@ std::optional<double> parseWholeNumber(std::string_view text) {
 
 std::string formatNumber(double value, std::string_view pattern) {
     std::string text;
-    appendAny(text, value, pattern);
+    appendAny(text, value, NumberPattern(pattern));
     return text;
 }
 
 std::string formatNumber(float value, std::string_view pattern) {
     std::string text;
-    appendAny(text, value, pattern);
+    appendAny(text, value, NumberPattern(pattern));
     return text;
 }
 
-void appendNumber(std::string& out, double value, std::string_view pattern) {
+void appendNumber(std::string& out, double value, const NumberPattern& pattern) {
     appendAny(out, value, pattern);
 }
 

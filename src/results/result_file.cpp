@@ -11,15 +11,21 @@ namespace {
 
 constexpr const char* kLineEnd = "\r\n";
 
+const NumberPattern kTau("    0.000");
+const NumberPattern kStrainAfterSpace(" 0.000000");
+const NumberPattern kStrain("0.000000");
+const NumberPattern kSignedStrain("#0.000000");
+const NumberPattern kAngle(" ##0.00");
+
 // A row strain keeps its 10-character width: a negative value's minus takes the place of
 // the second leading space.
 void appendStrain(std::string& out, double v) {
     if (v >= -5e-7) {
         out += "  ";
-        appendNumber(out, v, "0.000000");
+        appendNumber(out, v, kStrain);
     } else {
         out += " ";
-        appendNumber(out, v, "#0.000000");
+        appendNumber(out, v, kSignedStrain);
     }
 }
 
@@ -56,15 +62,15 @@ std::string resultZeroLine(int rows) {
 
 void appendStepLine(std::string& out, const RunState& rs) {
     const StepState& st = rs.stepState;
-    appendNumber(out, st.tauXY, "    0.000");
+    appendNumber(out, st.tauXY, kTau);
     out += " ";
-    appendNumber(out, st.gammaXY, " 0.000000");
+    appendNumber(out, st.gammaXY, kStrainAfterSpace);
     out += " ";
-    appendNumber(out, rs.eps1, " 0.000000");
+    appendNumber(out, rs.eps1, kStrainAfterSpace);
     out += " ";
-    appendNumber(out, st.eps2, "0.000000");
+    appendNumber(out, st.eps2, kStrain);
     out += " ";
-    appendNumber(out, st.theta * 180 / 3.1416, " ##0.00");
+    appendNumber(out, st.theta * 180 / 3.1416, kAngle);
     for (int i = 0; i < rs.rows; ++i)
         appendStrain(out, st.epsR[i]);
     for (int i = 0; i < rs.rows; ++i)
