@@ -32,8 +32,11 @@ double yieldZoneSearch(const RunContext& ctx, int i, const BondRow& b) {
     finite(b.EAs2, "2·Er·Ar·sby");
     finite(b.EA, "Er·Ar");
     // Terms that do not change with ly; the same doubles as written out in the loop.
+    const double barForce = b.lb * b.Fbar;
     const double slipForce = divide(b.EAs2, 1 + b.nRho, "1 + nρ");
     const double shareOfBar = 1 + divide(1, b.nRho, "nρ");
+    const double slipTerm = in.sBy * b.k;
+    const double bondStress = in.tauBy * (1 + b.nRho);
     double PbPrev = 1000000;
     int nRev = 0;
     double Psaved = 0;
@@ -46,11 +49,11 @@ double yieldZoneSearch(const RunContext& ctx, int i, const BondRow& b) {
         const double ea = finite(dmath::exp(b.k * (b.lb / 2 - ly)), "e^(k·(lb/2 − ly))");
         const double eb = dmath::exp(-b.k * (b.lb / 2 + ly));
         const double T = divide(ea - eb, ea + eb, "e^(k·(lb/2 − ly)) + e^(−k·(lb/2 + ly))");
-        const double Ply = divide(b.lb * b.Fbar + in.tauBy * (ly * ly) + slipForce,
+        const double Ply = divide(barForce + in.tauBy * (ly * ly) + slipForce,
                                   2 * ly + divide(b.lb - 2 * ly, shareOfBar, "1 + 1/nρ"),
                                   "the yield-zone divisor");
-        const double Pb = divide(in.sBy * b.k, T, "tanh(k·lb/2)") +
-                          divide(Ply - in.tauBy * (1 + b.nRho) * ly, b.EA, "Er·Ar");
+        const double Pb =
+            divide(slipTerm, T, "tanh(k·lb/2)") + divide(Ply - bondStress * ly, b.EA, "Er·Ar");
         if (ctx.observer)
             ctx.observer->bondSearchIterate(ly, Pb);
         if (nRev == 3)

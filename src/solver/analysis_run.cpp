@@ -24,11 +24,11 @@ constexpr auto kDrainEvery = std::chrono::milliseconds(100);
 
 struct RunSetup {
     ConcreteLaw law;
-    RowGeometry geometry;
+    RunRows rows;
 };
 
 // A row's ratio and its direction cosines, in double from the angle stored in radians.
-void setUpRow(const PanelInput& in, RunState& rs, RowGeometry& geometry, int i) {
+void setUpRow(const PanelInput& in, RunState& rs, RunRows& rows, int i) {
     const ReinforcementLayer& row = in.rows[i];
     finite(row.modularRatio, "the modular ratio Er / Ec");
     const float ts = in.t * row.s;
@@ -37,12 +37,15 @@ void setUpRow(const PanelInput& in, RunState& rs, RowGeometry& geometry, int i) 
     rs.rhoR[i] = row.Ar / ts * in.layer;
     finite(rs.rhoR[i], "the reinforcement ratio ρ");
     const float thetaR = static_cast<float>(row.thetaR * kPi / 180);
-    geometry.thetaR[i] = thetaR;
-    geometry.absCos[i] = dmath::fabs(dmath::cos(static_cast<double>(thetaR)));
-    geometry.absSin[i] = dmath::fabs(dmath::sin(static_cast<double>(thetaR)));
-    rs.rhoX[i] = geometry.absCos[i] * rs.rhoR[i];
+    rows.thetaR[i] = thetaR;
+    rows.absCos[i] = dmath::fabs(dmath::cos(static_cast<double>(thetaR)));
+    rows.absSin[i] = dmath::fabs(dmath::sin(static_cast<double>(thetaR)));
+    rows.Er[i] = row.Er;
+    rows.fru[i] = row.fru;
+    rows.capped[i] = row.failureMode == FailureMode::Yield;
+    rs.rhoX[i] = rows.absCos[i] * rs.rhoR[i];
     rs.sumRhoX = rs.sumRhoX + rs.rhoX[i];
-    rs.rhoY[i] = geometry.absSin[i] * rs.rhoR[i];
+    rs.rhoY[i] = rows.absSin[i] * rs.rhoR[i];
     rs.sumRhoY = rs.sumRhoY + rs.rhoY[i];
 }
 
@@ -74,7 +77,7 @@ void setUpRun(const PanelInput& in, RunState& rs, RunSetup& setup, int maxSteps)
     rs.sumRhoY = 0;
     for (int i = 0; i < rs.rows; ++i) {
         try {
-            setUpRow(in, rs, setup.geometry, i);
+            setUpRow(in, rs, setup.rows, i);
         } catch (const UndefinedNumber& u) {
             throw UndefinedNumber{"for row " + std::to_string(i + 1) + ", " + u.what};
         }
@@ -155,7 +158,7 @@ RunOutcome runAnalysis(PanelInput& in, const RunSettings& settings) {
             if (observer)
                 observer->stepStarted(rs.step, rs.eps1);
 
-            solveLoadStep(ctx, setup.law, setup.geometry);
+            solveLoadStep(ctx, setup.law, setup.rows);
 
             if (rs.tauMax <= rs.tauPrev)
                 rs.tauMax = rs.tauPrev;

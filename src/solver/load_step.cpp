@@ -36,50 +36,62 @@ void checkResultants(const StepState& st) {
     finite(st.gammaXY, "the shear strain γxy");
 }
 
+// What stays the same through a θ iterate: the concrete's laws at this ε1, tan θ and the
+// rows' cos 2ψ. The same doubles as worked out in every pass.
+struct Iterate {
+    double eps1, fc1, fc2max;
+    double tanTheta, cotTheta, tan2;
+    PerRow<double> cos2psi;
+};
+
 // Inner iteration for a fixed θ on the y resultant of the rows' stresses.
-void innerPasses(const RunContext& ctx, const ConcreteLaw& law, const RowGeometry& geo,
-                 const PerRow<double>& cos2psi) {
+void innerPasses(const RunContext& ctx, const ConcreteLaw& law, const RunRows& rows,
+                 const Iterate& it) {
     RunState& rs = ctx.state;
     StepState& st = rs.stepState;
-    const double eps1 = rs.eps1;
-    const double tanTheta = dmath::tan(st.theta);
-    const double cotTheta = divide(1, tanTheta, "tan θ");
+    const double eps1 = it.eps1;
     st.sumFriy = 0;
     st.count = -1;
     for (;;) {
         st.sumFriyPrev = st.sumFriy;
         st.count = st.count + 1;
-        st.fc1 = law.tension(eps1);
-        st.tauXY = divide(st.fc1 + rs.sumRhoY * st.sumFriyPrev, tanTheta, "tan θ");
-        st.fc2 = st.fc1 - st.tauXY * (tanTheta + cotTheta);
-        st.fc2max = law.softenedStrength(eps1);
+        st.fc1 = it.fc1;
+        st.tauXY = divide(st.fc1 + rs.sumRhoY * st.sumFriyPrev, it.tanTheta, "tan θ");
+        st.fc2 = st.fc1 - st.tauXY * (it.tanTheta + it.cotTheta);
+        st.fc2max = it.fc2max;
         st.concreteStatus = st.fc2 < st.fc2max ? ConcreteStatus::NG : ConcreteStatus::Ok;
         rs.concreteStatus = st.concreteStatus;
         st.eps2 = law.compressiveStrain(st.fc2, st.fc2max);
-        const double tan2 = tanTheta * tanTheta;
-        st.epsY = (eps1 + st.eps2 * tan2) / (1 + tan2);
+        st.epsY = (eps1 + st.eps2 * it.tan2) / (1 + it.tan2);
         checkConcrete(st);
 
-        st.sumFriy = 0;
-        st.sumFrix = 0;
+        const double mean = (eps1 + st.eps2) / 2;
+        const double radius = (eps1 - st.eps2) / 2;
+        double sumFrix = 0;
+        double sumFriy = 0;
         for (int i = 0; i < rs.rows; ++i) {
             if (ctx.observer)
                 ctx.observer->rowStarted(i + 1);
             ctx.yieldToUi();
-            st.epsR[i] = (eps1 + st.eps2) / 2 + (eps1 - st.eps2) / 2 * cos2psi[i];
-            st.fr[i] = rowStress(ctx.input.rows[i], st.epsR[i], rs.yielded[i]);
-            st.frX[i] = geo.absCos[i] * st.fr[i];
-            st.frY[i] = geo.absSin[i] * st.fr[i];
-            st.sumFrix = st.sumFrix + st.frX[i];
-            st.sumFriy = st.sumFriy + st.frY[i];
+            const double epsR = mean + radius * it.cos2psi[i];
+            const double fr =
+                rowStress(rows.Er[i], rows.fru[i], rows.capped[i], epsR, rs.yielded[i]);
+            st.epsR[i] = epsR;
+            st.fr[i] = fr;
+            st.frX[i] = rows.absCos[i] * fr;
+            st.frY[i] = rows.absSin[i] * fr;
+            sumFrix = sumFrix + st.frX[i];
+            sumFriy = sumFriy + st.frY[i];
         }
+        st.sumFrix = sumFrix;
+        st.sumFriy = sumFriy;
         const bool moving = dmath::fabs(st.sumFriy - st.sumFriyPrev) > rs.tolFriy;
         showRowStatuses(ctx, moving);
 
         st.epsX = eps1 + st.eps2 - st.epsY;
-        st.fcx = st.fc1 - divide(st.tauXY, tanTheta, "tan θ");
+        st.fcx = st.fc1 - divide(st.tauXY, it.tanTheta, "tan θ");
         st.fx = st.fcx + rs.sumRhoX * st.sumFrix;
-        st.gammaXY = divide(2 * (st.epsX - st.eps2), tanTheta, "tan θ");
+        st.gammaXY = divide(2 * (st.epsX - st.eps2), it.tanTheta, "tan θ");
         checkResultants(st);
         if (ctx.observer)
             ctx.observer->innerPassDone(
@@ -100,7 +112,7 @@ void innerPasses(const RunContext& ctx, const ConcreteLaw& law, const RowGeometr
 
 } // namespace
 
-void solveLoadStep(const RunContext& ctx, const ConcreteLaw& law, const RowGeometry& geo) {
+void solveLoadStep(const RunContext& ctx, const ConcreteLaw& law, const RunRows& rows) {
     RunState& rs = ctx.state;
     StepState& st = rs.stepState;
     st.thetaIter = -1;
@@ -112,6 +124,11 @@ void solveLoadStep(const RunContext& ctx, const ConcreteLaw& law, const RowGeome
         ctx.observer->thetaColumnCleared();
     ctx.yieldToUi();
 
+    // The concrete's tensile stress and softened strength depend on ε1 alone.
+    Iterate it;
+    it.eps1 = rs.eps1;
+    it.fc1 = law.tension(it.eps1);
+    it.fc2max = law.softenedStrength(it.eps1);
     for (;;) {
         st.thetaIter = st.thetaIter + 1;
         if (st.thetaIter >= kMaxThetaIterates)
@@ -122,13 +139,15 @@ void solveLoadStep(const RunContext& ctx, const ConcreteLaw& law, const RowGeome
             ctx.observer->thetaIterate(st.thetaIter, st.theta * 180 / kPi);
         st.fxPrev = st.fx;
         // ψ is fixed for the iterate, and so is cos 2ψ of every row.
-        PerRow<double> cos2psi;
         for (int i = 0; i < rs.rows; ++i) {
-            st.psi[i] = st.theta + kPi / 2 - geo.thetaR[i];
-            cos2psi[i] = dmath::cos(2 * st.psi[i]);
+            st.psi[i] = st.theta + kPi / 2 - rows.thetaR[i];
+            it.cos2psi[i] = dmath::cos(2 * st.psi[i]);
         }
+        it.tanTheta = dmath::tan(st.theta);
+        it.cotTheta = divide(1, it.tanTheta, "tan θ");
+        it.tan2 = it.tanTheta * it.tanTheta;
 
-        innerPasses(ctx, law, geo, cos2psi);
+        innerPasses(ctx, law, rows, it);
 
         if (st.reversals == 3)
             return;

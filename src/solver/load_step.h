@@ -7,16 +7,18 @@
 
 namespace zmbr {
 
-// The angles of the rows' bars in radians and their direction cosines, fixed for a run.
-struct RowGeometry {
+// What the step solution needs of each row, fixed for a run.
+struct RunRows {
     PerRow<float> thetaR{};  // radians, stored at single precision
     PerRow<double> absCos{}; // |cos thetaR|
     PerRow<double> absSin{}; // |sin thetaR|
+    PerRow<double> Er{}, fru{};
+    PerRow<bool> capped{}; // a yield row: its stress stops at fru
 };
 
 inline constexpr int kMaxThetaIterates = 9000;
 
 // Solves the panel for the run's current eps1, leaving the result in state.stepState.
-void solveLoadStep(const RunContext& ctx, const ConcreteLaw& law, const RowGeometry& geometry);
+void solveLoadStep(const RunContext& ctx, const ConcreteLaw& law, const RunRows& rows);
 
 } // namespace zmbr

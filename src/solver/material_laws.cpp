@@ -30,13 +30,4 @@ double ConcreteLaw::compressiveStrain(double fc2, double fc2max) const {
            (1 - dmath::sqrt(dmath::fabs(1 - divide(fc2, fc2max, "the softened strength fc2max"))));
 }
 
-double rowStress(const ReinforcementLayer& row, double epsR, int& yielded) {
-    double fr = row.Er * epsR;
-    if (row.failureMode == FailureMode::Yield && fr > row.fru) {
-        fr = row.fru;
-        yielded = 1;
-    }
-    return fr;
-}
-
 } // namespace zmbr

@@ -1,8 +1,6 @@
 #pragma once
 // Stress-strain laws of the cracked concrete and of a reinforcement row.
 
-#include "input/panel_input.h"
-
 namespace zmbr {
 
 struct ConcreteLaw {
@@ -22,7 +20,15 @@ struct ConcreteLaw {
 
 ConcreteLaw makeConcreteLaw(float fc, float epsC);
 
-// Stress of a row at the strain epsR. A yield row is capped at fru and then flagged.
-double rowStress(const ReinforcementLayer& row, double epsR, int& yielded);
+// Stress of a row of modulus Er at the strain epsR. A yield row (capped) stops at fru and is
+// then flagged.
+inline double rowStress(double Er, double fru, bool capped, double epsR, int& yielded) {
+    double fr = Er * epsR;
+    if (capped && fr > fru) {
+        fr = fru;
+        yielded = 1;
+    }
+    return fr;
+}
 
 } // namespace zmbr
