@@ -1,5 +1,6 @@
 #include "batch_run.h"
 
+#include "input/clock.h"
 #include "input/execute_command.h"
 #include "input/number_text.h"
 #include "input/parameter_sheet.h"
@@ -91,7 +92,9 @@ BatchResult executeSheet(ParameterSheet& sheet, Stopwatch::time_point start) {
                                                         : refusal->message);
         return result;
     }
-    RunOutcome outcome = runAnalysis(in);
+    RunSettings settings;
+    settings.clock = &commandLineClock();
+    RunOutcome outcome = runAnalysis(in, settings);
     result.exitCode = exitCodeOf(outcome.end);
     result.message = outcome.message;
     result.summary = summaryLine(in.outputFileName, outcome, secondsSince(start));
@@ -177,9 +180,18 @@ BatchResult runParameterFile(const std::string& path) {
     return executeSheet(sheet, start);
 }
 
+void warnOfMalformedSourceDateEpoch(std::ostream& err) {
+    const std::string value = malformedSourceDateEpoch();
+    if (!value.empty())
+        err << "zmbr: SOURCE_DATE_EPOCH=" << value
+            << " is not a whole number of seconds since 1970; the result files take the "
+               "system's date and time\n";
+}
+
 int runBatch(const CommandLine& cl, std::ostream& out, std::ostream& err) {
     if (cl.convert)
         return convertFile(cl.convertFrom, cl.convertTo, err);
+    warnOfMalformedSourceDateEpoch(err);
     if (!cl.files.empty()) {
         const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
         return runFiles(cl.files, cl.jobs > 0 ? cl.jobs : cores, out, err);

@@ -28,6 +28,9 @@ BatchResult runDefaultPanel();
 // A parameter file read as Open would and run as Execute would; the result goes beside it.
 BatchResult runParameterFile(const std::string& path);
 
+// A line on `err` when SOURCE_DATE_EPOCH is set but names no moment.
+void warnOfMalformedSourceDateEpoch(std::ostream& err);
+
 // Runs what the command line asks for and returns the process's exit status.
 int runBatch(const CommandLine& cl, std::ostream& out, std::ostream& err);
 
