@@ -19,6 +19,12 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
                 return std::nullopt;
             }
             cl.screenshot = args[++i];
+        } else if (a == "--summary") {
+            if (i + 1 >= args.size()) {
+                error = "option --summary needs a CSV file to write";
+                return std::nullopt;
+            }
+            cl.summary = args[++i];
         } else if (a == "--convert") {
             if (i + 2 >= args.size()) {
                 error = "option --convert needs a file to read and a file to write";
@@ -55,6 +61,10 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
         error = "--convert takes its two files and nothing else";
         return std::nullopt;
     }
+    if (!cl.summary.empty() && (!cl.batch || cl.files.empty())) {
+        error = "--summary goes with --batch and the parameter files to run";
+        return std::nullopt;
+    }
     if (!cl.files.empty() && !cl.batch) {
         error = "parameter files are run with --batch";
         return std::nullopt;
@@ -64,12 +74,13 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
 
 std::string usageText() {
     return "Usage: zmbr                     open the parameter window\n"
-           "       zmbr --batch [-j N] [FILE.mbr ...]\n"
+           "       zmbr --batch [-j N] [--summary OUT.csv] [FILE.mbr ...]\n"
            "       zmbr --convert IN.mbr OUT.mbr\n"
            "\n"
            "  --batch          run without windows: the default panel, or each parameter\n"
            "                   file given; a file's result goes beside it as .TGC\n"
            "  -j N, --jobs=N   run up to N files at once (default: the number of cores)\n"
+           "  --summary CSV    also write a table of the runs, one row per file\n"
            "  --convert IN OUT read a parameter file of any layout, write it as version 3\n"
            "  --screenshot PNG save a picture of the parameter window and end\n"
            "  -h, --help       show this text\n"

@@ -12,6 +12,7 @@ struct CommandLine {
     bool batch = false;
     std::vector<std::string> files; // parameter files for --batch
     int jobs = 0;                   // -j N; 0 means the number of cores
+    std::string summary;            // --summary OUT.csv: the table of a --batch
     bool convert = false;           // --convert IN OUT
     std::string convertFrom, convertTo;
     std::string screenshot; // --screenshot FILE: a picture of the parameter window

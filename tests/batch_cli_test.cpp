@@ -29,6 +29,9 @@ TEST(CommandLine, Parsing) {
         {{"--batch", "--jobs=x"}, "option -j needs a whole number of at least 1, not \"x\""},
         {{"--frobnicate"}, "unknown option --frobnicate"},
         {{"a.mbr"}, "parameter files are run with --batch"},
+        {{"--batch", "--summary"}, "option --summary needs a CSV file to write"},
+        {{"--summary", "s.csv", "a.mbr"},
+         "--summary goes with --batch and the parameter files to run"},
         {{"--convert", "a.mbr"}, "option --convert needs a file to read and a file to write"},
         {{"--convert", "a", "b", "--batch"}, "--convert takes its two files and nothing else"},
     };
