@@ -65,15 +65,19 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
         error = "--summary goes with --batch and the parameter files to run";
         return std::nullopt;
     }
-    if (!cl.files.empty() && !cl.batch) {
-        error = "parameter files are run with --batch";
+    if (cl.windows() && cl.files.size() > 1) {
+        error = "the parameter window opens one parameter file; run several with --batch";
         return std::nullopt;
+    }
+    if (cl.windows() && !cl.files.empty()) {
+        cl.open = cl.files.front();
+        cl.files.clear();
     }
     return cl;
 }
 
 std::string usageText() {
-    return "Usage: zmbr                     open the parameter window\n"
+    return "Usage: zmbr [FILE.mbr]          open the parameter window, with FILE opened\n"
            "       zmbr --batch [-j N] [--summary OUT.csv] [FILE.mbr ...]\n"
            "       zmbr --convert IN.mbr OUT.mbr\n"
            "\n"

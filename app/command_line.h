@@ -16,6 +16,9 @@ struct CommandLine {
     bool convert = false;           // --convert IN OUT
     std::string convertFrom, convertTo;
     std::string screenshot; // --screenshot FILE: a picture of the parameter window
+    std::string open;       // zmbr FILE.mbr: the parameter window with the file opened
+
+    bool windows() const { return !batch && !convert; }
 };
 
 // Parses argv; on a usage error returns nothing and sets `error`.

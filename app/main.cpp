@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
         std::cout << zmbr::usageText();
         return 0;
     }
-    if (!cl->batch && !cl->convert)
-        return zmbr::runWindows(argc, argv, cl->screenshot);
+    if (cl->windows())
+        return zmbr::runWindows(argc, argv, cl->screenshot, cl->open);
     return zmbr::runBatch(*cl, std::cout, std::cerr);
 }

@@ -106,13 +106,22 @@ fi
 
 desktop=$usr/share/applications/zmbr.desktop
 if [ -f "$desktop" ]; then
-  grep -qx 'Exec=zmbr' "$desktop" || fail "the desktop entry does not start zmbr"
+  grep -qx 'Exec=zmbr %f' "$desktop" || fail "the desktop entry does not start zmbr with the file"
+  grep -qx 'MimeType=application/x-zmbr-panel;' "$desktop" || fail "the desktop entry opens no *.mbr"
   grep -qx 'Icon=zmbr' "$desktop" || fail "the desktop entry does not name the icon"
   if command -v desktop-file-validate >/dev/null 2>&1; then
     desktop-file-validate "$desktop" || fail "desktop-file-validate rejects $desktop"
   fi
 else
   fail "the desktop entry is not installed"
+fi
+mime=$usr/share/mime/packages/zmbr.xml
+grep -q '<glob pattern="\*\.mbr"/>' "$mime" 2>/dev/null || fail "the type of *.mbr files is not installed"
+if command -v update-mime-database >/dev/null 2>&1; then
+  # The installed type as a file manager would learn it: a parameter file is of that type.
+  mkdir -p mime/packages && cp "$mime" mime/packages/ && update-mime-database "$PWD/mime" 2>/dev/null ||
+    fail "update-mime-database rejects $mime"
+  grep -q '^application/x-zmbr-panel:\*\.mbr$' mime/globs 2>/dev/null || fail "the *.mbr glob is not registered"
 fi
 icon=$usr/share/icons/hicolor/scalable/apps/zmbr.svg
 grep -q '<svg' "$icon" 2>/dev/null || fail "the icon is not installed as SVG"

@@ -28,7 +28,9 @@ TEST(CommandLine, Parsing) {
         {{"--batch", "-j", "0"}, "option -j needs a whole number of at least 1, not \"0\""},
         {{"--batch", "--jobs=x"}, "option -j needs a whole number of at least 1, not \"x\""},
         {{"--frobnicate"}, "unknown option --frobnicate"},
-        {{"a.mbr"}, "parameter files are run with --batch"},
+        {{"a.mbr"}, "", 0, 0}, // the parameter window with a.mbr opened
+        {{"a.mbr", "b.mbr"},
+         "the parameter window opens one parameter file; run several with --batch"},
         {{"--batch", "--summary"}, "option --summary needs a CSV file to write"},
         {{"--summary", "s.csv", "a.mbr"},
          "--summary goes with --batch and the parameter files to run"},
