@@ -10,7 +10,7 @@ namespace zmbr {
 struct CommandLine {
     bool help = false;
     bool batch = false;
-    std::vector<std::string> files; // parameter files for --batch
+    std::vector<std::string> files; // parameter files for --batch, result files for --plot
     int jobs = 0;                   // -j N; 0 means the number of cores
     std::string summary;            // --summary OUT.csv: the table of a --batch
     bool convert = false;           // --convert IN OUT
@@ -18,7 +18,12 @@ struct CommandLine {
     std::string screenshot; // --screenshot FILE: a picture of the parameter window
     std::string open;       // zmbr FILE.mbr: the parameter window with the file opened
 
-    bool windows() const { return !batch && !convert; }
+    // --plot A.TGC ... -o OUT.svg|OUT.png [--curve tau-gamma|eps1-eps2]
+    bool plot = false;
+    std::string plotOut;
+    std::string curve = "tau-gamma";
+
+    bool windows() const { return !batch && !convert && !plot; }
 };
 
 // Parses argv; on a usage error returns nothing and sets `error`.

@@ -1,5 +1,6 @@
 #include "batch_run.h"
 #include "command_line.h"
+#include "figure_commands.h"
 #include "windows_main.h"
 
 #include <iostream>
@@ -18,5 +19,7 @@ int main(int argc, char** argv) {
     }
     if (cl->windows())
         return zmbr::runWindows(argc, argv, cl->screenshot, cl->open);
+    if (cl->plot)
+        return zmbr::runPlot(*cl, std::cout, std::cerr);
     return zmbr::runBatch(*cl, std::cout, std::cerr);
 }

@@ -34,6 +34,12 @@ TEST(CommandLine, Parsing) {
         {{"--batch", "--summary"}, "option --summary needs a CSV file to write"},
         {{"--summary", "s.csv", "a.mbr"},
          "--summary goes with --batch and the parameter files to run"},
+        {{"--plot", "a.TGC", "-o", "a.pdf"},
+         "-o needs a file ending in .svg or .png, not \"a.pdf\""},
+        {{"--plot", "a.TGC", "-o", "a.svg", "--curve", "x"},
+         "--curve is tau-gamma or eps1-eps2, not \"x\""},
+        {{"--plot", "a.TGC", "b.TGC", "-o", "a.PNG"}, "", 0, 2},
+        {{"--batch", "--plot", "a.TGC"}, "--batch, --convert and --plot are used one at a time"},
         {{"--convert", "a.mbr"}, "option --convert needs a file to read and a file to write"},
         {{"--convert", "a", "b", "--batch"}, "--convert takes its two files and nothing else"},
     };
