@@ -20,10 +20,20 @@ bool endsWithNoCase(const std::string& s, const std::string& tail) {
 std::string conflict(const CommandLine& cl) {
     if (cl.convert && (cl.batch || !cl.files.empty()))
         return "--convert takes its two files and nothing else";
-    if (cl.batch + cl.convert + cl.plot > 1)
-        return "--batch, --convert and --plot are used one at a time";
+    if (cl.batch + cl.convert + !cl.study.empty() + cl.plot > 1)
+        return "--batch, --convert, --study and --plot are used one at a time";
     if (!cl.summary.empty() && (!cl.batch || cl.files.empty()))
         return "--summary goes with --batch and the parameter files to run";
+    if (cl.study.empty() && (!cl.vary.empty() || !cl.out.empty() || cl.summaryOnly))
+        return "--vary, --out and --summary-only go with --study";
+    if (!cl.study.empty()) {
+        if (cl.vary.empty())
+            return "--study needs at least one --vary NAME=FROM:TO:STEP";
+        if (cl.out.empty())
+            return "--study needs --out DIR, the folder for the variants and the summary";
+        if (!cl.files.empty())
+            return "--study takes one parameter file, not \"" + cl.files.front() + "\"";
+    }
     if (!cl.plot && (!cl.plotOut.empty() || cl.curve != "tau-gamma"))
         return "-o and --curve go with --plot";
     if (cl.plot) {
@@ -36,8 +46,8 @@ std::string conflict(const CommandLine& cl) {
         if (cl.curve != "tau-gamma" && cl.curve != "eps1-eps2")
             return "--curve is tau-gamma or eps1-eps2, not \"" + cl.curve + "\"";
     }
-    if (cl.jobs > 0 && !cl.batch)
-        return "-j goes with --batch";
+    if (cl.jobs > 0 && !cl.batch && cl.study.empty())
+        return "-j goes with --batch or --study";
     if (cl.windows() && cl.files.size() > 1)
         return "the parameter window opens one parameter file; run several with --batch";
     return "";
@@ -79,6 +89,20 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
             if (!(v = value(i, "a CSV file to write")))
                 return std::nullopt;
             cl.summary = *v;
+        } else if (a == "--study") {
+            if (!(v = value(i, "a parameter file")))
+                return std::nullopt;
+            cl.study = *v;
+        } else if (a == "--vary") {
+            if (!(v = value(i, "NAME=FROM:TO:STEP")))
+                return std::nullopt;
+            cl.vary.push_back(*v);
+        } else if (a == "--out") {
+            if (!(v = value(i, "a folder")))
+                return std::nullopt;
+            cl.out = *v;
+        } else if (a == "--summary-only") {
+            cl.summaryOnly = true;
         } else if (a == "--plot") {
             cl.plot = true;
         } else if (a == "-o") {
@@ -125,6 +149,8 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
 std::string usageText() {
     return "Usage: zmbr [FILE.mbr]             open the parameter window (with FILE opened)\n"
            "       zmbr --batch [-j N] [--summary OUT.csv] [FILE.mbr ...]\n"
+           "       zmbr --study FILE.mbr --vary NAME=FROM:TO:STEP [--vary ...] --out DIR\n"
+           "            [-j N] [--summary-only]\n"
            "       zmbr --plot A.TGC [B.TGC ...] -o OUT.svg|OUT.png [--curve tau-gamma|eps1-eps2]\n"
            "       zmbr --convert IN.mbr OUT.mbr\n"
            "\n"
@@ -132,6 +158,13 @@ std::string usageText() {
            "                   file given; a file's result goes beside it as .TGC\n"
            "  -j N, --jobs=N   run up to N files at once (default: the number of cores)\n"
            "  --summary CSV    also write a table of the runs, one row per file\n"
+           "  --study FILE     run FILE once for every combination of the varied values;\n"
+           "                   DIR gets STEM-k.mbr and STEM-k.TGC for each, summary.csv,\n"
+           "                   chart.svg and chart.png (τxy max against the first name)\n"
+           "  --vary NAME=FROM:TO:STEP\n"
+           "                   NAME: t sm fc epsC Ec tauBy sBy layer initialTheta, or a row's\n"
+           "                   thetaR Ar s fru Er (every used row) or thetaR.2 Ar.2 ... (row 2)\n"
+           "  --summary-only   keep only summary.csv and the chart, not the variants' files\n"
            "  --plot FILES     draw the curves of result files in one figure\n"
            "  -o OUT           the figure's file: SVG or PNG by its ending\n"
            "  --curve KIND     tau-gamma (τxy against γxy, the default) or eps1-eps2\n"
@@ -142,7 +175,7 @@ std::string usageText() {
            "Exit status: 0 every run ended by failure (concrete NG or rupture),\n"
            "1 a run reached the step limit or was stopped, 2 usage or file errors;\n"
            "with several files, the worst of them.\n"
-           "SOURCE_DATE_EPOCH, when set, dates the result files of --batch.\n";
+           "SOURCE_DATE_EPOCH, when set, dates the result files of --batch and --study.\n";
 }
 
 } // namespace zmbr

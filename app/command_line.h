@@ -18,12 +18,18 @@ struct CommandLine {
     std::string screenshot; // --screenshot FILE: a picture of the parameter window
     std::string open;       // zmbr FILE.mbr: the parameter window with the file opened
 
+    // --study FILE --vary NAME=FROM:TO:STEP ... --out DIR [--summary-only]
+    std::string study;
+    std::vector<std::string> vary;
+    std::string out;
+    bool summaryOnly = false;
+
     // --plot A.TGC ... -o OUT.svg|OUT.png [--curve tau-gamma|eps1-eps2]
     bool plot = false;
     std::string plotOut;
     std::string curve = "tau-gamma";
 
-    bool windows() const { return !batch && !convert && !plot; }
+    bool windows() const { return !batch && !convert && study.empty() && !plot; }
 };
 
 // Parses argv; on a usage error returns nothing and sets `error`.

@@ -2,6 +2,7 @@
 
 #include "study/summary_table.h"
 #include "study/ui/result_plot.h"
+#include "study/ui/study_chart.h"
 
 #include <QGuiApplication>
 
@@ -51,6 +52,14 @@ std::string writeFigure(const ui::Figure& figure, const std::string& path) {
 }
 
 } // namespace
+
+std::string writeStudyChart(const StudyResults& results, const std::string& svgPath,
+                            const std::string& pngPath) {
+    OffscreenToolkit toolkit;
+    const ui::Figure chart = ui::studyChart(results);
+    std::string problem = writeFigure(chart, svgPath);
+    return problem.empty() ? writeFigure(chart, pngPath) : problem;
+}
 
 int runPlot(const CommandLine& cl, std::ostream&, std::ostream& err) {
     std::vector<std::pair<std::string, ResultCurve>> curves;

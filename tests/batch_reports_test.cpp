@@ -1,13 +1,17 @@
-// The command line's reports: reproducible result files and the summary table of a batch.
+// The command line's reports: reproducible result files, the summary table of a batch and
+// parameter studies.
 
 #include "batch_run.h"
+#include "input/number_text.h"
 #include "paramfile/parameter_file.h"
 #include "study/result_reading.h"
+#include "study_command.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <regex>
 #include <sstream>
@@ -142,6 +146,112 @@ TEST(CommandLineRuns, SummaryTableHasARowPerFileInTheirOrder) {
     EXPECT_EQ(out, "");
     EXPECT_EQ(err, "zmbr: no/such/folder/runs.csv: the summary table cannot be written (No such "
                    "file or directory)\n");
+}
+
+// Runs `zmbr --study` with the chart drawn by `chart`.
+int study(const std::string& file, std::vector<std::string> vary, const std::string& out,
+          std::string& err, const ChartWriter& chart) {
+    CommandLine cl;
+    cl.study = file;
+    cl.vary = std::move(vary);
+    cl.out = out;
+    cl.jobs = 2;
+    std::ostringstream o, e;
+    const int status = runStudy(cl, o, e, chart);
+    err = e.str();
+    return status;
+}
+
+TEST(Study, EveryCombinationIsTypedSavedAndRunAsABatch) {
+    test::ScratchFolder dir;
+    test::CurrentFolder here(dir.path());
+    ::setenv("SOURCE_DATE_EPOCH", "1796549405", 1);
+    StudyResults charted;
+    auto chart = [&charted](const StudyResults& r, const std::string& svg, const std::string&) {
+        charted = r;
+        return svg == "out/chart.svg" ? "" : "unexpected chart " + svg;
+    };
+    std::string err;
+    const std::string example = test::dataPath("../../examples/ten_rows.mbr");
+    ASSERT_EQ(study(example, {"fc=-30:-40:-10", "Ar.2=8:12:2"}, "out", err, chart), 0) << err;
+    EXPECT_EQ(err, "");
+
+    const auto table = test::crlfLines(test::readFile("out/summary.csv"));
+    ASSERT_EQ(table.size(), 7u);
+    EXPECT_TRUE(table[0].ends_with(",seconds,fc,Ar.2")) << table[0];
+    const auto original = test::crlfLines(test::readFile(example));
+    const char* combinations[][2] = {{"-30.00", "8.000"},  {"-30.00", "10.000"},
+                                     {"-30.00", "12.000"}, {"-40.00", "8.000"},
+                                     {"-40.00", "10.000"}, {"-40.00", "12.000"}};
+    ASSERT_EQ(charted.points.size(), 6u);
+    for (int k = 1; k <= 6; ++k) {
+        SCOPED_TRACE(k);
+        const std::string stem = "out/ten_rows-" + std::to_string(k);
+        const auto cells = csvCells(table[static_cast<std::size_t>(k)]);
+        ASSERT_EQ(cells.size(), 12u);
+        EXPECT_EQ(cells[0], stem + ".mbr");
+        EXPECT_EQ(cells[10], combinations[k - 1][0]);
+        EXPECT_EQ(cells[11], combinations[k - 1][1]);
+        EXPECT_EQ(cells[5],
+                  formatNumber(*charted.points[static_cast<std::size_t>(k - 1)].tauMax, "0.000"));
+        // The variant differs from the example in the two fields only: row 2's Ar did not
+        // fill down into rows 3 to 10.
+        auto lines = test::crlfLines(test::readFile(stem + ".mbr"));
+        ASSERT_EQ(lines.size(), original.size());
+        EXPECT_EQ(lines[6], cells[10]);
+        EXPECT_EQ(lines[18], cells[11]);
+        lines[6] = original[6];
+        lines[18] = original[18];
+        EXPECT_EQ(lines, original);
+        // Its result is what --batch makes of its file.
+        const std::string result = test::readFile(stem + ".TGC");
+        std::string out;
+        EXPECT_EQ(batch({stem + ".mbr"}, "", out, err), 0);
+        EXPECT_EQ(test::readFile(stem + ".TGC"), result);
+    }
+    EXPECT_FALSE(std::filesystem::exists("out/ten_rows-7.mbr"));
+    ::unsetenv("SOURCE_DATE_EPOCH");
+}
+
+TEST(Study, BadRequestsAreUsageErrorsAndCorrectedValuesAreReported) {
+    struct Case {
+        std::vector<std::string> vary;
+        const char* out;
+        int status;
+        const char* err; // the first line of stderr
+    };
+    const Case cases[] = {
+        {{"Arr=1:2:1"}, "a", 2, "zmbr: --vary Arr=1:2:1: \"Arr\" is not a name to vary;"},
+        {{"Ar.11=1:2:1"}, "a", 2, "zmbr: --vary Ar.11=1:2:1: \"Ar.11\" is not a name"},
+        {{"fc=-20:-40:5"}, "a", 2, "zmbr: --vary fc=-20:-40:5: the range is empty: a step"},
+        {{"fc=-20:x:5"}, "a", 2, "zmbr: --vary fc=-20:x:5: \"x\" is not a number"},
+        {{"t=1:2"}, "a", 2, "zmbr: --vary t=1:2: the range is not FROM:TO:STEP"},
+        {{"t=1:2:0"}, "a", 2, "zmbr: --vary t=1:2:0: the step is 0"},
+        {{"Ar.3=1:2:1"}, "a", 2, "zmbr: --vary Ar.3: the panel uses rows 1 to 2 only"},
+        {{"Ar=1:2:1", "Ar.2=1:2:1"}, "a", 2, "zmbr: --vary Ar.2: Ar varies the same field"},
+        {{"t=1:200:1", "sm=1:100:1"}, "a", 2, "zmbr: --vary: the study would have more than"},
+        {{"t=100:200:100"}, "file/x", 2, "zmbr: --out file/x: the folder cannot be written"},
+        {{"thetaR.1=150:210:30"}, "a", 0, "zmbr: thetaR.1 = 210 is stored as 180.0 (the field's"},
+        // The first variant's Ar of 0 is refused by the run: status 1.
+        {{"Ar=0.0004:0.0014:0.0005"}, "a", 1, "zmbr: Ar = 0.0004 is stored as 0.000 (the"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.vary.front());
+        test::ScratchFolder dir;
+        test::CurrentFolder here(dir.path());
+        test::writeFile("file", "");
+        std::string err;
+        bool charted = false;
+        auto chart = [&charted](const StudyResults&, const std::string&, const std::string&) {
+            charted = true;
+            return std::string();
+        };
+        EXPECT_EQ(study(test::dataPath("steel_yield.mbr"), c.vary, c.out, err, chart), c.status);
+        EXPECT_EQ(err.substr(0, err.find('\n')).substr(0, std::strlen(c.err)), c.err) << err;
+        // A usage error leaves nothing behind that looks done.
+        EXPECT_EQ(std::filesystem::exists("a/summary.csv"), c.status != 2);
+        EXPECT_EQ(charted, c.status != 2);
+    }
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #!/bin/sh
-# The pictures of the command line, drawn without a display: the overlay of result files, as
-# SVG and PNG, and a plot refused for a file that is not a result file.
+# The pictures of the command line, drawn without a display: a study's chart and the overlay
+# of result files, as SVG and PNG, and a plot refused for a file that is not a result file.
 #   figures_test.sh ZMBR EXAMPLES_DIR
 set -u
 zmbr=$1
@@ -35,6 +35,14 @@ PY
 }
 
 cp "$examples/steel_yield.mbr" "$examples/gfrp_rupture.mbr" .
+"$zmbr" --study steel_yield.mbr --vary fc=-20:-30:-5 --vary t=150:200:50 --out study \
+  >study.txt 2>study-err.txt || fail "the study exited with $?: $(cat study-err.txt)"
+[ ! -s study-err.txt ] || fail "the study wrote to stderr: $(cat study-err.txt)"
+[ "$(wc -l <study.txt)" -eq 6 ] || fail "the study did not run 6 variants: $(cat study.txt)"
+svg_ok study/chart.svg 2
+png_ok study/chart.png
+grep -q 'fc (N/mm²)' study/chart.svg || fail "the chart's axis does not name fc with its unit"
+
 "$zmbr" --batch steel_yield.mbr gfrp_rupture.mbr >/dev/null 2>&1
 for curve in tau-gamma eps1-eps2; do
   for kind in svg png; do
