@@ -279,9 +279,11 @@ AxisScale axisScale(double low, double high, bool fromZero) {
     AxisScale s;
     s.decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
     if (fromZero) {
-        // The ends on ticks, so that the largest value lies within the last tick.
-        s.low = std::floor(low / step + 1e-9) * step;
-        s.high = std::ceil(high / step - 1e-9) * step;
+        // The ends on ticks beyond the values, so that no curve runs along the frame; 0 stays
+        // on the frame.
+        const double room = (high - low) * 0.02;
+        s.low = std::floor((low < 0 ? low - room : low) / step + 1e-9) * step;
+        s.high = std::ceil((high > 0 ? high + room : high) / step - 1e-9) * step;
     } else {
         // A margin, so that the marks at the first and last value show whole.
         const double margin = (high - low) * 0.05;
