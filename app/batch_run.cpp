@@ -1,5 +1,7 @@
 #include "batch_run.h"
 
+#include "batch_summary.h"
+#include "input/clock.h"
 #include "input/execute_command.h"
 #include "input/number_text.h"
 #include "input/parameter_sheet.h"
@@ -89,12 +91,18 @@ BatchResult executeSheet(ParameterSheet& sheet, Stopwatch::time_point start) {
         result.summary = in.outputFileName + ": not run, " +
                          (refusal->resultFileUnwritable ? "the result file cannot be written"
                                                         : refusal->message);
+        result.resultFile = in.outputFileName;
         return result;
     }
-    RunOutcome outcome = runAnalysis(in);
+    RunSettings settings;
+    settings.clock = &commandLineClock();
+    RunOutcome outcome = runAnalysis(in, settings);
     result.exitCode = exitCodeOf(outcome.end);
     result.message = outcome.message;
-    result.summary = summaryLine(in.outputFileName, outcome, secondsSince(start));
+    result.seconds = secondsSince(start);
+    result.summary = summaryLine(in.outputFileName, outcome, result.seconds);
+    result.resultFile = in.outputFileName;
+    result.outcome = outcome;
     return result;
 }
 
@@ -104,10 +112,12 @@ void report(const BatchResult& r, std::ostream& out, std::ostream& err) {
     out << r.summary << '\n';
 }
 
-// Runs the files on up to `jobs` threads; each result is reported as soon as it and every
-// one before it are done, so the lines come out in the order of the files.
-int runFiles(const std::vector<std::string>& files, int jobs, std::ostream& out,
-             std::ostream& err) {
+} // namespace
+
+// Each result is reported as soon as it and every one before it are done, so the lines come
+// out in the order of the files.
+int runFiles(const std::vector<std::string>& files, int jobs, std::ostream& out, std::ostream& err,
+             const AfterRun& afterRun) {
     std::vector<BatchResult> results(files.size());
     std::vector<bool> done(files.size(), false);
     std::mutex mutex;
@@ -116,6 +126,8 @@ int runFiles(const std::vector<std::string>& files, int jobs, std::ostream& out,
     auto work = [&] {
         for (std::size_t i; (i = next++) < files.size();) {
             BatchResult r = runParameterFile(files[i]);
+            if (afterRun)
+                afterRun(i, r);
             std::lock_guard lock(mutex);
             results[i] = std::move(r);
             done[i] = true;
@@ -137,6 +149,8 @@ int runFiles(const std::vector<std::string>& files, int jobs, std::ostream& out,
         w.join();
     return exitCode;
 }
+
+namespace {
 
 int convertFile(const std::string& from, const std::string& to, std::ostream& err) {
     ParameterSheet sheet;
@@ -171,15 +185,27 @@ BatchResult runParameterFile(const std::string& path) {
         result.exitCode = 2;
         result.message = "zmbr: " + path + ": " + failure->text();
         result.summary = path + ": not run, the file cannot be read";
+        result.unreadable = true;
         return result;
     }
     sheet.input().paramFileName = path;
     return executeSheet(sheet, start);
 }
 
+void warnOfMalformedSourceDateEpoch(std::ostream& err) {
+    const std::string value = malformedSourceDateEpoch();
+    if (!value.empty())
+        err << "zmbr: SOURCE_DATE_EPOCH=" << value
+            << " is not a whole number of seconds since 1970; the result files take the "
+               "system's date and time\n";
+}
+
 int runBatch(const CommandLine& cl, std::ostream& out, std::ostream& err) {
     if (cl.convert)
         return convertFile(cl.convertFrom, cl.convertTo, err);
+    warnOfMalformedSourceDateEpoch(err);
+    if (!cl.summary.empty())
+        return runBatchWithSummary(cl, out, err);
     if (!cl.files.empty()) {
         const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
         return runFiles(cl.files, cl.jobs > 0 ? cl.jobs : cores, out, err);

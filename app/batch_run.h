@@ -4,8 +4,12 @@
 #include "command_line.h"
 #include "solver/run_observer.h"
 
+#include <cstddef>
+#include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace zmbr {
 
@@ -14,6 +18,11 @@ struct BatchResult {
     int exitCode = 0;    // 0 failure end, 1 step limit or orderly stop, 2 file error
     std::string summary; // one line for stdout
     std::string message; // what the windows would show in a box; for stderr
+    // For the summary table.
+    std::string resultFile; // the result file's name; empty when the file could not be read
+    bool unreadable = false;
+    std::optional<RunOutcome> outcome; // when the run started
+    double seconds = 0;
 };
 
 // The summary line of a finished run.
@@ -27,6 +36,17 @@ BatchResult runDefaultPanel();
 
 // A parameter file read as Open would and run as Execute would; the result goes beside it.
 BatchResult runParameterFile(const std::string& path);
+
+// A line on `err` when SOURCE_DATE_EPOCH is set but names no moment.
+void warnOfMalformedSourceDateEpoch(std::ostream& err);
+
+// Called on a worker thread as soon as the run of files[index] has ended.
+using AfterRun = std::function<void(std::size_t index, const BatchResult&)>;
+
+// Runs the files on up to `jobs` threads and reports each in the order of the files; returns
+// the worst exit status.
+int runFiles(const std::vector<std::string>& files, int jobs, std::ostream& out, std::ostream& err,
+             const AfterRun& afterRun = {});
 
 // Runs what the command line asks for and returns the process's exit status.
 int runBatch(const CommandLine& cl, std::ostream& out, std::ostream& err);

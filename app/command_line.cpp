@@ -1,24 +1,82 @@
 #include "command_line.h"
 
+#include <cctype>
 #include <charconv>
 
 namespace zmbr {
 
+namespace {
+
+bool endsWithNoCase(const std::string& s, const std::string& tail) {
+    if (s.size() < tail.size())
+        return false;
+    for (std::size_t i = 0; i < tail.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(s[s.size() - tail.size() + i])) != tail[i])
+            return false;
+    return true;
+}
+
+// What the options ask for fits together; else the usage error.
+std::string conflict(const CommandLine& cl) {
+    if (cl.convert && (cl.batch || !cl.files.empty()))
+        return "--convert takes its two files and nothing else";
+    if (cl.batch + cl.convert + !cl.study.empty() + cl.plot > 1)
+        return "--batch, --convert, --study and --plot are used one at a time";
+    if (!cl.summary.empty() && (!cl.batch || cl.files.empty()))
+        return "--summary goes with --batch and the parameter files to run";
+    if (cl.study.empty() && (!cl.vary.empty() || !cl.out.empty() || cl.summaryOnly))
+        return "--vary, --out and --summary-only go with --study";
+    if (!cl.study.empty()) {
+        if (cl.vary.empty())
+            return "--study needs at least one --vary NAME=FROM:TO:STEP";
+        if (cl.out.empty())
+            return "--study needs --out DIR, the folder for the variants and the summary";
+        if (!cl.files.empty())
+            return "--study takes one parameter file, not \"" + cl.files.front() + "\"";
+    }
+    if (!cl.plot && (!cl.plotOut.empty() || cl.curve != "tau-gamma"))
+        return "-o and --curve go with --plot";
+    if (cl.plot) {
+        if (cl.files.empty())
+            return "--plot needs at least one result file";
+        if (cl.plotOut.empty())
+            return "--plot needs -o OUT.svg or -o OUT.png";
+        if (!endsWithNoCase(cl.plotOut, ".svg") && !endsWithNoCase(cl.plotOut, ".png"))
+            return "-o needs a file ending in .svg or .png, not \"" + cl.plotOut + "\"";
+        if (cl.curve != "tau-gamma" && cl.curve != "eps1-eps2")
+            return "--curve is tau-gamma or eps1-eps2, not \"" + cl.curve + "\"";
+    }
+    if (cl.jobs > 0 && !cl.batch && cl.study.empty())
+        return "-j goes with --batch or --study";
+    if (cl.windows() && cl.files.size() > 1)
+        return "the parameter window opens one parameter file; run several with --batch";
+    return "";
+}
+
+} // namespace
+
 std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args,
                                             std::string& error) {
     CommandLine cl;
+    // The value after an option, or the usage error.
+    auto value = [&](std::size_t& i, const char* what) -> std::optional<std::string> {
+        if (i + 1 >= args.size()) {
+            error = "option " + args[i] + " needs " + what;
+            return std::nullopt;
+        }
+        return args[++i];
+    };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        std::optional<std::string> v;
         if (a == "--help" || a == "-h") {
             cl.help = true;
         } else if (a == "--batch") {
             cl.batch = true;
         } else if (a == "--screenshot") {
-            if (i + 1 >= args.size()) {
-                error = "option --screenshot needs a file to write";
+            if (!(v = value(i, "a file to write")))
                 return std::nullopt;
-            }
-            cl.screenshot = args[++i];
+            cl.screenshot = *v;
         } else if (a == "--convert") {
             if (i + 2 >= args.size()) {
                 error = "option --convert needs a file to read and a file to write";
@@ -27,20 +85,47 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
             cl.convert = true;
             cl.convertFrom = args[++i];
             cl.convertTo = args[++i];
-        } else if (a == "-j" || a.rfind("--jobs", 0) == 0) {
-            std::string value;
-            if (a.rfind("--jobs=", 0) == 0) {
-                value = a.substr(7);
-            } else if (i + 1 < args.size()) {
-                value = args[++i];
-            } else {
-                error = "option " + a + " needs a number";
+        } else if (a == "--summary") {
+            if (!(v = value(i, "a CSV file to write")))
                 return std::nullopt;
+            cl.summary = *v;
+        } else if (a == "--study") {
+            if (!(v = value(i, "a parameter file")))
+                return std::nullopt;
+            cl.study = *v;
+        } else if (a == "--vary") {
+            if (!(v = value(i, "NAME=FROM:TO:STEP")))
+                return std::nullopt;
+            cl.vary.push_back(*v);
+        } else if (a == "--out") {
+            if (!(v = value(i, "a folder")))
+                return std::nullopt;
+            cl.out = *v;
+        } else if (a == "--summary-only") {
+            cl.summaryOnly = true;
+        } else if (a == "--plot") {
+            cl.plot = true;
+        } else if (a == "-o") {
+            if (!(v = value(i, "a file to write")))
+                return std::nullopt;
+            cl.plotOut = *v;
+        } else if (a == "--curve") {
+            if (!(v = value(i, "tau-gamma or eps1-eps2")))
+                return std::nullopt;
+            cl.curve = *v;
+        } else if (a == "-j" || a.rfind("--jobs", 0) == 0) {
+            std::string text;
+            if (a.rfind("--jobs=", 0) == 0) {
+                text = a.substr(7);
+            } else if (!(v = value(i, "a number"))) {
+                return std::nullopt;
+            } else {
+                text = *v;
             }
             int n = 0;
-            auto res = std::from_chars(value.data(), value.data() + value.size(), n);
-            if (res.ec != std::errc{} || res.ptr != value.data() + value.size() || n < 1) {
-                error = "option -j needs a whole number of at least 1, not \"" + value + "\"";
+            auto res = std::from_chars(text.data(), text.data() + text.size(), n);
+            if (res.ec != std::errc{} || res.ptr != text.data() + text.size() || n < 1) {
+                error = "option -j needs a whole number of at least 1, not \"" + text + "\"";
                 return std::nullopt;
             }
             cl.jobs = n;
@@ -51,32 +136,46 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
             cl.files.push_back(a);
         }
     }
-    if (cl.convert && (cl.batch || !cl.files.empty())) {
-        error = "--convert takes its two files and nothing else";
+    error = conflict(cl);
+    if (!error.empty())
         return std::nullopt;
-    }
-    if (!cl.files.empty() && !cl.batch) {
-        error = "parameter files are run with --batch";
-        return std::nullopt;
+    if (cl.windows() && !cl.files.empty()) {
+        cl.open = cl.files.front();
+        cl.files.clear();
     }
     return cl;
 }
 
 std::string usageText() {
-    return "Usage: zmbr                     open the parameter window\n"
-           "       zmbr --batch [-j N] [FILE.mbr ...]\n"
+    return "Usage: zmbr [FILE.mbr]             open the parameter window (with FILE opened)\n"
+           "       zmbr --batch [-j N] [--summary OUT.csv] [FILE.mbr ...]\n"
+           "       zmbr --study FILE.mbr --vary NAME=FROM:TO:STEP [--vary ...] --out DIR\n"
+           "            [-j N] [--summary-only]\n"
+           "       zmbr --plot A.TGC [B.TGC ...] -o OUT.svg|OUT.png [--curve tau-gamma|eps1-eps2]\n"
            "       zmbr --convert IN.mbr OUT.mbr\n"
            "\n"
            "  --batch          run without windows: the default panel, or each parameter\n"
            "                   file given; a file's result goes beside it as .TGC\n"
            "  -j N, --jobs=N   run up to N files at once (default: the number of cores)\n"
+           "  --summary CSV    also write a table of the runs, one row per file\n"
+           "  --study FILE     run FILE once for every combination of the varied values;\n"
+           "                   DIR gets STEM-k.mbr and STEM-k.TGC for each, summary.csv,\n"
+           "                   chart.svg and chart.png (τxy max against the first name)\n"
+           "  --vary NAME=FROM:TO:STEP\n"
+           "                   NAME: t sm fc epsC Ec tauBy sBy layer initialTheta, or a row's\n"
+           "                   thetaR Ar s fru Er (every used row) or thetaR.2 Ar.2 ... (row 2)\n"
+           "  --summary-only   keep only summary.csv and the chart, not the variants' files\n"
+           "  --plot FILES     draw the curves of result files in one figure\n"
+           "  -o OUT           the figure's file: SVG or PNG by its ending\n"
+           "  --curve KIND     tau-gamma (τxy against γxy, the default) or eps1-eps2\n"
            "  --convert IN OUT read a parameter file of any layout, write it as version 3\n"
            "  --screenshot PNG save a picture of the parameter window and end\n"
            "  -h, --help       show this text\n"
            "\n"
            "Exit status: 0 every run ended by failure (concrete NG or rupture),\n"
            "1 a run reached the step limit or was stopped, 2 usage or file errors;\n"
-           "with several files, the worst of them.\n";
+           "with several files, the worst of them.\n"
+           "SOURCE_DATE_EPOCH, when set, dates the result files of --batch and --study.\n";
 }
 
 } // namespace zmbr

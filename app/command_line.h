@@ -10,11 +10,26 @@ namespace zmbr {
 struct CommandLine {
     bool help = false;
     bool batch = false;
-    std::vector<std::string> files; // parameter files for --batch
+    std::vector<std::string> files; // parameter files for --batch, result files for --plot
     int jobs = 0;                   // -j N; 0 means the number of cores
+    std::string summary;            // --summary OUT.csv: the table of a --batch
     bool convert = false;           // --convert IN OUT
     std::string convertFrom, convertTo;
     std::string screenshot; // --screenshot FILE: a picture of the parameter window
+    std::string open;       // zmbr FILE.mbr: the parameter window with the file opened
+
+    // --study FILE --vary NAME=FROM:TO:STEP ... --out DIR [--summary-only]
+    std::string study;
+    std::vector<std::string> vary;
+    std::string out;
+    bool summaryOnly = false;
+
+    // --plot A.TGC ... -o OUT.svg|OUT.png [--curve tau-gamma|eps1-eps2]
+    bool plot = false;
+    std::string plotOut;
+    std::string curve = "tau-gamma";
+
+    bool windows() const { return !batch && !convert && study.empty() && !plot; }
 };
 
 // Parses argv; on a usage error returns nothing and sets `error`.

@@ -1,5 +1,7 @@
 #include "batch_run.h"
 #include "command_line.h"
+#include "figure_commands.h"
+#include "study_command.h"
 #include "windows_main.h"
 
 #include <iostream>
@@ -16,7 +18,11 @@ int main(int argc, char** argv) {
         std::cout << zmbr::usageText();
         return 0;
     }
-    if (!cl->batch && !cl->convert)
-        return zmbr::runWindows(argc, argv, cl->screenshot);
+    if (cl->windows())
+        return zmbr::runWindows(argc, argv, cl->screenshot, cl->open);
+    if (!cl->study.empty())
+        return zmbr::runStudy(*cl, std::cout, std::cerr, zmbr::writeStudyChart);
+    if (cl->plot)
+        return zmbr::runPlot(*cl, std::cout, std::cerr);
     return zmbr::runBatch(*cl, std::cout, std::cerr);
 }

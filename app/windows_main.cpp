@@ -3,6 +3,7 @@
 #include "input/clock.h"
 #include "input/file_system.h"
 #include "input/ui/program_windows.h"
+#include "open_at_start.h"
 #include "paramfile/ui/open_save_window.h"
 
 #include <QApplication>
@@ -42,11 +43,17 @@ void pictureOfChooser(ui::ProgramWindows& program, const QString& path, bool sav
 
 } // namespace
 
-int runWindows(int& argc, char** argv, const std::string& screenshotPath) {
+int runWindows(int& argc, char** argv, const std::string& screenshotPath,
+               const std::string& openPath) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZMBR"));
     ui::ProgramWindows program(realFileSystem(), systemClock());
     program.form1().show();
+    // Once the window is up, so that a box about the file comes over it.
+    if (!openPath.empty())
+        QTimer::singleShot(0, &program.form1(), [&program, openPath] {
+            openAtStart(program, realFileSystem(), openPath);
+        });
     if (!screenshotPath.empty()) {
         // The parameter window, the run windows at the end of a default run and the Open
         // chooser ("form1" in the name becomes "run" and "chooser").

@@ -106,7 +106,8 @@ fi
 
 desktop=$usr/share/applications/zmbr.desktop
 if [ -f "$desktop" ]; then
-  grep -qx 'Exec=zmbr' "$desktop" || fail "the desktop entry does not start zmbr"
+  grep -qx 'Exec=zmbr %f' "$desktop" || fail "the desktop entry does not start zmbr with the file"
+  grep -qx 'MimeType=application/x-zmbr-panel;' "$desktop" || fail "the desktop entry opens no *.mbr"
   grep -qx 'Icon=zmbr' "$desktop" || fail "the desktop entry does not name the icon"
   if command -v desktop-file-validate >/dev/null 2>&1; then
     desktop-file-validate "$desktop" || fail "desktop-file-validate rejects $desktop"
@@ -114,10 +115,29 @@ if [ -f "$desktop" ]; then
 else
   fail "the desktop entry is not installed"
 fi
+mime=$usr/share/mime/packages/zmbr.xml
+grep -q '<glob pattern="\*\.mbr"/>' "$mime" 2>/dev/null || fail "the type of *.mbr files is not installed"
+if command -v update-mime-database >/dev/null 2>&1; then
+  # The installed type as a file manager would learn it: a parameter file is of that type.
+  mkdir -p mime/packages && cp "$mime" mime/packages/ && update-mime-database "$PWD/mime" 2>/dev/null ||
+    fail "update-mime-database rejects $mime"
+  grep -q '^application/x-zmbr-panel:\*\.mbr$' mime/globs 2>/dev/null || fail "the *.mbr glob is not registered"
+fi
+metainfo=$usr/share/metainfo/org.example.zmbr.metainfo.xml
+[ -f "$metainfo" ] || fail "the AppStream metadata is not installed"
+if [ -f "$metainfo" ] && command -v appstreamcli >/dev/null 2>&1; then
+  appstreamcli validate --no-net "$metainfo" >appstream.txt 2>&1 ||
+    fail "appstreamcli rejects $metainfo: $(cat appstream.txt)"
+fi
+doc=$usr/share/doc/zmbr
+grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$doc/copyright" 2>/dev/null ||
+  fail "the machine-readable copyright file is not installed"
+gzip -dc "$doc/changelog.gz" 2>/dev/null | head -n 1 | grep -q '^zmbr (' ||
+  fail "the changelog is not installed as changelog.gz"
 icon=$usr/share/icons/hicolor/scalable/apps/zmbr.svg
 grep -q '<svg' "$icon" 2>/dev/null || fail "the icon is not installed as SVG"
 [ -s "$usr/share/doc/zmbr/docs/guide.md" ] || fail "the user's guide is not installed"
-for picture in form1.png run.png; do
+for picture in form1.png run.png study_chart.png overlay.png; do
   [ -s "$usr/share/doc/zmbr/docs/$picture" ] || fail "the guide's picture $picture is not installed"
 done
 [ -s "$usr/share/doc/zmbr/README.md" ] || fail "the README is not installed"

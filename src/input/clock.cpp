@@ -1,6 +1,11 @@
 #include "input/clock.h"
 
+#include "input/number_text.h"
+
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 namespace zmbr {
@@ -17,11 +22,49 @@ class SystemClock final : public Clock {
     }
 };
 
+const char* sourceDateEpochVariable() {
+    return std::getenv("SOURCE_DATE_EPOCH");
+}
+
+class CommandLineClock final : public Clock {
+  public:
+    LocalDateTime now() const override {
+        if (const char* value = sourceDateEpochVariable())
+            if (auto moment = sourceDateEpoch(value))
+                return *moment;
+        return systemClock().now();
+    }
+};
+
 } // namespace
 
 Clock& systemClock() {
     static SystemClock clock;
     return clock;
+}
+
+std::optional<LocalDateTime> sourceDateEpoch(const std::string& value) {
+    // Digits only: no sign, no decimals, no exponent.
+    if (value.empty() || value.size() > 12 ||
+        !std::all_of(value.begin(), value.end(), [](unsigned char c) { return std::isdigit(c); }))
+        return std::nullopt;
+    const auto seconds = static_cast<std::time_t>(*parseWholeNumber(value));
+    constexpr std::time_t kLastSecondOf9999 = 253402300799;
+    std::tm tm{};
+    if (seconds > kLastSecondOf9999 || !gmtime_r(&seconds, &tm))
+        return std::nullopt;
+    return LocalDateTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
+                         tm.tm_hour,        tm.tm_min,     tm.tm_sec};
+}
+
+Clock& commandLineClock() {
+    static CommandLineClock clock;
+    return clock;
+}
+
+std::string malformedSourceDateEpoch() {
+    const char* value = sourceDateEpochVariable();
+    return value && !sourceDateEpoch(value) ? value : "";
 }
 
 std::string dateText(const LocalDateTime& t) {

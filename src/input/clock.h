@@ -1,6 +1,7 @@
 #pragma once
 // The system date and time, behind a seam so that result files can be reproduced.
 
+#include <optional>
 #include <string>
 
 namespace zmbr {
@@ -27,6 +28,19 @@ class FixedClock final : public Clock {
   private:
     LocalDateTime t_;
 };
+
+// The moment a SOURCE_DATE_EPOCH value names (whole seconds since 1970-01-01 00:00:00 UTC),
+// as a UTC date and time. Nothing for a value that is not such a number of seconds or lies
+// beyond the year 9999.
+std::optional<LocalDateTime> sourceDateEpoch(const std::string& value);
+
+// The clock of command-line runs: the moment SOURCE_DATE_EPOCH names when it is set and
+// valid, so that two runs of one panel write identical files; else the system clock. The
+// windows keep the system clock.
+Clock& commandLineClock();
+
+// The value of SOURCE_DATE_EPOCH when it is set but names no moment; empty otherwise.
+std::string malformedSourceDateEpoch();
 
 // mm-dd-yyyy and hh:mm:ss, as the result file shows them.
 std::string dateText(const LocalDateTime& t);

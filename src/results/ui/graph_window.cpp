@@ -15,7 +15,6 @@
 #include <QSvgGenerator>
 
 #include <algorithm>
-#include <vector>
 
 namespace zmbr::ui {
 
@@ -82,33 +81,22 @@ void GraphWindow::refresh(const GraphTrace& trace) {
         QRectF(QPointF(left, top), QPointF(right, bottom)).toAlignedRect().adjusted(-2, -2, 2, 2));
 }
 
+// The whole surface spans 0..xLim across and yLim..0 from bottom to top, so that a value y
+// lies at yLim - y.
+GraphFrame GraphWindow::frameOf(const GraphTrace& t, QSizeF size) {
+    return {QRectF(QPointF(0, 0), size), 0, t.xLim, 0, t.yLim};
+}
+
 QPointF GraphWindow::mapPoint(const GraphTrace& t, const std::pair<double, double>& v,
                               QSizeF size) {
-    return QPointF(v.first / t.xLim * size.width(), (t.yLim - v.second) / t.yLim * size.height());
+    return frameOf(t, size).map(v.first, v.second);
 }
 
-// The first point, and a line from each point to the next, from point `from` on. The lines
-// are drawn one by one, each as if alone, so drawing them in pieces step by step gives the
-// same pixels as drawing them all at once.
 void GraphWindow::drawSegments(QPainter& p, const GraphTrace& t, std::size_t from, QSizeF size) {
-    p.setPen(QPen(Qt::black, 1));
-    if (from == 0 && !t.points.empty())
-        p.drawPoint(mapPoint(t, t.points.front(), size));
-    if (t.points.size() < from + 2)
-        return;
-    // Kept from one drawing to the next: a whole trace is thousands of lines.
-    static thread_local std::vector<QLineF> lines;
-    lines.clear();
-    QPointF last = mapPoint(t, t.points[from], size);
-    for (std::size_t k = from + 1; k < t.points.size(); ++k) {
-        const QPointF next = mapPoint(t, t.points[k], size);
-        lines.emplace_back(last, next);
-        last = next;
-    }
-    p.drawLines(lines.data(), static_cast<int>(lines.size()));
+    p.setPen(graphPen());
+    drawGraphSegments(p, frameOf(t, size), t.points, from);
 }
 
-// The surface spans 0..xLim across and yLim..0 from bottom to top; a value y lies at yLim - y.
 void GraphWindow::paintTrace(QPainter& p, const GraphTrace& t, QSizeF size) {
     p.fillRect(QRectF(QPointF(0, 0), size), Qt::white);
     if (t.points.empty() || t.xLim == 0 || t.yLim == 0)
@@ -178,13 +166,9 @@ bool GraphWindow::savePicture(const QString& path) const {
             return false;
         // One line through all the points: the same picture, a fraction of the file.
         p.fillRect(QRectF(QPointF(0, 0), size()), Qt::white);
-        if (!trace_.points.empty() && trace_.xLim != 0 && trace_.yLim != 0) {
-            QPolygonF line;
-            for (const auto& v : trace_.points)
-                line << mapPoint(trace_, v, size());
-            p.setPen(QPen(Qt::black, 1));
-            p.drawPoint(line.front());
-            p.drawPolyline(line);
+        if (trace_.xLim != 0 && trace_.yLim != 0) {
+            p.setPen(graphPen());
+            drawGraphPolyline(p, frameOf(trace_, size()), trace_.points);
         }
         return p.end();
     }

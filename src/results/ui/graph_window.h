@@ -3,6 +3,7 @@
 // two axes. The plot follows the window's size; its context menu saves it as PNG or SVG.
 
 #include "results/graph_trace.h"
+#include "results/ui/graph_drawing.h"
 #include "results/ui/value_box.h"
 
 #include <QImage>
@@ -40,6 +41,7 @@ class GraphWindow : public QWidget {
     void contextMenuEvent(QContextMenuEvent* e) override;
 
   private:
+    static GraphFrame frameOf(const GraphTrace& t, QSizeF size);
     static QPointF mapPoint(const GraphTrace& t, const std::pair<double, double>& v, QSizeF size);
     static void drawSegments(QPainter& p, const GraphTrace& t, std::size_t from, QSizeF size);
     void drawSurface();

@@ -1,0 +1,90 @@
+#include "figure_commands.h"
+
+#include "study/summary_table.h"
+#include "study/ui/result_plot.h"
+#include "study/ui/study_chart.h"
+
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <memory>
+#include <ostream>
+#include <system_error>
+
+namespace zmbr {
+
+namespace {
+
+// Pictures need the toolkit's fonts, not a screen: the offscreen platform serves, whether a
+// display is there or not. Its chatter about the missing screen is dropped.
+class OffscreenToolkit {
+  public:
+    OffscreenToolkit() {
+        if (QCoreApplication::instance())
+            return;
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtCriticalMsg || type == QtFatalMsg)
+                std::fprintf(stderr, "%s\n", qPrintable(text));
+        });
+        app_ = std::make_unique<QGuiApplication>(argc_, argv_);
+    }
+
+  private:
+    static inline int argc_ = 1;
+    static inline char name_[] = "zmbr";
+    static inline char* argv_[] = {name_, nullptr};
+    std::unique_ptr<QGuiApplication> app_;
+};
+
+bool endsWithSvg(const std::string& path) {
+    return QString::fromStdString(path).endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive);
+}
+
+// The figure into the file, SVG or PNG by its name; an error text, or "".
+std::string writeFigure(const ui::Figure& figure, const std::string& path) {
+    const QByteArray bytes = ui::renderFigure(figure, endsWithSvg(path));
+    WholeFile file(realFileSystem(), path);
+    const int error = bytes.isEmpty() ? EIO : file.commit(bytes.toStdString());
+    return error ? path + ": the picture cannot be written (" +
+                       std::generic_category().message(error) + ")"
+                 : "";
+}
+
+} // namespace
+
+std::string writeStudyChart(const StudyResults& results, const std::string& svgPath,
+                            const std::string& pngPath) {
+    OffscreenToolkit toolkit;
+    const ui::Figure chart = ui::studyChart(results);
+    std::string problem = writeFigure(chart, svgPath);
+    return problem.empty() ? writeFigure(chart, pngPath) : problem;
+}
+
+int runPlot(const CommandLine& cl, std::ostream&, std::ostream& err) {
+    std::vector<std::pair<std::string, ResultCurve>> curves;
+    for (const std::string& file : cl.files) {
+        std::string bytes, reason;
+        if (int error = realFileSystem().readAll(file, bytes)) {
+            err << "zmbr: " << file << ": the file cannot be read ("
+                << std::generic_category().message(error) << ")\n";
+            return 2;
+        }
+        auto curve = readResultCurve(bytes, reason);
+        if (!curve) {
+            err << "zmbr: " << file << ": not a τ-γ result file: " << reason << "\n";
+            return 2;
+        }
+        curves.emplace_back(file, std::move(*curve));
+    }
+    OffscreenToolkit toolkit;
+    const std::string problem =
+        writeFigure(ui::resultPlot(curves, cl.curve == "eps1-eps2"), cl.plotOut);
+    if (!problem.empty()) {
+        err << "zmbr: " << problem << "\n";
+        return 2;
+    }
+    return 0;
+}
+
+} // namespace zmbr

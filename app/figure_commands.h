@@ -1,0 +1,19 @@
+#pragma once
+// The commands that draw pictures, without a display: a study's chart and --plot.
+
+#include "command_line.h"
+#include "study/parameter_study.h"
+
+#include <iosfwd>
+#include <string>
+
+namespace zmbr {
+
+// The study's chart as SVG and PNG, each written whole; an error text, or "".
+std::string writeStudyChart(const StudyResults& results, const std::string& svgPath,
+                            const std::string& pngPath);
+
+// zmbr --plot A.TGC ... -o OUT: the curves of the result files in one figure.
+int runPlot(const CommandLine& cl, std::ostream& out, std::ostream& err);
+
+} // namespace zmbr

@@ -1,0 +1,24 @@
+#pragma once
+// zmbr --study FILE --vary NAME=FROM:TO:STEP ... --out DIR: one run for every combination of
+// the varied values, a summary table and a design chart.
+
+#include "command_line.h"
+#include "study/parameter_study.h"
+
+#include <functional>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace zmbr {
+
+// Draws the chart into the two files, each written whole; returns an error text or "".
+// The windows' side supplies it, so that the command line's core needs no toolkit.
+using ChartWriter = std::function<std::string(const StudyResults&, const std::string& svgPath,
+                                              const std::string& pngPath)>;
+
+// Runs the study; returns the exit status (2 for a usage error, with nothing written).
+int runStudy(const CommandLine& cl, std::ostream& out, std::ostream& err,
+             const ChartWriter& writeChart);
+
+} // namespace zmbr

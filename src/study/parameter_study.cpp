@@ -1,0 +1,224 @@
+#include "study/parameter_study.h"
+
+#include "input/number_text.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace zmbr {
+
+namespace {
+
+struct NameEntry {
+    const char* name;
+    Control control;
+    PanelField field;
+    bool rowField;
+    const char* unit;
+};
+
+const NameEntry kNames[] = {
+    {"t", Control::Text10, PanelField::T, false, "mm"},
+    {"sm", Control::Text11, PanelField::Sm, false, "mm"},
+    {"fc", Control::Text8, PanelField::Fc, false, "N/mm²"},
+    {"epsC", Control::Text9, PanelField::EpsC, false, ""},
+    {"Ec", Control::Text12, PanelField::Ec, false, "N/mm²"},
+    {"tauBy", Control::Text13, PanelField::TauBy, false, "N/mm²"},
+    {"sBy", Control::Text14, PanelField::SBy, false, "mm"},
+    {"layer", Control::Text5, PanelField::Layer, false, ""},
+    {"initialTheta", Control::Text16, PanelField::InitialTheta, false, "°"},
+    {"thetaR", Control::Text15, PanelField::ThetaR, true, "°"},
+    {"Ar", Control::Text2, PanelField::Ar, true, "mm²"},
+    {"s", Control::Text3, PanelField::S, true, "mm"},
+    {"fru", Control::Text6, PanelField::Fru, true, "N/mm²"},
+    {"Er", Control::Text7, PanelField::Er, true, "N/mm²"},
+};
+
+const NameEntry* entryOf(const std::string& name) {
+    for (const NameEntry& e : kNames)
+        if (name == e.name)
+            return &e;
+    return nullptr;
+}
+
+std::optional<VariedName> parseName(const std::string& text) {
+    const std::size_t dot = text.find('.');
+    const NameEntry* e = entryOf(text.substr(0, dot));
+    if (!e)
+        return std::nullopt;
+    VariedName n{text, e->control, e->field, e->rowField, 0};
+    if (dot == std::string::npos)
+        return n;
+    const std::string row = text.substr(dot + 1);
+    if (!e->rowField || row.empty() || row.size() > 2 ||
+        !std::all_of(row.begin(), row.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    n.row = std::stoi(row);
+    if (n.row < 1 || n.row > kMaxRows)
+        return std::nullopt;
+    return n;
+}
+
+// Decimals a number text shows, its exponent counted: "0.25" 2, "5e-3" 3, "1.5E2" 0.
+int decimalsOf(const std::string& text) {
+    const std::size_t e = text.find_first_of("eEdD");
+    const std::string mantissa = text.substr(0, e);
+    const std::size_t point = mantissa.find('.');
+    int decimals = point == std::string::npos ? 0 : static_cast<int>(mantissa.size() - point - 1);
+    if (e != std::string::npos)
+        decimals -= static_cast<int>(parseNumber(text.substr(e + 1)));
+    return std::clamp(decimals, 0, 9);
+}
+
+bool sameField(const VariedName& a, const VariedName& b) {
+    return a.control == b.control && (a.row == 0 || b.row == 0 || a.row == b.row);
+}
+
+void typeAndLeave(ParameterSheet& sheet, FieldRef f, const std::string& text) {
+    sheet.setText(f, text);
+    sheet.leaveField(f);
+}
+
+} // namespace
+
+std::string VariedName::caption() const {
+    for (const NameEntry& e : kNames)
+        if (e.control == control)
+            return *e.unit ? text + " (" + e.unit + ")" : text;
+    return text;
+}
+
+std::optional<VariedRange> parseVary(const std::string& arg, std::string& error) {
+    const std::string where = "--vary " + arg + ": ";
+    const std::size_t eq = arg.find('=');
+    auto name = parseName(arg.substr(0, eq));
+    if (!name) {
+        error = where + "\"" + arg.substr(0, eq) +
+                "\" is not a name to vary; the names are t, sm, fc, epsC, Ec, tauBy, sBy, "
+                "layer and initialTheta, and the row fields thetaR, Ar, s, fru and Er for "
+                "every used row or with .N for row N";
+        return std::nullopt;
+    }
+    std::vector<std::string> parts;
+    if (eq != std::string::npos)
+        for (std::size_t start = eq + 1;;) {
+            const std::size_t colon = arg.find(':', start);
+            parts.push_back(arg.substr(start, colon - start));
+            if (colon == std::string::npos)
+                break;
+            start = colon + 1;
+        }
+    if (parts.size() != 3) {
+        error = where + "the range is not FROM:TO:STEP";
+        return std::nullopt;
+    }
+    double v[3];
+    for (int i = 0; i < 3; ++i) {
+        auto number = parseWholeNumber(parts[static_cast<std::size_t>(i)]);
+        if (!number || !std::isfinite(*number)) {
+            error = where + "\"" + parts[static_cast<std::size_t>(i)] + "\" is not a number";
+            return std::nullopt;
+        }
+        v[i] = *number;
+    }
+    const double from = v[0], to = v[1], step = v[2];
+    if (step == 0) {
+        error = where + "the step is 0";
+        return std::nullopt;
+    }
+    const double span = (to - from) / step;
+    if (span < -1e-9) {
+        error = where + "the range is empty: a step of " + parts[2] + " from " + parts[0] +
+                " never reaches " + parts[1];
+        return std::nullopt;
+    }
+    if (span + 1 > static_cast<double>(kMaxCombinations)) {
+        error = where + "the range has more than " + std::to_string(kMaxCombinations) + " values";
+        return std::nullopt;
+    }
+    int decimals = 0;
+    for (const std::string& p : parts)
+        decimals = std::max(decimals, decimalsOf(p));
+    const std::string pattern =
+        decimals ? "0." + std::string(static_cast<std::size_t>(decimals), '0') : "0";
+    VariedRange range{*name, {}};
+    const auto count = static_cast<std::size_t>(std::floor(span + 1e-9)) + 1;
+    for (std::size_t k = 0; k < count; ++k)
+        range.values.push_back(formatNumber(from + static_cast<double>(k) * step, pattern));
+    return range;
+}
+
+std::optional<std::size_t> combinationCount(const std::vector<VariedRange>& ranges,
+                                            const ParameterSheet& sheet, std::string& error) {
+    std::size_t count = 1;
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+        const VariedName& n = ranges[i].name;
+        if (n.row > sheet.input().usedRows()) {
+            error = "--vary " + n.text + ": the panel uses rows 1 to " +
+                    std::to_string(sheet.input().usedRows()) + " only";
+            return std::nullopt;
+        }
+        for (std::size_t j = 0; j < i; ++j)
+            if (sameField(n, ranges[j].name)) {
+                error = "--vary " + n.text + ": " + ranges[j].name.text +
+                        " varies the same field already";
+                return std::nullopt;
+            }
+        count *= ranges[i].values.size();
+        if (count > kMaxCombinations) {
+            error = "--vary: the study would have more than " + std::to_string(kMaxCombinations) +
+                    " combinations";
+            return std::nullopt;
+        }
+    }
+    return count;
+}
+
+std::vector<std::size_t> combination(const std::vector<VariedRange>& ranges, std::size_t k) {
+    std::vector<std::size_t> indices(ranges.size());
+    for (std::size_t i = ranges.size(); i-- > 0;) {
+        indices[i] = k % ranges[i].values.size();
+        k /= ranges[i].values.size();
+    }
+    return indices;
+}
+
+std::vector<std::string> typeCombination(ParameterSheet& sheet,
+                                         const std::vector<VariedRange>& ranges,
+                                         const std::vector<std::size_t>& values,
+                                         std::set<std::string>& notes) {
+    std::vector<std::string> stored;
+    const int rows = sheet.input().usedRows();
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+        const VariedName& n = ranges[i].name;
+        const std::string& text = ranges[i].values[values[i]];
+        const int first = n.row ? n.row : 1;
+        if (!n.rowField) {
+            typeAndLeave(sheet, {n.control}, text);
+        } else if (n.row == 0) {
+            for (int r = 1; r <= rows; ++r)
+                typeAndLeave(sheet, {n.control, r - 1}, text);
+        } else {
+            std::vector<std::string> below;
+            for (int q = n.row + 1; q <= rows; ++q)
+                below.push_back(sheet.text({n.control, q - 1}));
+            typeAndLeave(sheet, {n.control, n.row - 1}, text);
+            for (int q = n.row + 1; q <= rows; ++q) {
+                const std::string& was = below[static_cast<std::size_t>(q - n.row - 1)];
+                if (sheet.text({n.control, q - 1}) != was)
+                    typeAndLeave(sheet, {n.control, q - 1}, was);
+            }
+        }
+        stored.push_back(sheet.text({n.control, n.rowField ? first - 1 : 0}));
+        const float typed = toFieldValue(parseNumber(text));
+        if (applyLimitRule(n.field, typed) != typed)
+            notes.insert(n.text + " = " + text + " is stored as " + stored.back() +
+                         " (the field's limit)");
+        else if (toFieldValue(parseNumber(stored.back())) != typed)
+            notes.insert(n.text + " = " + text + " is stored as " + stored.back() +
+                         " (the field's display)");
+    }
+    return stored;
+}
+
+} // namespace zmbr

@@ -1,0 +1,116 @@
+#include "study/summary_table.h"
+
+#include "input/number_text.h"
+
+#include <cerrno>
+
+namespace zmbr {
+
+std::string csvLine(const std::vector<std::string>& cells) {
+    std::string line;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (i)
+            line += ',';
+        const std::string& c = cells[i];
+        if (c.find_first_of(",\"\r\n") == std::string::npos) {
+            line += c;
+            continue;
+        }
+        line += '"';
+        for (char ch : c)
+            line += ch == '"' ? std::string("\"\"") : std::string(1, ch);
+        line += '"';
+    }
+    return line + "\r\n";
+}
+
+const std::vector<std::string>& summaryColumns() {
+    static const std::vector<std::string> columns{"file",
+                                                  "result_file",
+                                                  "steps",
+                                                  "end",
+                                                  "ruptured_rows",
+                                                  "tau_max_MPa",
+                                                  "gamma_at_tau_max",
+                                                  "eps1_last",
+                                                  "theta_last_deg",
+                                                  "seconds"};
+    return columns;
+}
+
+std::string endKind(const SummaryEntry& e) {
+    if (e.unreadable)
+        return "unreadable";
+    if (!e.outcome)
+        return "refused";
+    switch (e.outcome->end) {
+    case RunEnd::Failure:
+        return e.outcome->concreteNG ? "concrete_ng" : "rupture";
+    case RunEnd::StepLimit:
+        return "step_limit";
+    case RunEnd::OpenFailed:
+        return "refused";
+    case RunEnd::Stopped:
+    case RunEnd::Cancelled:
+    case RunEnd::WriteFailed:
+        break;
+    }
+    return "stopped";
+}
+
+std::vector<std::string> summaryCells(const SummaryEntry& e) {
+    std::vector<std::string> cells{e.file, e.resultFile, "", endKind(e), "", "", "", "", "", ""};
+    const bool ran = e.outcome && e.outcome->end != RunEnd::OpenFailed;
+    if (!ran)
+        return cells;
+    cells[2] = std::to_string(e.outcome->steps);
+    for (std::size_t i = 0; i < e.outcome->ruptured.size(); ++i)
+        if (e.outcome->ruptured[i])
+            cells[4] += (cells[4].empty() ? "" : " ") + std::to_string(i + 1);
+    if (e.written && !e.written->steps.empty()) {
+        const ResultStep& top = *e.written->tauMaxStep();
+        const ResultStep& last = e.written->steps.back();
+        cells[5] = formatNumber(top.tauXY, "0.000");
+        cells[6] = formatNumber(top.gammaXY, "0.000000");
+        cells[7] = formatNumber(last.eps1, "0.000000");
+        cells[8] = formatNumber(last.thetaDegrees, "0.00");
+    }
+    cells[9] = formatNumber(e.seconds, "0.000");
+    return cells;
+}
+
+WholeFile::WholeFile(FileSystem& fs, std::string path)
+    : fs_(fs), path_(std::move(path)), partial_(path_ + ".zmbr-partial") {}
+
+WholeFile::~WholeFile() {
+    if (file_) {
+        file_->close();
+        fs_.remove(partial_);
+    }
+}
+
+int WholeFile::open() {
+    int error = 0;
+    file_ = fs_.create(partial_, error);
+    return file_ ? 0 : (error ? error : EIO);
+}
+
+int WholeFile::commit(const std::string& bytes) {
+    if (!file_)
+        if (int error = open())
+            return error;
+    int error = file_->write(bytes);
+    if (!error)
+        error = file_->flush();
+    const int closeError = file_->close();
+    file_.reset();
+    if (!error)
+        error = closeError;
+    if (!error)
+        error = fs_.rename(partial_, path_);
+    if (error)
+        fs_.remove(partial_);
+    return error;
+}
+
+} // namespace zmbr

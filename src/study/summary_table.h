@@ -1,0 +1,59 @@
+#pragma once
+// The summary table of several runs: one CSV row per panel (RFC 4180, UTF-8), and the files
+// written whole or not at all.
+
+#include "input/file_system.h"
+#include "solver/run_observer.h"
+#include "study/result_reading.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zmbr {
+
+// One line with its CR LF. A cell holding a comma, a quote, CR or LF is quoted, its quotes
+// doubled.
+std::string csvLine(const std::vector<std::string>& cells);
+
+// The columns every summary table has, in order.
+const std::vector<std::string>& summaryColumns();
+
+// What the table knows of one panel.
+struct SummaryEntry {
+    std::string file;
+    std::string resultFile;             // empty when the parameter file could not be read
+    bool unreadable = false;            // the parameter file could not be read
+    std::optional<RunOutcome> outcome;  // absent when the run was refused or not started
+    std::optional<ResultCurve> written; // the result file as read back after the run
+    double seconds = 0;
+};
+
+// The cells of summaryColumns() for one panel; numbers in plain decimal text.
+std::vector<std::string> summaryCells(const SummaryEntry& e);
+
+// "concrete_ng", "rupture", "step_limit", "stopped", "refused" or "unreadable".
+std::string endKind(const SummaryEntry& e);
+
+// A file whose bytes go to a partial file beside it, which replaces it only once complete:
+// a failed or abandoned write leaves no file under the name.
+class WholeFile {
+  public:
+    WholeFile(FileSystem& fs, std::string path);
+    ~WholeFile();
+    WholeFile(const WholeFile&) = delete;
+    WholeFile& operator=(const WholeFile&) = delete;
+    // Creates the partial file, so that a place that cannot be written is known before any
+    // work; 0 or the errno.
+    int open();
+    // Writes the bytes and puts the file in place; 0 or the errno.
+    int commit(const std::string& bytes);
+
+  private:
+    FileSystem& fs_;
+    std::string path_, partial_;
+    std::unique_ptr<OutputFile> file_;
+};
+
+} // namespace zmbr

@@ -1,0 +1,323 @@
+#include "study/ui/figure.h"
+
+#include "input/number_text.h"
+#include "input/ui/twips.h"
+
+#include <QBuffer>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QSvgGenerator>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace zmbr::ui {
+
+namespace {
+
+constexpr int kWidth = 800, kHeight = 520; // logical pixels; the PNG has twice as many
+constexpr double kGap = 10, kTick = 5, kMark = 4.5, kSample = 28;
+
+// The first curve in the graph windows' black, then colours that stay apart in print.
+const QColor kColours[] = {QColor(0, 0, 0),     QColor(214, 39, 40),   QColor(31, 119, 180),
+                           QColor(44, 160, 44), QColor(255, 127, 14),  QColor(148, 103, 189),
+                           QColor(140, 86, 75), QColor(227, 119, 194), QColor(127, 127, 127),
+                           QColor(23, 190, 207)};
+const Qt::PenStyle kStyles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine};
+
+QPen curvePen(std::size_t i) {
+    QPen pen = graphPen(kColours[i % std::size(kColours)]);
+    pen.setStyle(kStyles[i / std::size(kColours) % std::size(kStyles)]);
+    return pen;
+}
+
+// The windows' labels as they show where their own face is missing: Liberation Sans, named
+// first so that an SVG viewer finds the same face.
+QFont figureFont() {
+    QFont f = windowFont();
+    QStringList families{QStringLiteral("Liberation Sans"), QStringLiteral("Arial")};
+    families += f.families();
+    f.setFamilies(families);
+    return f;
+}
+
+QString markText(EndMark m) {
+    switch (m) {
+    case EndMark::ConcreteNG:
+        return QStringLiteral("concrete NG");
+    case EndMark::Rupture:
+        return QStringLiteral("rupture");
+    case EndMark::StepLimit:
+        return QStringLiteral("step limit");
+    case EndMark::Stopped:
+        return QStringLiteral("stopped");
+    case EndMark::None:
+        break;
+    }
+    return {};
+}
+
+// Hollow shapes, so that the line through them still shows: a circle for crushed concrete, a
+// triangle for a rupture, a square for the step limit, a cross for a run that stopped.
+void drawMark(QPainter& p, QPointF c, EndMark m, const QColor& colour) {
+    if (m == EndMark::None)
+        return;
+    p.save();
+    p.setPen(QPen(colour, 1.2));
+    p.setBrush(Qt::white);
+    const double r = kMark;
+    switch (m) {
+    case EndMark::ConcreteNG:
+        p.drawEllipse(c, r, r);
+        break;
+    case EndMark::Rupture: {
+        QPainterPath t;
+        t.moveTo(c + QPointF(0, -1.2 * r));
+        t.lineTo(c + QPointF(1.1 * r, 0.8 * r));
+        t.lineTo(c + QPointF(-1.1 * r, 0.8 * r));
+        t.closeSubpath();
+        p.drawPath(t);
+        break;
+    }
+    case EndMark::StepLimit:
+        p.drawRect(QRectF(c - QPointF(r, r), c + QPointF(r, r)));
+        break;
+    case EndMark::Stopped:
+        p.drawLine(c + QPointF(-r, -r), c + QPointF(r, r));
+        p.drawLine(c + QPointF(-r, r), c + QPointF(r, -r));
+        break;
+    case EndMark::None:
+        break;
+    }
+    p.restore();
+}
+
+std::string tickPattern(int decimals) {
+    return decimals > 0 ? "0." + std::string(static_cast<std::size_t>(decimals), '0') : "0";
+}
+
+QString tickText(double v, int decimals) {
+    return QString::fromStdString(formatNumber(v, tickPattern(decimals)));
+}
+
+struct DataRange {
+    double xLow = std::numeric_limits<double>::infinity(), xHigh = -xLow, yLow = xLow,
+           yHigh = -xLow;
+};
+
+DataRange rangeOf(const Figure& f) {
+    DataRange r;
+    for (const FigureCurve& c : f.curves)
+        for (const auto& [x, y] : c.points) {
+            r.xLow = std::min(r.xLow, x);
+            r.xHigh = std::max(r.xHigh, x);
+            r.yLow = std::min(r.yLow, y);
+            r.yHigh = std::max(r.yHigh, y);
+        }
+    if (r.xLow > r.xHigh)
+        r = DataRange{0, 0, 0, 0};
+    return r;
+}
+
+class FigurePainter {
+  public:
+    FigurePainter(QPainter& p, const Figure& f) : p_(p), f_(f), font_(figureFont()), fm_(font_) {}
+
+    void paint() {
+        p_.fillRect(QRectF(0, 0, kWidth, kHeight), Qt::white);
+        p_.setRenderHint(QPainter::Antialiasing);
+        p_.setFont(font_);
+        const DataRange d = rangeOf(f_);
+        xs_ = axisScale(d.xLow, d.xHigh, f_.x.fromZero);
+        ys_ = axisScale(d.yLow, d.yHigh, f_.y.fromZero);
+        layOut();
+        drawAxes();
+        drawCurves();
+        drawLegend();
+    }
+
+  private:
+    void layOut() {
+        double yLabels = 0;
+        for (double v : ys_.ticks)
+            yLabels = std::max(yLabels, fm_.horizontalAdvance(tickText(v, ys_.decimals)));
+        const double line = fm_.height();
+        const double left = kGap + line + kGap + yLabels + kTick + 4;
+        const double top = kGap + line / 2 + (f_.title.isEmpty() ? 0 : line + kGap);
+        const double bottom = kHeight - (kGap + line + kGap / 2 + line + kTick + 2);
+        double legend = fm_.horizontalAdvance(f_.legendTitle);
+        for (const FigureCurve& c : f_.curves)
+            legend = std::max(legend, kSample + kGap + fm_.horizontalAdvance(c.label));
+        legend =
+            std::max(legend, kSample + kGap + fm_.horizontalAdvance(QStringLiteral("concrete NG")));
+        legendLeft_ = kWidth - kGap - legend;
+        plot_ = QRectF(QPointF(left, top), QPointF(legendLeft_ - 2 * kGap, bottom));
+        frame_ = GraphFrame{plot_, xs_.low, xs_.high, ys_.low, ys_.high};
+        if (f_.y.negativeUp)
+            std::swap(frame_.yBottom, frame_.yTop);
+    }
+
+    void drawAxes() {
+        const QPen grid(QColor(222, 222, 222), 1);
+        const QPen black(Qt::black, 1);
+        const double line = fm_.height();
+        for (double v : xs_.ticks) {
+            const double x = frame_.map(v, 0).x();
+            p_.setPen(grid);
+            p_.drawLine(QPointF(x, plot_.top()), QPointF(x, plot_.bottom()));
+            p_.setPen(black);
+            p_.drawLine(QPointF(x, plot_.bottom()), QPointF(x, plot_.bottom() + kTick));
+            p_.drawText(QRectF(x - 60, plot_.bottom() + kTick + 2, 120, line),
+                        Qt::AlignHCenter | Qt::AlignTop, tickText(v, xs_.decimals));
+        }
+        for (double v : ys_.ticks) {
+            const double y = frame_.map(xs_.low, v).y();
+            p_.setPen(grid);
+            p_.drawLine(QPointF(plot_.left(), y), QPointF(plot_.right(), y));
+            p_.setPen(black);
+            p_.drawLine(QPointF(plot_.left() - kTick, y), QPointF(plot_.left(), y));
+            p_.drawText(QRectF(0, y - line / 2, plot_.left() - kTick - 4, line),
+                        Qt::AlignRight | Qt::AlignVCenter, tickText(v, ys_.decimals));
+        }
+        p_.setPen(black);
+        p_.setBrush(Qt::NoBrush);
+        p_.drawRect(plot_);
+        p_.drawText(QRectF(plot_.left(), kHeight - kGap - line, plot_.width(), line),
+                    Qt::AlignHCenter | Qt::AlignBottom, f_.x.title);
+        p_.save();
+        p_.translate(kGap, plot_.center().y());
+        p_.rotate(-90);
+        p_.drawText(QRectF(-plot_.height() / 2, 0, plot_.height(), line),
+                    Qt::AlignHCenter | Qt::AlignTop, f_.y.title);
+        p_.restore();
+        if (!f_.title.isEmpty()) {
+            QFont bold = font_;
+            bold.setBold(true);
+            p_.setFont(bold);
+            p_.drawText(QRectF(plot_.left(), kGap, plot_.width(), line), Qt::AlignHCenter,
+                        f_.title);
+            p_.setFont(font_);
+        }
+    }
+
+    void drawCurves() {
+        p_.save();
+        p_.setClipRect(plot_.adjusted(-kMark - 2, -kMark - 2, kMark + 2, kMark + 2));
+        for (std::size_t i = 0; i < f_.curves.size(); ++i) {
+            const FigureCurve& c = f_.curves[i];
+            p_.setPen(curvePen(i));
+            drawGraphPolyline(p_, frame_, c.points);
+            for (std::size_t k = 0; k < c.marks.size() && k < c.points.size(); ++k)
+                drawMark(p_, frame_.map(c.points[k].first, c.points[k].second), c.marks[k],
+                         curvePen(i).color());
+        }
+        p_.restore();
+    }
+
+    void drawLegend() {
+        const double line = fm_.height() + 3;
+        double y = plot_.top();
+        p_.setPen(Qt::black);
+        if (!f_.legendTitle.isEmpty()) {
+            p_.drawText(QPointF(legendLeft_, y + fm_.ascent()), f_.legendTitle);
+            y += line;
+        }
+        for (std::size_t i = 0; i < f_.curves.size(); ++i, y += line) {
+            p_.setPen(curvePen(i));
+            const double mid = y + line / 2 - 1;
+            p_.drawLine(QPointF(legendLeft_, mid), QPointF(legendLeft_ + kSample, mid));
+            p_.setPen(Qt::black);
+            p_.drawText(QPointF(legendLeft_ + kSample + kGap, y + fm_.ascent()),
+                        f_.curves[i].label);
+        }
+        y += line / 2;
+        for (EndMark m :
+             {EndMark::ConcreteNG, EndMark::Rupture, EndMark::StepLimit, EndMark::Stopped}) {
+            const bool used = std::any_of(f_.curves.begin(), f_.curves.end(), [m](auto& c) {
+                return std::find(c.marks.begin(), c.marks.end(), m) != c.marks.end();
+            });
+            if (!used)
+                continue;
+            drawMark(p_, QPointF(legendLeft_ + kSample / 2, y + line / 2 - 1), m, Qt::black);
+            p_.setPen(Qt::black);
+            p_.drawText(QPointF(legendLeft_ + kSample + kGap, y + fm_.ascent()), markText(m));
+            y += line;
+        }
+    }
+
+    QPainter& p_;
+    const Figure& f_;
+    QFont font_;
+    QFontMetricsF fm_;
+    AxisScale xs_, ys_;
+    QRectF plot_;
+    GraphFrame frame_;
+    double legendLeft_ = 0;
+};
+
+} // namespace
+
+AxisScale axisScale(double low, double high, bool fromZero) {
+    if (fromZero) {
+        low = std::min(low, 0.0);
+        high = std::max(high, 0.0);
+    }
+    if (!(high > low)) {
+        const double pad = low == 0 ? 1 : std::abs(low) * 0.1;
+        if (!fromZero || low < 0)
+            low -= pad;
+        if (!fromZero || high > 0 || low == 0)
+            high += pad;
+    }
+    const double raw = (high - low) / 8;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    const double m = raw / power;
+    const double step = (m <= 1 ? 1 : m <= 2 ? 2 : m <= 5 ? 5 : 10) * power;
+    AxisScale s;
+    s.decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
+    if (fromZero) {
+        // The ends on ticks beyond the values, so that no curve runs along the frame; 0 stays
+        // on the frame.
+        const double room = (high - low) * 0.02;
+        s.low = std::floor((low < 0 ? low - room : low) / step + 1e-9) * step;
+        s.high = std::ceil((high > 0 ? high + room : high) / step - 1e-9) * step;
+    } else {
+        // A margin, so that the marks at the first and last value show whole.
+        const double margin = (high - low) * 0.05;
+        s.low = low - margin;
+        s.high = high + margin;
+    }
+    for (double k = std::ceil(s.low / step - 1e-9); k <= std::floor(s.high / step + 1e-9); ++k)
+        s.ticks.push_back(k * step);
+    return s;
+}
+
+QByteArray renderFigure(const Figure& figure, bool svg) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (svg) {
+        QSvgGenerator generator;
+        generator.setOutputDevice(&buffer);
+        generator.setSize(QSize(kWidth, kHeight));
+        generator.setViewBox(QRect(0, 0, kWidth, kHeight));
+        generator.setResolution(96);
+        generator.setTitle(figure.title);
+        QPainter p(&generator);
+        FigurePainter(p, figure).paint();
+    } else {
+        QImage image(QSize(kWidth, kHeight) * 2, QImage::Format_RGB32);
+        image.setDevicePixelRatio(2);
+        {
+            QPainter p(&image);
+            FigurePainter(p, figure).paint();
+        }
+        image.save(&buffer, "PNG");
+    }
+    return bytes;
+}
+
+} // namespace zmbr::ui

@@ -1,0 +1,48 @@
+#pragma once
+// A figure for a report: curves in the graph windows' look, with axes, ticks, titles, a legend
+// and marks for how each run ended; written as SVG or PNG without a display.
+
+#include "results/ui/graph_drawing.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+namespace zmbr::ui {
+
+// How a run ended, marked at a point of a curve.
+enum class EndMark { None, ConcreteNG, Rupture, StepLimit, Stopped };
+
+struct FigureCurve {
+    QString label;
+    GraphPoints points;
+    std::vector<EndMark> marks; // empty, or one per point
+};
+
+struct FigureAxis {
+    QString title;
+    bool fromZero = true;    // the range takes in 0
+    bool negativeUp = false; // 0 at the bottom and negative values rising (the ε2 axis)
+};
+
+struct Figure {
+    QString title; // above the plot; may be empty
+    FigureAxis x, y;
+    QString legendTitle; // above the curves' names; may be empty
+    std::vector<FigureCurve> curves;
+};
+
+// The axis's range and ticks: tick values step by 1, 2 or 5 times a power of ten.
+struct AxisScale {
+    double low = 0, high = 1; // the values at the ends of the axis
+    std::vector<double> ticks;
+    int decimals = 0; // of the tick labels
+};
+AxisScale axisScale(double dataLow, double dataHigh, bool fromZero);
+
+// The figure as the bytes of an SVG or a PNG file. Needs a QGuiApplication, which may run on
+// the offscreen platform.
+QByteArray renderFigure(const Figure& figure, bool svg);
+
+} // namespace zmbr::ui
