@@ -1,8 +1,7 @@
 #include "batch_run.h"
 #include "command_line.h"
-#include "figure_commands.h"
 #include "study_command.h"
-#include "windows_main.h"
+#include "windows_module.h"
 
 #include <iostream>
 
@@ -19,10 +18,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (cl->windows())
-        return zmbr::runWindows(argc, argv, cl->screenshot, cl->open);
+        return zmbr::windows::run(argc, argv, cl->screenshot, cl->open);
     if (!cl->study.empty())
-        return zmbr::runStudy(*cl, std::cout, std::cerr, zmbr::writeStudyChart);
+        return zmbr::runStudy(*cl, std::cout, std::cerr, zmbr::windows::writeStudyChart);
     if (cl->plot)
-        return zmbr::runPlot(*cl, std::cout, std::cerr);
+        return zmbr::windows::plot(*cl, std::cout, std::cerr);
     return zmbr::runBatch(*cl, std::cout, std::cerr);
 }

@@ -1,0 +1,24 @@
+// The entry points of the windows module: each calls the command it is named after.
+
+#include "windows_module.h"
+
+#include "figure_commands.h"
+#include "windows_main.h"
+
+#define ZMBR_ENTRY extern "C" __attribute__((visibility("default")))
+
+ZMBR_ENTRY int zmbr_windows_run(int* argc, char** argv, const std::string* screenshotPath,
+                                const std::string* openPath) {
+    return zmbr::runWindows(*argc, argv, *screenshotPath, *openPath);
+}
+
+ZMBR_ENTRY void zmbr_windows_study_chart(const zmbr::StudyResults* results,
+                                         const std::string* svgPath, const std::string* pngPath,
+                                         std::string* error) {
+    *error = zmbr::writeStudyChart(*results, *svgPath, *pngPath);
+}
+
+ZMBR_ENTRY int zmbr_windows_plot(const zmbr::CommandLine* cl, std::ostream* out,
+                                 std::ostream* err) {
+    return zmbr::runPlot(*cl, *out, *err);
+}

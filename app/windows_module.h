@@ -1,0 +1,32 @@
+#pragma once
+// The windows and the pictures live in a module of their own, loaded only when a command
+// needs them: a run without windows does not pay for loading the toolkit.
+
+#include "command_line.h"
+#include "study/parameter_study.h"
+
+#include <iosfwd>
+#include <string>
+
+namespace zmbr::windows {
+
+// The parameter window, as the program starts it (see windows_main.h).
+int run(int& argc, char** argv, const std::string& screenshotPath, const std::string& openPath);
+
+// A study's chart as SVG and PNG (see figure_commands.h); an error text, or "".
+std::string writeStudyChart(const StudyResults& results, const std::string& svgPath,
+                            const std::string& pngPath);
+
+// zmbr --plot (see figure_commands.h).
+int plot(const CommandLine& cl, std::ostream& out, std::ostream& err);
+
+} // namespace zmbr::windows
+
+// The module's entry points, looked up by name.
+extern "C" {
+int zmbr_windows_run(int* argc, char** argv, const std::string* screenshotPath,
+                     const std::string* openPath);
+void zmbr_windows_study_chart(const zmbr::StudyResults* results, const std::string* svgPath,
+                              const std::string* pngPath, std::string* error);
+int zmbr_windows_plot(const zmbr::CommandLine* cl, std::ostream* out, std::ostream* err);
+}
