@@ -46,6 +46,13 @@ if [ -s default.TGC ]; then
   ! grep -Eqi '(^|[^a-z])(nan|inf)([^a-z]|$)' default.TGC || fail "default.TGC holds NaN or Inf"
 fi
 
+# The windows module is found where it is installed: a plot of that result without a display.
+if [ -s default.TGC ]; then
+  QT_QPA_PLATFORM=offscreen "$zmbr" --plot default.TGC -o plot.svg >plot.txt 2>&1 ||
+    fail "zmbr --plot through the installed windows module: $(cat plot.txt)"
+  grep -q '<svg' plot.svg 2>/dev/null || fail "zmbr --plot wrote no SVG"
+fi
+
 # The installed examples, run where they can be written, each ending as examples/README.md says;
 # the step-limit panel makes the exit status 1.
 examples=$usr/share/doc/zmbr/examples
