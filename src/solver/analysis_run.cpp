@@ -176,7 +176,8 @@ RunOutcome runAnalysis(PanelInput& in, const RunSettings& settings) {
 
             int error = rs.runEnd == 0 ? file.writeStep(rs) : file.writeClosing(rs);
             // Someone watching the run sees the file grow.
-            if (error == 0 && observer && Stopwatch::now() - lastDrain >= kDrainEvery) {
+            if (error == 0 && observer && rs.step % 64 == 0 &&
+                Stopwatch::now() - lastDrain >= kDrainEvery) {
                 lastDrain = Stopwatch::now();
                 error = file.drain();
             }

@@ -18,7 +18,7 @@ void showRowStatuses(const RunContext& ctx, bool moving) {
         rs.rowStatus[i] = showType ? rs.rowType[i] : RowStatus::Ok;
     }
     if (ctx.observer)
-        ctx.observer->rowStatusesShown(rs.rowStatus, rs.rows);
+        ctx.observer->rowStatusesShown(rs.rowStatus);
 }
 
 // The values a pass works out before the rows, and those it ends with.

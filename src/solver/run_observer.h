@@ -59,11 +59,9 @@ class RunObserver {
     virtual void runEnded(const RunOutcome&) {}
 
     // The rows' statuses change with every inner pass, so they are stored inline too: one
-    // row's, or those of rows 1..rows at the end of a pass.
+    // row's, or all of them at the end of a pass.
     void rowStatusShown(int row, RowStatus s) { rowStatus_[static_cast<std::size_t>(row - 1)] = s; }
-    void rowStatusesShown(const PerRow<RowStatus>& statuses, int rows) {
-        std::copy_n(statuses.begin(), rows, rowStatus_.begin());
-    }
+    void rowStatusesShown(const PerRow<RowStatus>& statuses) { rowStatus_ = statuses; }
     RowStatus rowStatus(int element) const { return rowStatus_[static_cast<std::size_t>(element)]; }
 
     // The row whose stress the inner pass computes. It changes for every row of every pass,

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 
@@ -20,9 +21,12 @@ class RunWindows::LiveObserver final : public CalculationFields {
     // 256th (a few microseconds apart) costs little and still answers well within a refresh.
     explicit LiveObserver(RunWindows& owner) : CalculationFields(256), owner_(owner) {}
 
+    // The fields and the button are set at once; the toolkit gets its first turn a refresh
+    // interval later, so a short run pays nothing for it.
     void runStarted(const RunState& rs) override {
         CalculationFields::runStarted(rs);
-        showNow();
+        owner_.refreshViews();
+        last_ = std::chrono::steady_clock::now();
     }
     void runEnded(const RunOutcome& o) override {
         CalculationFields::runEnded(o);
@@ -103,9 +107,17 @@ void RunWindows::run() {
     outcome_ = runAnalysis(input_, {&fs_, &clock_, observer_.get(), &cancel_, 10000});
     runSeconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     ended_ = true;
-    if (!outcome_.message.empty() && !closing_)
-        QMessageBox::warning(form2_.get(), QStringLiteral("Error"),
-                             QString::fromStdString(outcome_.message));
+    if (!outcome_.message.empty() && !closing_) {
+        // On the heap: the windows may be closed, and this object deleted, while the box waits.
+        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Error"),
+                                    QString::fromStdString(outcome_.message), QMessageBox::Ok,
+                                    form2_.get());
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        const QPointer<RunWindows> alive(this);
+        box->exec();
+        if (!alive)
+            return;
+    }
     emit finished();
 }
 
