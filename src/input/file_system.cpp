@@ -93,13 +93,18 @@ class PosixFileSystem final : public FileSystem {
 
     int readAll(const std::string& path, std::string& contents) override {
         contents.clear();
-        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        // Without O_NONBLOCK a pipe nobody writes to would hold the open for ever.
+        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
         if (fd < 0)
             return errno;
         struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        const int kindError = ::fstat(fd, &st) != 0  ? errno
+                              : S_ISDIR(st.st_mode)  ? EISDIR
+                              : !S_ISREG(st.st_mode) ? EINVAL
+                                                     : 0;
+        if (kindError) {
             ::close(fd);
-            return EISDIR;
+            return kindError;
         }
         char buf[65536];
         for (;;) {
@@ -129,7 +134,15 @@ class PosixFileSystem final : public FileSystem {
         struct stat st {};
         if (::stat(path.c_str(), &st) != 0)
             return PathKind::Missing;
-        return S_ISREG(st.st_mode) ? PathKind::NormalFile : PathKind::Other;
+        if (S_ISREG(st.st_mode))
+            return PathKind::NormalFile;
+        if (S_ISDIR(st.st_mode))
+            return PathKind::Folder;
+        if (S_ISFIFO(st.st_mode))
+            return PathKind::Pipe;
+        if (S_ISSOCK(st.st_mode))
+            return PathKind::Socket;
+        return PathKind::Device;
     }
 };
 

@@ -24,8 +24,9 @@ class OutputFile {
     virtual int close() = 0;
 };
 
-// What a path names: nothing, a normal file, or anything else (a folder, a device).
-enum class PathKind { Missing, NormalFile, Other };
+// What a path names. Only a normal file is read: a folder holds no lines, a pipe may never
+// start and a device may never end.
+enum class PathKind { Missing, NormalFile, Folder, Pipe, Socket, Device };
 
 class FileSystem {
   public:

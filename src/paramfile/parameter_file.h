@@ -21,7 +21,7 @@ struct ReadFailure {
 
 // Replaces the sheet's texts with the file's, each through its change handling, and sets
 // outputFileName to the path. The whole file is checked first: on a failure nothing in the
-// sheet changes.
+// sheet changes. Anything but a normal file is refused before it is opened.
 std::optional<ReadFailure> readParameterFile(ParameterSheet& sheet, FileSystem& fs,
                                              const std::string& path);
 

@@ -220,6 +220,23 @@ void apply(ParameterSheet& sheet, const ReadPlan& plan) {
     }
 }
 
+const char* notAFile(PathKind kind) {
+    switch (kind) {
+    case PathKind::Folder:
+        return "a folder";
+    case PathKind::Pipe:
+        return "a pipe";
+    case PathKind::Socket:
+        return "a socket";
+    case PathKind::Device:
+        return "a device";
+    case PathKind::Missing:
+    case PathKind::NormalFile:
+        break;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 std::string ReadFailure::text() const {
@@ -228,6 +245,9 @@ std::string ReadFailure::text() const {
 
 std::optional<ReadFailure> readParameterFile(ParameterSheet& sheet, FileSystem& fs,
                                              const std::string& path) {
+    // Checked before opening: a pipe or a device could hold the reader for ever.
+    if (const char* what = notAFile(fs.kindOf(path)))
+        return ReadFailure{0, std::string("This is ") + what + ", not a file."};
     std::string bytes;
     if (int error = fs.readAll(path, bytes))
         return ReadFailure{0, "the file cannot be read (" + std::generic_category().message(error) +

@@ -46,7 +46,8 @@ int writeLines(FileSystem& fs, const std::string& path, const std::vector<std::s
 int writeParameterFile(ParameterSheet& sheet, FileSystem& fs, const std::string& path) {
     const std::vector<std::string> lines = parameterFileLines(sheet);
     int error = 0;
-    if (fs.kindOf(path) == PathKind::Other) {
+    if (const PathKind kind = fs.kindOf(path);
+        kind != PathKind::Missing && kind != PathKind::NormalFile) {
         // A device or the like cannot be replaced; it is written in place.
         error = writeLines(fs, path, lines);
     } else {
