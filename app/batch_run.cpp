@@ -156,7 +156,7 @@ int convertFile(const std::string& from, const std::string& to, std::ostream& er
     ParameterSheet sheet;
     sheet.load();
     if (auto failure = readParameterFile(sheet, realFileSystem(), from)) {
-        err << "zmbr: " << from << ": " << failure->text() << '\n';
+        err << "zmbr: " << from << ": " << failure->message << '\n';
         return 2;
     }
     if (int error = writeParameterFile(sheet, realFileSystem(), to)) {
@@ -183,7 +183,7 @@ BatchResult runParameterFile(const std::string& path) {
     if (auto failure = readParameterFile(sheet, realFileSystem(), path)) {
         BatchResult result;
         result.exitCode = 2;
-        result.message = "zmbr: " + path + ": " + failure->text();
+        result.message = "zmbr: " + path + ": " + failure->message;
         result.summary = path + ": not run, the file cannot be read";
         result.unreadable = true;
         return result;

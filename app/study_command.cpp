@@ -54,7 +54,7 @@ int runStudy(const CommandLine& cl, std::ostream& out, std::ostream& err,
     ParameterSheet base;
     base.load();
     if (auto failure = readParameterFile(base, realFileSystem(), cl.study))
-        return usage(cl.study + ": " + failure->text());
+        return usage(cl.study + ": " + failure->message);
     auto count = combinationCount(ranges, base, error);
     if (!count)
         return usage(error);

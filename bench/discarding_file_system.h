@@ -19,7 +19,10 @@ class DiscardingFileSystem final : public FileSystem {
         error = 0;
         return std::make_unique<Sink>();
     }
-    int readAll(const std::string&, std::string&) override { return ENOENT; }
+    std::unique_ptr<InputFile> open(const std::string&, int& error) override {
+        error = ENOENT;
+        return nullptr;
+    }
     int rename(const std::string&, const std::string&) override { return 0; }
     int remove(const std::string&) override { return 0; }
     PathKind kindOf(const std::string&) override { return PathKind::Missing; }

@@ -23,12 +23,10 @@ class MemoryFileSystem final : public FileSystem {
         contents.clear();
         return std::make_unique<File>(*this, path, contents);
     }
-    int readAll(const std::string& path, std::string& contents) override {
+    std::unique_ptr<InputFile> open(const std::string& path, int& error) override {
         auto it = files.find(path);
-        if (it == files.end())
-            return ENOENT;
-        contents = it->second;
-        return 0;
+        error = it == files.end() ? ENOENT : 0;
+        return error ? nullptr : memoryInputFile(it->second);
     }
     int rename(const std::string& source, const std::string& target) override {
         auto it = files.find(source);

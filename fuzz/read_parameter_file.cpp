@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     sheet.load();
     const std::vector<std::string> before = snapshot(sheet);
     if (auto failure = readParameterFile(sheet, fs, "in.mbr")) {
-        fuzz::check(!failure->reason.empty(), "a failed read without a reason");
+        fuzz::check(!failure->message.empty(), "a failed read without a reason");
         const std::vector<std::string> after = snapshot(sheet);
         fuzz::check(after == before, "a failed read changed the sheet",
                     firstDifference(before, after));
@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     ParameterSheet again = sheet;
     if (auto failure = readParameterFile(again, fs, "back.mbr"))
-        fuzz::fail("a written file cannot be read back", failure->text());
+        fuzz::fail("a written file cannot be read back", failure->message);
     std::vector<std::string> expected = snapshot(sheet);
     std::vector<std::string> got = snapshot(again);
     // Texts only: a text that CP932 changes also changes the value parsed from it.

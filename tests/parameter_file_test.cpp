@@ -160,7 +160,7 @@ TEST(ParameterFile, ReadsEveryLayout) {
         fs.files["in.mbr"] = c.bytes;
         ParameterSheet sheet = test::loadedSheet();
         auto failure = readParameterFile(sheet, fs, "in.mbr");
-        ASSERT_FALSE(failure.has_value()) << failure->text();
+        ASSERT_FALSE(failure.has_value()) << failure->message;
         c.check(sheet);
         EXPECT_EQ(sheet.input().outputFileName, "in.mbr");
     }
@@ -199,14 +199,14 @@ TEST(ParameterFile, ReadFailuresLeaveTheSheetUntouched) {
         const auto before = allTexts(sheet);
         auto failure = readParameterFile(sheet, fs, "bad.mbr");
         ASSERT_TRUE(failure.has_value());
-        EXPECT_EQ(failure->text(), message);
+        EXPECT_EQ(failure->message, message);
         EXPECT_EQ(allTexts(sheet), before);
         EXPECT_EQ(sheet.input().outputFileName, "kept.mbr");
     }
     test::MemoryFileSystem fs;
     ParameterSheet sheet = test::loadedSheet();
-    EXPECT_EQ(readParameterFile(sheet, fs, "missing.mbr")->text(),
-              "the file cannot be read (No such file or directory).");
+    EXPECT_EQ(readParameterFile(sheet, fs, "missing.mbr")->message,
+              "The file cannot be read (No such file or directory).");
 }
 
 // Failures on disk; every failing write in memory is in the fault-injection suite.

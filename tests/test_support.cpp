@@ -52,12 +52,10 @@ std::unique_ptr<OutputFile> MemoryFileSystem::create(const std::string& path, in
     return std::make_unique<MemoryFile>(*this, contents);
 }
 
-int MemoryFileSystem::readAll(const std::string& path, std::string& contents) {
+std::unique_ptr<InputFile> MemoryFileSystem::open(const std::string& path, int& error) {
     auto it = files.find(path);
-    if (it == files.end())
-        return ENOENT;
-    contents = it->second;
-    return 0;
+    error = it == files.end() ? ENOENT : 0;
+    return error ? nullptr : memoryInputFile(it->second);
 }
 
 int MemoryFileSystem::rename(const std::string& source, const std::string& target) {

@@ -24,7 +24,7 @@ class MemoryFileSystem final : public FileSystem {
     int openFiles = 0;
 
     std::unique_ptr<OutputFile> create(const std::string& path, int& error) override;
-    int readAll(const std::string& path, std::string& contents) override;
+    std::unique_ptr<InputFile> open(const std::string& path, int& error) override;
     int rename(const std::string& source, const std::string& target) override;
     int remove(const std::string& path) override;
     PathKind kindOf(const std::string& path) override;

@@ -79,6 +79,42 @@ class PosixOutputFile final : public OutputFile {
     std::string buffer_;
 };
 
+class PosixInputFile final : public InputFile {
+  public:
+    explicit PosixInputFile(int fd) : fd_(fd) {}
+    ~PosixInputFile() override { ::close(fd_); }
+
+    int read(char* buffer, std::size_t size, std::size_t& got) override {
+        got = 0;
+        for (;;) {
+            ssize_t n = ::read(fd_, buffer, size);
+            if (n >= 0) {
+                got = static_cast<std::size_t>(n);
+                return 0;
+            }
+            if (errno != EINTR)
+                return errno;
+        }
+    }
+
+  private:
+    int fd_;
+};
+
+class MemoryInputFile final : public InputFile {
+  public:
+    explicit MemoryInputFile(std::string bytes) : bytes_(std::move(bytes)) {}
+    int read(char* buffer, std::size_t size, std::size_t& got) override {
+        got = bytes_.copy(buffer, size, pos_);
+        pos_ += got;
+        return 0;
+    }
+
+  private:
+    std::string bytes_;
+    std::size_t pos_ = 0;
+};
+
 class PosixFileSystem final : public FileSystem {
   public:
     std::unique_ptr<OutputFile> create(const std::string& path, int& error) override {
@@ -91,37 +127,23 @@ class PosixFileSystem final : public FileSystem {
         return std::make_unique<PosixOutputFile>(fd);
     }
 
-    int readAll(const std::string& path, std::string& contents) override {
-        contents.clear();
+    std::unique_ptr<InputFile> open(const std::string& path, int& error) override {
         // Without O_NONBLOCK a pipe nobody writes to would hold the open for ever.
         int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-        if (fd < 0)
-            return errno;
+        if (fd < 0) {
+            error = errno;
+            return nullptr;
+        }
         struct stat st {};
-        const int kindError = ::fstat(fd, &st) != 0  ? errno
-                              : S_ISDIR(st.st_mode)  ? EISDIR
-                              : !S_ISREG(st.st_mode) ? EINVAL
-                                                     : 0;
-        if (kindError) {
+        error = ::fstat(fd, &st) != 0  ? errno
+                : S_ISDIR(st.st_mode)  ? EISDIR
+                : !S_ISREG(st.st_mode) ? EINVAL
+                                       : 0;
+        if (error) {
             ::close(fd);
-            return kindError;
+            return nullptr;
         }
-        char buf[65536];
-        for (;;) {
-            ssize_t n = ::read(fd, buf, sizeof buf);
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                int error = errno;
-                ::close(fd);
-                return error;
-            }
-            if (n == 0)
-                break;
-            contents.append(buf, static_cast<std::size_t>(n));
-        }
-        ::close(fd);
-        return 0;
+        return std::make_unique<PosixInputFile>(fd);
     }
 
     int rename(const std::string& source, const std::string& target) override {
@@ -151,6 +173,58 @@ class PosixFileSystem final : public FileSystem {
 FileSystem& realFileSystem() {
     static PosixFileSystem fs;
     return fs;
+}
+
+int FileSystem::readAll(const std::string& path, std::string& contents) {
+    contents.clear();
+    int error = 0;
+    const std::unique_ptr<InputFile> file = open(path, error);
+    if (!file)
+        return error;
+    char buffer[65536];
+    for (std::size_t got = 0; !(error = file->read(buffer, sizeof buffer, got)) && got > 0;)
+        contents.append(buffer, got);
+    return error;
+}
+
+std::unique_ptr<InputFile> memoryInputFile(std::string bytes) {
+    return std::make_unique<MemoryInputFile>(std::move(bytes));
+}
+
+int LineReader::get() {
+    if (pos_ == size_) {
+        if (ended_)
+            return -1;
+        error_ = file_.read(buffer_, sizeof buffer_, size_);
+        pos_ = 0;
+        if (error_ || size_ == 0) {
+            size_ = 0;
+            ended_ = true;
+            return -1;
+        }
+    }
+    return static_cast<unsigned char>(buffer_[pos_++]);
+}
+
+LineReader::Status LineReader::next(std::string& line) {
+    line.clear();
+    if (stopped_ != Status::Line)
+        return stopped_;
+    int c = get();
+    if (skipLf_ && c == '\n')
+        c = get();
+    skipLf_ = false;
+    if (c < 0)
+        return stopped_ = error_ ? Status::Failed : Status::End;
+    for (; c >= 0 && c != '\r' && c != '\n'; c = get()) {
+        if (line.size() == maxLength_)
+            return stopped_ = Status::TooLong;
+        line.push_back(static_cast<char>(c));
+    }
+    if (error_)
+        return stopped_ = Status::Failed;
+    skipLf_ = c == '\r';
+    return Status::Line;
 }
 
 } // namespace zmbr

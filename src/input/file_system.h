@@ -1,7 +1,8 @@
 #pragma once
-// Where the program meets the file system: every file it writes goes through this seam, so
-// that tests can make any single operation fail.
+// Where the program meets the file system: every file it reads or writes goes through this
+// seam, so that tests can make any single operation fail.
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -24,6 +25,14 @@ class OutputFile {
     virtual int close() = 0;
 };
 
+// A file open for input.
+class InputFile {
+  public:
+    virtual ~InputFile() = default;
+    // Reads up to `size` bytes; `got` is 0 at the end of the file. Returns 0 or the errno.
+    virtual int read(char* buffer, std::size_t size, std::size_t& got) = 0;
+};
+
 // What a path names. Only a normal file is read: a folder holds no lines, a pipe may never
 // start and a device may never end.
 enum class PathKind { Missing, NormalFile, Folder, Pipe, Socket, Device };
@@ -33,8 +42,11 @@ class FileSystem {
     virtual ~FileSystem() = default;
     // Creates the file or empties an existing one. On failure returns null and sets `error`.
     virtual std::unique_ptr<OutputFile> create(const std::string& path, int& error) = 0;
+    // Opens a file for reading without ever waiting for a writer. On failure returns null and
+    // sets `error`.
+    virtual std::unique_ptr<InputFile> open(const std::string& path, int& error) = 0;
     // Reads a whole file; returns 0 or the errno of the failure.
-    virtual int readAll(const std::string& path, std::string& contents) = 0;
+    int readAll(const std::string& path, std::string& contents);
     // Replaces `target` by `source` in one step.
     virtual int rename(const std::string& source, const std::string& target) = 0;
     virtual int remove(const std::string& path) = 0;
@@ -43,5 +55,33 @@ class FileSystem {
 
 // The machine's own file system.
 FileSystem& realFileSystem();
+
+// A file whose bytes are held in memory.
+std::unique_ptr<InputFile> memoryInputFile(std::string bytes);
+
+// The lines of a file from its start, read only as far as they are asked for, each at most
+// `maxLength` bytes. A line ends at CR LF, CR or LF; a last line without an end counts too.
+class LineReader {
+  public:
+    LineReader(InputFile& file, std::size_t maxLength) : file_(file), maxLength_(maxLength) {}
+    enum class Status { Line, End, TooLong, Failed };
+    // The next line, without its end; or the end of the file, a line over the limit (whose
+    // rest is left unread) or a failure, after which it stays at that status.
+    Status next(std::string& line);
+    int error() const { return error_; }
+
+  private:
+    // The next byte, or -1 at the end of the file or on a failure.
+    int get();
+
+    InputFile& file_;
+    std::size_t maxLength_;
+    char buffer_[8192];
+    std::size_t pos_ = 0, size_ = 0;
+    bool ended_ = false;
+    bool skipLf_ = false; // the last line ended at CR: a LF right after it belongs to it
+    Status stopped_ = Status::Line;
+    int error_ = 0;
+};
 
 } // namespace zmbr

@@ -28,7 +28,7 @@ int lookUpNormalFile(const std::string& path, bool& normal) {
 void openParameterFile(ParameterSheet& sheet, FileSystem& fs, const std::string& path,
                        UserPrompts& prompts) {
     if (auto failure = readParameterFile(sheet, fs, path))
-        prompts.showMessage({"Error", failure->text(), UserMessage::Icon::Exclamation});
+        prompts.showMessage({"Error", failure->message, UserMessage::Icon::Exclamation});
 }
 
 void saveParameterFile(ParameterSheet& sheet, FileSystem& fs, const std::string& path,

@@ -11,17 +11,20 @@
 
 namespace zmbr {
 
-// Why a file could not be read, and where.
+// Why a file could not be read, as the user reads it: "Line 3: ..." or a sentence about the
+// file as a whole.
 struct ReadFailure {
-    int line = 0; // 1-based; 0 when the file as a whole cannot be read
-    std::string reason;
-    // The reason as the user reads it: "Line 3: ..." or the reason alone.
-    std::string text() const;
+    std::string message;
 };
 
+// The longest line a parameter file may hold, far longer than any comment: reading holds no
+// more than this of any line.
+inline constexpr std::size_t kMaxLineBytes = 65536;
+
 // Replaces the sheet's texts with the file's, each through its change handling, and sets
-// outputFileName to the path. The whole file is checked first: on a failure nothing in the
-// sheet changes. Anything but a normal file is refused before it is opened.
+// outputFileName to the path. Only the lines its layout uses are read, and they are checked
+// first: on a failure nothing in the sheet changes. Anything but a normal file is refused
+// before it is opened.
 std::optional<ReadFailure> readParameterFile(ParameterSheet& sheet, FileSystem& fs,
                                              const std::string& path);
 

@@ -3,6 +3,7 @@
 #include "paramfile/parameter_file.h"
 
 #include <cmath>
+#include <deque>
 #include <system_error>
 #include <vector>
 
@@ -13,24 +14,17 @@ namespace {
 const char* const kVersion3Header = "Created by ZMBR3";
 const char* const kVersion2Header = "Created by ZMBR2";
 
-// A line ends at CR LF, at CR or at LF; a last line without an end still counts.
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string line;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(std::move(line));
-            line.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else {
-            line.push_back(c);
-        }
-    }
-    if (!line.empty())
-        lines.push_back(std::move(line));
-    return lines;
+// The program writes CP932, so CP932 comes first and a written file always reads back as it
+// was; lines CP932 cannot hold but UTF-8 can were typed in another editor.
+bool readAsUtf8(const std::deque<std::string>& lines) {
+    std::string all;
+    for (const std::string& line : lines)
+        all += line + '\n';
+    return !isValidCp932(all) && isValidUtf8(all);
+}
+
+ReadFailure cannotRead(int error) {
+    return {"The file cannot be read (" + std::generic_category().message(error) + ")."};
 }
 
 // What reading will do to the sheet, worked out before anything changes.
@@ -50,13 +44,14 @@ struct ReadPlan {
     }
 };
 
+// Works out the plan from the file's lines, reading each only when the layout needs it.
 class Planner {
   public:
-    explicit Planner(std::vector<std::string> lines) : lines_(std::move(lines)) {}
+    explicit Planner(LineReader& reader) : reader_(reader) {}
 
     std::optional<ReadFailure> plan(ReadPlan& out) {
-        if (lines_.empty())
-            return ReadFailure{1, "the file is empty."};
+        if (!line(1))
+            return failure_;
         if (lines_[0] == kVersion3Header)
             return planVersioned(out, true);
         if (lines_[0] == kVersion2Header)
@@ -64,23 +59,51 @@ class Planner {
         return planHeaderless(out);
     }
 
+    // The lines read so far, as bytes.
+    const std::deque<std::string>& lines() const { return lines_; }
+
   private:
-    // Line n (1-based), or a failure when the file ends before it.
-    const std::string* line(std::size_t n) {
-        if (n > lines_.size()) {
-            if (!failure_)
-                failure_ = ReadFailure{static_cast<int>(n),
-                                       "the file ends before this line; its layout needs " +
-                                           std::to_string(needed_) + " lines."};
-            return nullptr;
-        }
-        return &lines_[n - 1];
+    static ReadFailure atLine(std::size_t n, const std::string& reason) {
+        return {"Line " + std::to_string(n) + ": " + reason};
     }
 
-    std::optional<ReadFailure> rowCountFailure(int n, const std::string& text, float count) {
+    // Line n (1-based), read up to there if need be, and valid while later lines are read; or
+    // null after a failure.
+    const std::string* line(std::size_t n) {
+        std::string text;
+        while (lines_.size() < n && !failure_) {
+            const std::size_t next = lines_.size() + 1;
+            switch (reader_.next(text)) {
+            case LineReader::Status::Line:
+                lines_.push_back(std::move(text));
+                break;
+            case LineReader::Status::End:
+                failure_ = next == 1
+                               ? atLine(1, "the file is empty.")
+                               : atLine(n, "the file ends before this line; its layout needs " +
+                                               std::to_string(needed_) + " lines.");
+                break;
+            case LineReader::Status::TooLong:
+                failure_ = ReadFailure{"Line " + std::to_string(next) + " is longer than " +
+                                       std::to_string(kMaxLineBytes) + " bytes."};
+                break;
+            case LineReader::Status::Failed:
+                failure_ = cannotRead(reader_.error());
+                break;
+            }
+        }
+        return n <= lines_.size() ? &lines_[n - 1] : nullptr;
+    }
+
+    std::string quote(std::size_t n) const {
+        const std::string& line = lines_[n - 1];
+        return "\"" + (readAsUtf8(lines_) ? line : cp932ToUtf8(line)) + "\"";
+    }
+
+    std::optional<ReadFailure> rowCountFailure(std::size_t n, float count) const {
         if (count >= 1 && count <= kMaxRows)
             return std::nullopt;
-        return ReadFailure{n, "the row count \"" + text + "\" is outside 1 to 10."};
+        return atLine(n, "the row count " + quote(n) + " is outside 1 to 10.");
     }
 
     std::optional<ReadFailure> planVersioned(ReadPlan& out, bool version3) {
@@ -93,7 +116,7 @@ class Planner {
         if (!line(3))
             return failure_;
         const float axes = toFieldValue(parseNumber(lines_[2]));
-        if (auto f = rowCountFailure(3, lines_[2], axes))
+        if (auto f = rowCountFailure(3, axes))
             return f;
         const int rows = static_cast<int>(std::floor(axes));
         needed_ = 13 + perRow * static_cast<std::size_t>(rows);
@@ -136,7 +159,7 @@ class Planner {
     std::optional<ReadFailure> wholeNumber(std::size_t n, double& value) {
         auto v = parseWholeNumber(lines_[n - 1]);
         if (!v)
-            return ReadFailure{static_cast<int>(n), "\"" + lines_[n - 1] + "\" is not a number."};
+            return atLine(n, quote(n) + " is not a number.");
         value = *v;
         return std::nullopt;
     }
@@ -149,10 +172,10 @@ class Planner {
         for (auto [n, value] : {std::pair{4, &count}, {7, &er}, {11, &spacing}, {12, &ratio}})
             if (auto f = wholeNumber(static_cast<std::size_t>(n), *value))
                 return f;
-        if (auto f = rowCountFailure(4, lines_[3], toFieldValue(count)))
+        if (auto f = rowCountFailure(4, toFieldValue(count)))
             return f;
         if (ratio == 0)
-            return ReadFailure{12, "the ratio Er / Ec is 0."};
+            return atLine(12, "the ratio Er / Ec is 0.");
 
         auto put = [&out, this](Control c, std::size_t n) { out.text({c}, lines_[n - 1]); };
         put(Control::Text1, 1);
@@ -195,7 +218,8 @@ class Planner {
         return "90.0";
     }
 
-    std::vector<std::string> lines_;
+    LineReader& reader_;
+    std::deque<std::string> lines_; // a line stays where it is while more are read
     std::size_t needed_ = 0;
     std::optional<ReadFailure> failure_;
 };
@@ -239,26 +263,24 @@ const char* notAFile(PathKind kind) {
 
 } // namespace
 
-std::string ReadFailure::text() const {
-    return line > 0 ? "Line " + std::to_string(line) + ": " + reason : reason;
-}
-
 std::optional<ReadFailure> readParameterFile(ParameterSheet& sheet, FileSystem& fs,
                                              const std::string& path) {
     // Checked before opening: a pipe or a device could hold the reader for ever.
     if (const char* what = notAFile(fs.kindOf(path)))
-        return ReadFailure{0, std::string("This is ") + what + ", not a file."};
-    std::string bytes;
-    if (int error = fs.readAll(path, bytes))
-        return ReadFailure{0, "the file cannot be read (" + std::generic_category().message(error) +
-                                  ")."};
-    // The program writes CP932, so CP932 comes first and a written file always reads back as
-    // it was; a file CP932 cannot hold but UTF-8 can was typed in another editor.
-    const bool utf8 = !isValidCp932(bytes) && isValidUtf8(bytes);
-    const std::string text = utf8 ? bytes : cp932ToUtf8(bytes);
+        return ReadFailure{std::string("This is ") + what + ", not a file."};
+    int error = 0;
+    const std::unique_ptr<InputFile> file = fs.open(path, error);
+    if (!file)
+        return cannotRead(error);
+    LineReader reader(*file, kMaxLineBytes);
+    Planner planner(reader);
     ReadPlan plan;
-    if (auto failure = Planner(splitLines(text)).plan(plan))
+    if (auto failure = planner.plan(plan))
         return failure;
+    if (!readAsUtf8(planner.lines()))
+        for (ReadPlan::Step& step : plan.steps)
+            if (step.kind == ReadPlan::Kind::Text)
+                step.text = cp932ToUtf8(step.text);
     apply(sheet, plan);
     sheet.input().outputFileName = path;
     return std::nullopt;

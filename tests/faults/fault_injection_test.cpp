@@ -80,8 +80,8 @@ class FaultyFileSystem final : public FileSystem {
         ++created_;
         return std::make_unique<File>(*this, std::move(f));
     }
-    int readAll(const std::string& path, std::string& contents) override {
-        return inner_.readAll(path, contents);
+    std::unique_ptr<InputFile> open(const std::string& path, int& error) override {
+        return inner_.open(path, error);
     }
     int rename(const std::string& source, const std::string& target) override {
         return fails(Op::Rename) ? error_ : inner_.rename(source, target);

@@ -88,7 +88,7 @@ class OpenAtStartTest : public QObject {
                 std::string(name) == "short.mbr"
                     ? QStringLiteral("Form1 Error: Line 3: the file ends before this line; its "
                                      "layout needs 13 lines.")
-                    : QStringLiteral("Form1 Error: the file cannot be read (No such file or "
+                    : QStringLiteral("Form1 Error: The file cannot be read (No such file or "
                                      "directory)."));
             QCOMPARE(shown(program, {Control::Text10}), QStringLiteral("15.00"));
             QCOMPARE(program.sheet().input().outputFileName, std::string());

@@ -36,8 +36,8 @@ class RefusingFolderFileSystem final : public FileSystem {
         }
         return realFileSystem().create(path, error);
     }
-    int readAll(const std::string& path, std::string& contents) override {
-        return realFileSystem().readAll(path, contents);
+    std::unique_ptr<InputFile> open(const std::string& path, int& error) override {
+        return realFileSystem().open(path, error);
     }
     int rename(const std::string& source, const std::string& target) override {
         return realFileSystem().rename(source, target);
