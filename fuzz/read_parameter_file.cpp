@@ -1,11 +1,13 @@
 // Arbitrary bytes read as a parameter file into a loaded sheet. A failed read leaves the sheet
-// as it was; a good one writes back and reads again to the same texts.
+// as it was and says why in a short, printable message; a good one writes back and reads again
+// to the same texts.
 
 #include "fuzz_check.h"
 #include "input/text_encoding.h"
 #include "memory_file_system.h"
 #include "paramfile/parameter_file.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -75,7 +77,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     sheet.load();
     const std::vector<std::string> before = snapshot(sheet);
     if (auto failure = readParameterFile(sheet, fs, "in.mbr")) {
-        fuzz::check(!failure->message.empty(), "a failed read without a reason");
+        const std::string& message = failure->message;
+        fuzz::check(!message.empty(), "a failed read without a reason");
+        // The message quotes a bad line short, its control characters and stray bytes escaped.
+        fuzz::check(message.size() < 300, "a long failure message", message);
+        fuzz::check(isValidUtf8(message), "a failure message that is not UTF-8", message);
+        fuzz::check(std::none_of(message.begin(), message.end(),
+                                 [](char c) { return (c >= 0 && c < 0x20) || c == 0x7F; }),
+                    "a control character in a failure message", message);
         const std::vector<std::string> after = snapshot(sheet);
         fuzz::check(after == before, "a failed read changed the sheet",
                     firstDifference(before, after));

@@ -1,6 +1,7 @@
 #include "input/number_text.h"
 #include "input/text_encoding.h"
 #include "paramfile/parameter_file.h"
+#include "paramfile/quoted_line.h"
 
 #include <cmath>
 #include <deque>
@@ -95,10 +96,7 @@ class Planner {
         return n <= lines_.size() ? &lines_[n - 1] : nullptr;
     }
 
-    std::string quote(std::size_t n) const {
-        const std::string& line = lines_[n - 1];
-        return "\"" + (readAsUtf8(lines_) ? line : cp932ToUtf8(line)) + "\"";
-    }
+    std::string quote(std::size_t n) const { return quotedLine(lines_[n - 1], readAsUtf8(lines_)); }
 
     std::optional<ReadFailure> rowCountFailure(std::size_t n, float count) const {
         if (count >= 1 && count <= kMaxRows)
