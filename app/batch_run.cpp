@@ -22,6 +22,16 @@ namespace zmbr {
 
 namespace {
 
+// The guard's reason from the run's message, whose whole sentence goes to stderr: what follows
+// "The analysis stopped at step k: ", without the closing period.
+std::string stopReason(std::string message) {
+    if (const auto colon = message.find(": "); colon != std::string::npos)
+        message.erase(0, colon + 2);
+    if (message.ends_with('.'))
+        message.pop_back();
+    return message;
+}
+
 std::string endText(const RunOutcome& o) {
     switch (o.end) {
     case RunEnd::Failure: {
@@ -42,7 +52,7 @@ std::string endText(const RunOutcome& o) {
     case RunEnd::StepLimit:
         return "step limit";
     case RunEnd::Stopped:
-        return "stopped: " + o.message;
+        return "stopped (" + stopReason(o.message) + ")";
     case RunEnd::Cancelled:
         return "stopped: cancelled";
     case RunEnd::WriteFailed:

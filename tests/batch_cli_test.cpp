@@ -107,7 +107,8 @@ TEST(Batch, SummaryLine) {
     o.message =
         "The analysis stopped at step 13: the crack angle θ left the range between 0° and 90°.";
     EXPECT_EQ(summaryLine("p.TGC", o, 1),
-              "p.TGC: 12 steps, stopped: " + o.message + ", τxy max 3.142 MPa, 1.000 s");
+              "p.TGC: 12 steps, stopped (the crack angle θ left the range between 0° and 90°), "
+              "τxy max 3.142 MPa, 1.000 s");
     o.end = RunEnd::StepLimit;
     EXPECT_EQ(summaryLine("p.TGC", o, 1),
               "p.TGC: 12 steps, step limit, τxy max 3.142 MPa, 1.000 s");
