@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <random>
 #include <regex>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace zmbr {
 namespace {
@@ -181,10 +184,76 @@ TEST(Batch, ExitStatusIsTheWorstOfTheFiles) {
     cl.files = {broken, good};
     std::ostringstream out2, err2;
     EXPECT_EQ(runBatch(cl, out2, err2), 2);
-    EXPECT_EQ(err2.str(), "zmbr: " + broken +
-                              ": Line 3: the file ends before this line; its layout needs 13 "
-                              "lines.\n");
     EXPECT_EQ(out2.str().rfind(broken + ": not run, the file cannot be read\n", 0), 0u);
+}
+
+// The program run on one file as a user runs it, killed after 5 s: its exit status and its
+// peak memory in KiB. A parent of its own, small beside the bound, measures it: a child of the
+// test would start from the test's own memory.
+struct ProgramRun {
+    int status = -1;
+    long peakKiB = 0;
+};
+
+ProgramRun runProgram(const std::string& file, const std::string& errFile) {
+    const std::string command =
+        "python3 -c \"import resource, subprocess, sys; r = subprocess.run(sys.argv[2:], "
+        "stdout=subprocess.DEVNULL, stderr=open(sys.argv[1], 'w'), timeout=5); "
+        "print(r.returncode, resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)\" '" +
+        errFile + "' '" ZMBR_PROGRAM "' --batch '" + file + "'";
+    ProgramRun run;
+    if (FILE* out = popen(command.c_str(), "r")) {
+        if (std::fscanf(out, "%d %ld", &run.status, &run.peakKiB) != 2)
+            run.status = -1; // it did not end in time
+        pclose(out);
+    }
+    return run;
+}
+
+// Files that are no parameter files end at once, in little memory, with a short message that
+// quotes no more than a little of a bad line; lines beyond a layout are never read.
+TEST(Batch, HostileFilesEndAtOnceWithAShortMessage) {
+    test::ScratchFolder dir;
+    ASSERT_EQ(mkfifo(dir.file("pipe.mbr").c_str(), 0600), 0); // nobody writes to it
+    std::filesystem::create_directory(dir.file("folder.mbr"));
+    std::mt19937 random(18);
+    std::string junk(8 << 20, '\0');
+    for (char& c : junk)
+        c = static_cast<char>(random());
+    test::writeFile(dir.file("long.mbr"), "Created by ZMBR3\r\n" + std::string(8 << 20, 'x'));
+    std::string headerless = "c\r\n1\r\n1\r\n";
+    headerless += std::string("1\0\xFF\x1B[2J", 7) + std::string(60, 'x') + "\r\n";
+    for (int n = 5; n <= 15; ++n)
+        headerless += "1\r\n";
+    test::writeFile(dir.file("binary.mbr"), headerless);
+    test::writeFile(dir.file("huge.mbr"), "Created by ZMBR3\r\nCreated by ZMBR3\r\n"
+                                          "Created by ZMBR3\r\n");
+    std::filesystem::resize_file(dir.file("huge.mbr"), 1ull << 30); // zeros, without the disk
+    test::writeFile(dir.file("junk.mbr"), test::readFile(test::dataPath("default.mbr")) + junk);
+
+    const struct {
+        std::string file;
+        std::string err;
+        int status;
+    } cases[] = {
+        {"/dev/zero", "This is a device, not a file.", 2},
+        {dir.file("pipe.mbr"), "This is a pipe, not a file.", 2},
+        {dir.file("folder.mbr"), "This is a folder, not a file.", 2},
+        {dir.file("long.mbr"), "Line 2 is longer than 65536 bytes.", 2},
+        {dir.file("binary.mbr"),
+         "Line 4: \"1\\x00\\xFF\\x1B[2J" + std::string(24, 'x') + "…\" is not a number.", 2},
+        {dir.file("huge.mbr"), "Line 3: the row count \"Created by ZMBR3\" is outside 1 to 10.", 2},
+        {dir.file("junk.mbr"), "", 0}, // the valid file before the junk is run
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const ProgramRun run = runProgram(c.file, dir.file("stderr"));
+        EXPECT_EQ(run.status, c.status);
+        const std::string err = test::readFile(dir.file("stderr"));
+        EXPECT_EQ(err, c.err.empty() ? "" : "zmbr: " + c.file + ": " + c.err + "\n");
+        EXPECT_LT(err.size(), 300u);
+        EXPECT_TRUE(run.peakKiB > 0 && run.peakKiB < 64 * 1024) << run.peakKiB << " KiB";
+    }
 }
 
 TEST(Batch, ConvertWritesTheVersion3Layout) {
