@@ -3,6 +3,7 @@
 #include "paramfile/parameter_file.h"
 #include "paramfile/quoted_line.h"
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <system_error>
@@ -22,6 +23,12 @@ bool readAsUtf8(const std::deque<std::string>& lines) {
     for (const std::string& line : lines)
         all += line + '\n';
     return !isValidCp932(all) && isValidUtf8(all);
+}
+
+// Most lines are numbers: they read the same in every encoding, without a conversion.
+bool isAscii(const std::string& text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 ReadFailure cannotRead(int error) {
@@ -277,7 +284,7 @@ std::optional<ReadFailure> readParameterFile(ParameterSheet& sheet, FileSystem& 
         return failure;
     if (!readAsUtf8(planner.lines()))
         for (ReadPlan::Step& step : plan.steps)
-            if (step.kind == ReadPlan::Kind::Text)
+            if (step.kind == ReadPlan::Kind::Text && !isAscii(step.text))
                 step.text = cp932ToUtf8(step.text);
     apply(sheet, plan);
     sheet.input().outputFileName = path;
