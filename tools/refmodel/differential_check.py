@@ -92,9 +92,9 @@ def report(folder, name, why, program=None, expected=None, at=None):
     path = os.path.join(folder, name)
     print('DIFFERENCE in %s: %s' % (path, why))
     with open(path, 'rb') as f:
-        text = model.decode_file(f.read())
+        lines = model.decode_lines(model.split_lines(f.read()))
     print('  panel file:')
-    for k, line in enumerate(model.split_lines(text), 1):
+    for k, line in enumerate(lines, 1):
         print('    %3d | %s' % (k, line))
     if at is not None:
         step = at - 3

@@ -282,54 +282,56 @@ class ReadFailure(Exception):
     pass
 
 
-def decode_file(data):
-    """The program writes CP932, so a file CP932 can read is CP932; a file only UTF-8 can
-    read was typed elsewhere."""
-    try:
-        return data.decode('cp932')
-    except UnicodeDecodeError:
-        pass
-    try:
-        return data.decode('utf-8')
-    except UnicodeDecodeError:
-        return data.decode('cp932', errors='replace')
+def decode_lines(lines):
+    """The lines a layout reads, decoded together: the program writes CP932, so lines CP932
+    can read are CP932; lines only UTF-8 can read were typed elsewhere."""
+    joined = b''.join(l + b'\n' for l in lines)
+    for encoding in ('cp932', 'utf-8'):
+        try:
+            joined.decode(encoding)
+        except UnicodeDecodeError:
+            continue
+        return [l.decode(encoding) for l in lines]
+    return [l.decode('cp932', errors='replace') for l in lines]
 
 
-def split_lines(text):
-    """A line ends at CR LF, CR or LF; a last line without an end counts when not empty."""
-    lines, cur, i = [], [], 0
-    while i < len(text):
-        ch = text[i]
-        if ch in '\r\n':
-            lines.append(''.join(cur))
-            cur = []
-            if ch == '\r' and i + 1 < len(text) and text[i + 1] == '\n':
+def split_lines(data):
+    """A line ends at CR LF, CR or LF; a last line without an end counts when not empty.
+    Neither CP932 nor UTF-8 uses those bytes inside a character, so bytes split as text does."""
+    lines, cur, i = [], bytearray(), 0
+    while i < len(data):
+        ch = data[i]
+        if ch in (13, 10):
+            lines.append(bytes(cur))
+            cur = bytearray()
+            if ch == 13 and i + 1 < len(data) and data[i + 1] == 10:
                 i += 1
         else:
             cur.append(ch)
         i += 1
     if cur:
-        lines.append(''.join(cur))
+        lines.append(bytes(cur))
     return lines
 
 
 def read_parameter_file(win, data):
     """Puts the file's lines into the window's fields; raises ReadFailure (window untouched)
     for a file that does not hold a whole layout."""
-    lines = split_lines(decode_file(data))
-    if not lines:
+    raw = split_lines(data)
+    if not raw:
         raise ReadFailure('empty file')
     assignments = []   # (control, text, row or None); ('axes', value) sets axes directly
-    if lines[0] in ('Created by ZMBR3', 'Created by ZMBR2'):
-        per_row = 6 if lines[0].endswith('3') else 5
-        if len(lines) < 3:
+    if raw[0] in (b'Created by ZMBR3', b'Created by ZMBR2'):
+        per_row = 6 if raw[0].endswith(b'3') else 5
+        if len(raw) < 3:
             raise ReadFailure('no row count')
-        axes = field_float(parse_number(lines[2]))
+        axes = field_float(parse_number(raw[2].decode('latin-1')))
         if not 1 <= axes <= 10:
             raise ReadFailure('row count outside 1 to 10')
         n = int(math.floor(axes))
-        if len(lines) < 13 + per_row * n:
+        if len(raw) < 13 + per_row * n:
             raise ReadFailure('file ends before its layout')
+        lines = decode_lines(raw[:13 + per_row * n])   # lines beyond are never read
         at = 1
         for ctrl in VERSIONED_PANEL_LINES:
             assignments.append((ctrl, lines[at], None))
@@ -348,8 +350,9 @@ def read_parameter_file(win, data):
         option = lines[at]
         assignments.append(('Text16', lines[at + 1], None))
     else:
-        if len(lines) < 15:
+        if len(raw) < 15:
             raise ReadFailure('headerless file of fewer than 15 lines')
+        lines = decode_lines(raw[:15])
         nums = {}
         for k in (4, 7, 11, 12):
             v, whole = scan_number(lines[k - 1])
