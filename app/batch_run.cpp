@@ -1,11 +1,11 @@
 #include "batch_run.h"
 
 #include "batch_summary.h"
-#include "input/clock.h"
 #include "input/execute_command.h"
 #include "input/number_text.h"
 #include "input/parameter_sheet.h"
 #include "paramfile/parameter_file.h"
+#include "platform/clock.h"
 #include "solver/analysis_run.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #pragma once
 // zmbr FILE.mbr: the parameter window starts with the file opened.
 
-#include "input/file_system.h"
 #include "input/ui/program_windows.h"
+#include "platform/file_system.h"
 
 #include <string>
 

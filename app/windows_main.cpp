@@ -1,10 +1,10 @@
 #include "windows_main.h"
 
-#include "input/clock.h"
-#include "input/file_system.h"
 #include "input/ui/program_windows.h"
 #include "open_at_start.h"
 #include "paramfile/ui/open_save_window.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
 
 #include <QApplication>
 #include <QPainter>

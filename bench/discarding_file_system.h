@@ -2,7 +2,7 @@
 // A file system whose files go nowhere: benchmarks measure the computation and the
 // formatting of the lines, not the disk.
 
-#include "input/file_system.h"
+#include "platform/file_system.h"
 
 #include <cerrno>
 

@@ -1,11 +1,11 @@
 // The live run through the windows against the headless run, side by side in one process,
 // offscreen: QT_QPA_PLATFORM=offscreen.
 
-#include "input/clock.h"
 #include "input/execute_command.h"
 #include "input/parameter_sheet.h"
 #include "input/ui/program_windows.h"
 #include "paramfile/parameter_file.h"
+#include "platform/clock.h"
 #include "results/ui/after_toolkit_code.h"
 #include "results/ui/run_windows.h"
 #include "solver/analysis_run.h"

@@ -2,11 +2,11 @@
 // into memory. A yield-point budget cancels runs that would go on too long for a fuzzer.
 
 #include "fuzz_check.h"
-#include "input/clock.h"
 #include "input/execute_command.h"
 #include "input/number_text.h"
-#include "input/text_encoding.h"
 #include "memory_file_system.h"
+#include "platform/clock.h"
+#include "platform/text_encoding.h"
 #include "solver/analysis_run.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

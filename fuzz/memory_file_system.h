@@ -1,7 +1,7 @@
 #pragma once
 // Files held in memory for the fuzz targets: nothing touches the disk.
 
-#include "input/file_system.h"
+#include "platform/file_system.h"
 
 #include <cerrno>
 #include <map>

@@ -3,9 +3,9 @@
 // to the same texts.
 
 #include "fuzz_check.h"
-#include "input/text_encoding.h"
 #include "memory_file_system.h"
 #include "paramfile/parameter_file.h"
+#include "platform/text_encoding.h"
 
 #include <algorithm>
 #include <cstdint>

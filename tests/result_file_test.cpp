@@ -1,6 +1,6 @@
 #include "results/result_file.h"
 
-#include "input/text_encoding.h"
+#include "platform/text_encoding.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

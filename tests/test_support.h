@@ -2,9 +2,9 @@
 // Helpers the tests share: an in-memory file system that can fail on demand, a scratch
 // folder, and reading files back.
 
-#include "input/clock.h"
-#include "input/file_system.h"
 #include "input/parameter_sheet.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
 
 #include <map>
 #include <string>

@@ -2,7 +2,7 @@
 
 #include "input/number_text.h"
 #include "input/parameter_sheet.h"
-#include "input/text_encoding.h"
+#include "platform/text_encoding.h"
 
 namespace zmbr {
 

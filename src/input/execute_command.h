@@ -3,8 +3,8 @@
 // fields, derive each used row's failure mode and modular ratio, and refuse panels that
 // cannot be computed.
 
-#include "input/file_system.h"
 #include "input/panel_input.h"
+#include "platform/file_system.h"
 
 #include <array>
 #include <optional>

@@ -1,8 +1,8 @@
 #pragma once
 // What Open and Save do with the path the file chooser hands over, and the boxes they show.
 
-#include "input/file_system.h"
 #include "input/parameter_sheet.h"
+#include "platform/file_system.h"
 
 #include <string>
 

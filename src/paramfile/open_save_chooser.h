@@ -3,9 +3,9 @@
 // box that follow each other as the user browses, and the OK, double-click and Cancel rules
 // that end in the open or save action. The window shows this state after every event.
 
-#include "input/file_system.h"
 #include "input/parameter_sheet.h"
 #include "paramfile/open_save_actions.h"
+#include "platform/file_system.h"
 
 #include <map>
 #include <string>

@@ -2,8 +2,8 @@
 // Parameter files: a picture of the parameter window, one field's text per line. Written in
 // the version-3 layout; read in the version-3, version-2 and headerless layouts.
 
-#include "input/file_system.h"
 #include "input/parameter_sheet.h"
+#include "platform/file_system.h"
 
 #include <optional>
 #include <string>

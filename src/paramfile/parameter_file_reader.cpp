@@ -1,7 +1,7 @@
 #include "input/number_text.h"
-#include "input/text_encoding.h"
 #include "paramfile/parameter_file.h"
 #include "paramfile/quoted_line.h"
+#include "platform/text_encoding.h"
 
 #include <algorithm>
 #include <cmath>

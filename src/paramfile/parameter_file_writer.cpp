@@ -1,5 +1,5 @@
-#include "input/text_encoding.h"
 #include "paramfile/parameter_file.h"
+#include "platform/text_encoding.h"
 
 namespace zmbr {
 

@@ -1,6 +1,6 @@
 #include "paramfile/quoted_line.h"
 
-#include "input/text_encoding.h"
+#include "platform/text_encoding.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "input/clock.h"
+#include "platform/clock.h"
 
 #include "input/number_text.h"
 

@@ -1,4 +1,4 @@
-#include "input/file_system.h"
+#include "platform/file_system.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "input/text_encoding.h"
+#include "platform/text_encoding.h"
 
 #include <cerrno>
 #include <iconv.h>

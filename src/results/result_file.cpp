@@ -1,7 +1,7 @@
 #include "results/result_file.h"
 
 #include "input/number_text.h"
-#include "input/text_encoding.h"
+#include "platform/text_encoding.h"
 
 #include <cerrno>
 

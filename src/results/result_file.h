@@ -2,9 +2,9 @@
 // The τ-γ result file: a header, one line per load step, and the closing status lines of a
 // run that ended by failure. Bytes are CP932, lines end with CR LF.
 
-#include "input/clock.h"
-#include "input/file_system.h"
 #include "input/panel_input.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
 #include "solver/run_state.h"
 
 #include <memory>

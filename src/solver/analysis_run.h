@@ -1,9 +1,9 @@
 #pragma once
 // One analysis run: set-up, the load-step loop and its ends, the result file.
 
-#include "input/clock.h"
-#include "input/file_system.h"
 #include "input/panel_input.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
 #include "solver/run_observer.h"
 
 namespace zmbr {

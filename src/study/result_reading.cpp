@@ -1,7 +1,7 @@
 #include "study/result_reading.h"
 
 #include "input/number_text.h"
-#include "input/text_encoding.h"
+#include "platform/text_encoding.h"
 
 #include <sstream>
 

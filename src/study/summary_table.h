@@ -2,7 +2,7 @@
 // The summary table of several runs: one CSV row per panel (RFC 4180, UTF-8), and the files
 // written whole or not at all.
 
-#include "input/file_system.h"
+#include "platform/file_system.h"
 #include "solver/run_observer.h"
 #include "study/result_reading.h"
 

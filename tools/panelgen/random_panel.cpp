@@ -1,8 +1,8 @@
 #include "random_panel.h"
 
 #include "input/parameter_sheet.h"
-#include "input/text_encoding.h"
 #include "paramfile/parameter_file.h"
+#include "platform/text_encoding.h"
 
 #include <array>
 #include <cmath>

@@ -2,8 +2,8 @@
 // Form1, "MBR Parameter": the program's start window. A view of the parameter sheet: every
 // edit, focus change and click goes to the sheet, every text the sheet sets is shown.
 
-#include "input/file_system.h"
 #include "input/parameter_sheet.h"
+#include "platform/file_system.h"
 
 #include <QWidget>
 

@@ -2,10 +2,10 @@
 // The program's windows: the parameter window for the program's life, and for each Execute
 // a fresh set of run windows whose button brings the parameter window back.
 
-#include "input/clock.h"
-#include "input/file_system.h"
 #include "input/parameter_sheet.h"
 #include "input/ui/form1.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
 #include "results/ui/run_windows.h"
 
 #include <QPointer>

@@ -2,9 +2,9 @@
 // The three run windows of one Execute: placed and shown together, the analysis run on the
 // calculation window's first activation, and closed by its button.
 
-#include "input/clock.h"
-#include "input/file_system.h"
 #include "input/panel_input.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
 #include "results/calculation_fields.h"
 #include "results/ui/form2.h"
 #include "results/ui/graph_window.h"
