@@ -2,17 +2,9 @@
 
 #include "input/number_text.h"
 #include "input/parameter_sheet.h"
-#include "platform/text_encoding.h"
+#include "results/result_file.h"
 
 namespace zmbr {
-
-std::string resultFileName(std::string_view name) {
-    if (name.empty())
-        return "default.TGC";
-    if (utf8Length(name) < 3)
-        return std::string(name) + ".TGC";
-    return std::string(dropLastUtf8Chars(name, 3)) + "TGC";
-}
 
 int writeTestOutput(FileSystem& fs, const std::string& path) {
     int error = 0;
@@ -22,11 +14,6 @@ int writeTestOutput(FileSystem& fs, const std::string& path) {
     error = file->write("Test output\r\n");
     int closeError = file->close();
     return error != 0 ? error : closeError;
-}
-
-std::string testOutputMessage(int code) {
-    return "This output data file has been opened by another application. (" +
-           std::to_string(code) + ")";
 }
 
 std::optional<std::string> refusalReason(const PanelInput& in) {

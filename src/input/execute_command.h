@@ -9,19 +9,11 @@
 #include <array>
 #include <optional>
 #include <string>
-#include <string_view>
 
 namespace zmbr {
 
-// "default.TGC" for an empty name, else the name with its last three characters replaced
-// by "TGC" (a name of one or two characters gets ".TGC" appended).
-std::string resultFileName(std::string_view outputFileName);
-
 // Writes the single line "Test output" into the result file and closes it; 0 or an errno.
 int writeTestOutput(FileSystem& fs, const std::string& path);
-
-// "This output data file has been opened by another application. (code)"
-std::string testOutputMessage(int code);
 
 // Why the panel cannot be analysed (a field that is 0 but divides), or nothing.
 std::optional<std::string> refusalReason(const PanelInput& in);

@@ -39,6 +39,19 @@ std::string plainNumberItem(int n) {
 
 } // namespace
 
+std::string resultFileName(std::string_view name) {
+    if (name.empty())
+        return "default.TGC";
+    if (utf8Length(name) < 3)
+        return std::string(name) + ".TGC";
+    return std::string(dropLastUtf8Chars(name, 3)) + "TGC";
+}
+
+std::string testOutputMessage(int code) {
+    return "This output data file has been opened by another application. (" +
+           std::to_string(code) + ")";
+}
+
 std::string resultHeaderLine1(const std::string& paramFileName, const LocalDateTime& when) {
     return "τ-γ relationship created by ZMBR3, MBR file = " + paramFileName + ", at " +
            dateText(when) + ", " + timeText(when);

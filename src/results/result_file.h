@@ -9,8 +9,17 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace zmbr {
+
+// "default.TGC" for an empty name, else the name with its last three characters replaced
+// by "TGC" (a name of one or two characters gets ".TGC" appended).
+std::string resultFileName(std::string_view outputFileName);
+
+// What the user reads when the result file cannot be written:
+// "This output data file has been opened by another application. (code)"
+std::string testOutputMessage(int code);
 
 // The header's four lines (title, comment, column titles, zero line), as UTF-8 text.
 std::string resultHeaderLine1(const std::string& paramFileName, const LocalDateTime& when);

@@ -5,7 +5,6 @@
 #include <optional>
 
 #include "bond/bond_analysis.h"
-#include "input/execute_command.h"
 #include "results/graph_scale.h"
 #include "results/result_file.h"
 #include "solver/double_math.h"
