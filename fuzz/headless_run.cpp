@@ -1,12 +1,15 @@
-// A run of a panel taken from the bytes, fields within and outside their usual ranges, written
-// into memory. A yield-point budget cancels runs that would go on too long for a fuzzer.
+// A run of a random panel, as a user would type it or edit its file, with the generator's
+// choices taken from the bytes; read, executed and run in memory. A yield-point budget
+// cancels runs that would go on too long for a fuzzer.
 
 #include "fuzz_check.h"
 #include "input/execute_command.h"
-#include "input/number_text.h"
+#include "input/parameter_sheet.h"
 #include "memory_file_system.h"
+#include "paramfile/parameter_file.h"
 #include "platform/clock.h"
 #include "platform/text_encoding.h"
+#include "random_panel.h"
 #include "solver/analysis_run.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -40,58 +43,16 @@ class BudgetObserver final : public RunObserver {
     long left_;
 };
 
-// A field's value: mostly near its usual range, sometimes any finite float.
-float value(FuzzedDataProvider& in, float low, float high) {
-    switch (in.ConsumeIntegralInRange(0, 3)) {
-    case 0:
-        return in.ConsumeFloatingPointInRange(low, high);
-    case 1:
-        return static_cast<float>(in.ConsumeIntegralInRange(-2, 2)) * high;
-    case 2:
-        return toFieldValue(in.ConsumeFloatingPoint<float>());
-    default:
-        return 0.0f;
-    }
-}
+// The panel generator's choices taken from the fuzzer's bytes, so that a change of a byte
+// changes one choice of the panel.
+class FuzzChoices final : public panelgen::Choices {
+  public:
+    explicit FuzzChoices(FuzzedDataProvider& in) : in_(in) {}
+    std::uint64_t operator()() override { return in_.ConsumeIntegral<std::uint64_t>(); }
 
-PanelInput panelFrom(FuzzedDataProvider& in) {
-    PanelInput p = PanelInput::defaults();
-    if (in.ConsumeBool()) {
-        p.comment = in.ConsumeRandomLengthString(64);
-        for (char& c : p.comment)
-            if (c == '\r' || c == '\n')
-                c = ' ';
-    }
-    p.paramFileName = "panel.mbr";
-    p.axes =
-        in.ConsumeBool() ? static_cast<float>(in.ConsumeIntegralInRange(1, 10)) : value(in, 0, 11);
-    p.layer = value(in, 1, 4);
-    p.fc = value(in, -80, 0);
-    p.epsC = value(in, -0.004f, 0);
-    p.t = value(in, 1, 400);
-    p.sm = value(in, 1, 400);
-    p.Ec = value(in, 1000, 50000);
-    p.tauBy = value(in, 0.1f, 30);
-    p.sBy = value(in, 0.0001f, 0.1f);
-    p.initialTheta = value(in, 0, 180);
-    for (ReinforcementLayer& r : p.rows) {
-        if (in.remaining_bytes() == 0)
-            break;
-        r.thetaR = value(in, 0, 180);
-        r.Ar = value(in, 0.1f, 1000);
-        r.s = value(in, 1, 500);
-        r.fru = value(in, 100, 3000);
-        r.Er = value(in, 1000, 250000);
-        r.failureMode = in.ConsumeBool() ? FailureMode::Rupture : FailureMode::Yield;
-    }
-    std::array<std::string, kMaxRows> modes;
-    for (int i = 0; i < kMaxRows; ++i)
-        modes[static_cast<std::size_t>(i)] =
-            p.rows[static_cast<std::size_t>(i)].failureMode == FailureMode::Rupture ? "rupture"
-                                                                                    : "yield";
-    deriveRowValues(p, modes);
-    return p;
-}
+  private:
+    FuzzedDataProvider& in_;
+};
 
 // Splits at CR LF; a bare CR or LF inside a line is a fault.
 std::vector<std::string> lines(const std::string& bytes) {
@@ -118,11 +79,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RunSettings settings;
     settings.maxSteps = in.ConsumeBool() ? in.ConsumeIntegralInRange(1, 400) : 10000;
     const long budget = in.ConsumeIntegralInRange<long>(1, 200000);
-    PanelInput panel = panelFrom(in);
-    const std::string comment = panel.comment;
-    const bool refused = refusalReason(panel).has_value();
-
+    FuzzChoices choices(in);
     fuzz::MemoryFileSystem fs;
+    fs.files["panel.mbr"] = panelgen::randomPanel(choices).bytes;
+    ParameterSheet sheet;
+    sheet.load();
+    if (readParameterFile(sheet, fs, "panel.mbr"))
+        return 0; // the reader has a fuzz target of its own
+    sheet.input().paramFileName = "panel.mbr";
+    // A panel Execute refuses is run all the same: the run must end in order on its own.
+    const bool refused = prepareExecute(sheet, fs).has_value();
+    fs.files.erase("panel.TGC");
+    fs.writes.clear();
+    PanelInput panel = sheet.input();
+    const std::string comment = panel.comment;
+
     const FixedClock clock({2026, 12, 6, 9, 30, 5});
     CancelFlag cancel{false};
     BudgetObserver observer(cancel, budget);
@@ -143,14 +114,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::check(out.end != RunEnd::Failure || out.steps > 0,
                     "a panel Execute refuses failed at step 0");
 
-    if (out.end == RunEnd::Stopped && fs.files.empty())
+    if (out.end == RunEnd::Stopped && fs.files.count("panel.TGC") == 0)
         return 0; // stopped at set-up, before the file was opened
-    fuzz::check(fs.files.size() == 1 && fs.files.count("default.TGC") == 1,
-                "the run wrote other files than default.TGC");
+    fuzz::check(fs.files.size() == 2 && fs.files.count("panel.TGC") == 1,
+                "the run wrote other files than panel.TGC");
     for (const auto& [path, bytes] : fs.writes)
         fuzz::check(bytes.size() >= 2 && bytes.compare(bytes.size() - 2, 2, "\r\n") == 0,
                     "a write that does not end with a line end", bytes);
-    const std::vector<std::string> file = lines(fs.files.at("default.TGC"));
+    const std::vector<std::string> file = lines(fs.files.at("panel.TGC"));
     fuzz::check(file.size() >= 4, "the result file has no whole header");
     fuzz::check(file[1] == utf8ToCp932(comment), "the comment line is not the comment", file[1]);
     for (std::size_t i = 0; i < file.size(); ++i)

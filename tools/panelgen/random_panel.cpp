@@ -7,16 +7,17 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace zmbr::panelgen {
 
 namespace {
 
-using Rng = std::mt19937_64;
+using Rng = Choices;
 
 double uniform(Rng& rng, double low, double high) {
-    return std::uniform_real_distribution<double>(low, high)(rng);
+    return low + (high - low) * (static_cast<double>(rng() >> 11) * 0x1p-53);
 }
 
 double logUniform(Rng& rng, double low, double high) {
@@ -194,6 +195,14 @@ std::string oddText(Rng& rng, const std::string& line) {
                                          "1e39", "0",   "7.5e-3x", "200"};
     if (chance(rng, 0.5))
         return pick(rng, odd);
+    if (chance(rng, 0.1)) { // any number a double can hold
+        const std::uint64_t bits = rng();
+        double any;
+        std::memcpy(&any, &bits, sizeof any);
+        char text[40];
+        std::snprintf(text, sizeof text, "%.17g", std::isfinite(any) ? any : 0.0);
+        return text;
+    }
     const double v = std::strtod(line.c_str(), nullptr);
     char buf[64];
     std::snprintf(buf, sizeof buf, "%g", chance(rng, 0.5) ? -v : v * 1e3);
@@ -217,7 +226,7 @@ std::string joined(const std::vector<std::string>& lines, Rng& rng, bool utf8) {
 
 } // namespace
 
-RandomPanel randomPanel(Rng& rng) {
+RandomPanel randomPanel(Choices& rng) {
     ParameterSheet sheet;
     sheet.load();
     typePanel(sheet, rng);

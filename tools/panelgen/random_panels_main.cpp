@@ -30,8 +30,9 @@ int main(int argc, char** argv) {
     }
     std::filesystem::create_directories(out);
     for (int k = 0; k < count; ++k) {
-        std::mt19937_64 rng(seed * 1000003ULL + static_cast<unsigned long long>(k));
-        const auto panel = zmbr::panelgen::randomPanel(rng);
+        zmbr::panelgen::SeededChoices choices(seed * 1000003ULL +
+                                              static_cast<unsigned long long>(k));
+        const auto panel = zmbr::panelgen::randomPanel(choices);
         char name[32];
         std::snprintf(name, sizeof name, "/p%04d.mbr", k);
         std::ofstream file(out + name, std::ios::binary);
