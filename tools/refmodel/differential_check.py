@@ -14,6 +14,8 @@ Exit status 0 when every panel agrees, 1 when one differs, 2 on a usage or set-u
 
 import argparse
 import collections
+import hashlib
+import json
 import multiprocessing
 import os
 import shutil
@@ -51,15 +53,32 @@ def model_end(res):
     return 'failure'
 
 
+# ZMBR_REFMODEL_CACHE names a folder where the model's results are kept, by the panel's bytes
+# and the model's own text: a check run again and again (mutation testing) runs the model once.
+CACHE = os.environ.get('ZMBR_REFMODEL_CACHE')
+MODEL_TEXT = open(model.__file__, 'rb').read()
+
+
 def run_model(folder_and_name):
     folder, name = folder_and_name
     with open(os.path.join(folder, name), 'rb') as f:
         data = f.read()
+    key = hashlib.sha256(MODEL_TEXT + b'\0' + name.encode() + b'\0' + data).hexdigest()
+    cached = os.path.join(CACHE, key + '.json') if CACHE else None
+    if cached and os.path.exists(cached):
+        with open(cached) as f:
+            end, lines = json.load(f)
+        return end, None if lines is None else [l.encode('latin-1') for l in lines]
     try:
         res = model.run_parameter_file(data, name, '01-01-2000', '00:00:00')
     except Exception as e:  # a fault of the model is a difference too, not the end of the check
         return 'model failed: %r' % e, None
     lines = None if res is None else [l.encode('cp932', errors='replace') for l in res.lines]
+    if cached:
+        os.makedirs(CACHE, exist_ok=True)
+        with open(cached + '.part', 'w') as f:
+            json.dump([model_end(res), None if lines is None else [l.decode('latin-1') for l in lines]], f)
+        os.replace(cached + '.part', cached)
     return model_end(res), lines
 
 
