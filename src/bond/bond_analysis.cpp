@@ -32,28 +32,32 @@ double yieldZoneSearch(const RunContext& ctx, int i, const BondRow& b) {
     finite(b.EAs2, "2·Er·Ar·sby");
     finite(b.EA, "Er·Ar");
     // Terms that do not change with ly; the same doubles as written out in the loop.
+    const double k = b.k, negK = -b.k, lb = b.lb, halfLength = b.lb / 2;
+    const double tauBy = in.tauBy, EA = b.EA;
     const double barForce = b.lb * b.Fbar;
     const double slipForce = divide(b.EAs2, 1 + b.nRho, "1 + nρ");
     const double shareOfBar = 1 + divide(1, b.nRho, "nρ");
     const double slipTerm = in.sBy * b.k;
     const double bondStress = in.tauBy * (1 + b.nRho);
+    const bool watched = ctx.observer || ctx.cancel;
+    long iterations = rs.bondIterations;
     double PbPrev = 1000000;
     int nRev = 0;
     double Psaved = 0;
     int dir = 1;
     double ly = rs.bond[i].lyRow;
     for (;;) {
-        if (++rs.bondIterations > kMaxYieldZoneIterations)
+        if (++iterations > kMaxYieldZoneIterations)
             ctx.stop("the yield-zone search of the bond analysis did not settle within "
                      "100000 iterations.");
-        const double ea = finite(dmath::exp(b.k * (b.lb / 2 - ly)), "e^(k·(lb/2 − ly))");
-        const double eb = dmath::exp(-b.k * (b.lb / 2 + ly));
+        const double ea = finite(dmath::exp(k * (halfLength - ly)), "e^(k·(lb/2 − ly))");
+        const double eb = dmath::exp(negK * (halfLength + ly));
         const double T = divide(ea - eb, ea + eb, "e^(k·(lb/2 − ly)) + e^(−k·(lb/2 + ly))");
-        const double Ply = divide(barForce + in.tauBy * (ly * ly) + slipForce,
-                                  2 * ly + divide(b.lb - 2 * ly, shareOfBar, "1 + 1/nρ"),
-                                  "the yield-zone divisor");
+        const double Ply =
+            divide(barForce + tauBy * (ly * ly) + slipForce,
+                   2 * ly + divide(lb - 2 * ly, shareOfBar, "1 + 1/nρ"), "the yield-zone divisor");
         const double Pb =
-            divide(slipTerm, T, "tanh(k·lb/2)") + divide(Ply - bondStress * ly, b.EA, "Er·Ar");
+            divide(slipTerm, T, "tanh(k·lb/2)") + divide(Ply - bondStress * ly, EA, "Er·Ar");
         if (ctx.observer)
             ctx.observer->bondSearchIterate(ly, Pb);
         if (nRev == 3)
@@ -65,8 +69,10 @@ double yieldZoneSearch(const RunContext& ctx, int i, const BondRow& b) {
         PbPrev = Pb;
         Psaved = Ply;
         ly = ly + 0.01 * dir;
-        ctx.yieldToUi();
+        if (watched)
+            ctx.yieldToUi();
     }
+    rs.bondIterations = iterations;
     rs.bond[i].lyRow = ly;
     if (ctx.observer)
         ctx.observer->bondSearchEnded(i + 1);

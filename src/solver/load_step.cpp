@@ -50,6 +50,7 @@ void innerPasses(const RunContext& ctx, const ConcreteLaw& law, const RunRows& r
     RunState& rs = ctx.state;
     StepState& st = rs.stepState;
     const double eps1 = it.eps1;
+    const bool watched = ctx.observer || ctx.cancel; // a batch run has nobody to yield to
     st.sumFriy = 0;
     st.count = -1;
     for (;;) {
@@ -70,9 +71,11 @@ void innerPasses(const RunContext& ctx, const ConcreteLaw& law, const RunRows& r
         double sumFrix = 0;
         double sumFriy = 0;
         for (int i = 0; i < rs.rows; ++i) {
-            if (ctx.observer)
-                ctx.observer->rowStarted(i + 1);
-            ctx.yieldToUi();
+            if (watched) {
+                if (ctx.observer)
+                    ctx.observer->rowStarted(i + 1);
+                ctx.yieldToUi();
+            }
             const double epsR = mean + radius * it.cos2psi[i];
             const double fr =
                 rowStress(rows.Er[i], rows.fru[i], rows.capped[i], epsR, rs.yielded[i]);

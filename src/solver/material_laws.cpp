@@ -25,9 +25,4 @@ double ConcreteLaw::softenedStrength(double eps1) const {
     return fc2max;
 }
 
-double ConcreteLaw::compressiveStrain(double fc2, double fc2max) const {
-    return epsC *
-           (1 - dmath::sqrt(dmath::fabs(1 - divide(fc2, fc2max, "the softened strength fc2max"))));
-}
-
 } // namespace zmbr

@@ -1,6 +1,8 @@
 #pragma once
 // Stress-strain laws of the cracked concrete and of a reinforcement row.
 
+#include "solver/double_math.h"
+
 namespace zmbr {
 
 struct ConcreteLaw {
@@ -14,8 +16,12 @@ struct ConcreteLaw {
     // Compressive strength softened by the tensile strain eps1 (negative).
     double softenedStrength(double eps1) const;
     // Principal compressive strain that goes with the stress fc2 on the parabola peaking
-    // at fc2max; stresses beyond the peak land on the mirrored branch.
-    double compressiveStrain(double fc2, double fc2max) const;
+    // at fc2max; stresses beyond the peak land on the mirrored branch. Worked out in every
+    // inner pass, so it is inline.
+    double compressiveStrain(double fc2, double fc2max) const {
+        return epsC * (1 - dmath::sqrt(dmath::fabs(
+                               1 - divide(fc2, fc2max, "the softened strength fc2max"))));
+    }
 };
 
 ConcreteLaw makeConcreteLaw(float fc, float epsC);
