@@ -32,12 +32,9 @@ struct LineValues {
 
 // Counts the work of a run and keeps the values of each step line.
 struct StepRecorder final : RunObserver {
-    long thetaIterates = 0, innerPasses = 0;
     const RunState* run = nullptr;
     std::vector<LineValues> lines;
     void runStarted(const RunState& rs) override { run = &rs; }
-    void thetaIterate(int, double) override { ++thetaIterates; }
-    void innerPassDone(const InnerPass&) override { ++innerPasses; }
     void stepPlotted(int, const GraphState&) override {
         const StepState& st = run->stepState;
         LineValues v{run->eps1, st.tauXY, st.gammaXY, st.eps2, st.theta, st.epsR, {}};
@@ -116,9 +113,9 @@ void runPanel(benchmark::State& state, const PanelInput& panel) {
     });
     std::filesystem::remove(result);
 
-    const double passes = static_cast<double>(work.innerPasses);
+    const double passes = static_cast<double>(work.innerPasses());
     state.counters["steps"] = outcome.steps;
-    state.counters["thetaIterates"] = static_cast<double>(work.thetaIterates);
+    state.counters["thetaIterates"] = static_cast<double>(work.thetaIterates());
     state.counters["innerPasses"] = passes;
     state.counters["nsPerPass"] = run * 1e9 / passes;
     state.counters["nsPerRowPass"] = run * 1e9 / (passes * in.usedRows());

@@ -22,27 +22,27 @@ std::string CalculationFields::text(CalcField f, int element) const {
     case CalcField::Text3:
         return show(epsCr_, "#0.000000");
     case CalcField::Text4:
-        return show(sumFriy_[e], "###0.00");
+        return passRow(element).set ? formatNumber(passRow(element).sumFriyPrev, "###0.00") : "";
     case CalcField::Text5:
-        return show(fc2_[e], "###0.00");
+        return passRow(element).set ? formatNumber(passRow(element).fc2, "###0.00") : "";
     case CalcField::Text6:
-        return show(fx_[e], "###0.000");
+        return passRow(element).set ? formatNumber(passRow(element).fx, "###0.000") : "";
     case CalcField::Text7:
         return show(eps1_, "#0.000000");
     case CalcField::Text8:
-        return show(tauXY_, "##0.000");
+        return passed() ? formatNumber(lastPass().tauXY, "##0.000") : "";
     case CalcField::Text9:
-        return show(gammaXY_, "#0.000000");
+        return passed() ? formatNumber(lastPass().gammaXY, "#0.000000") : "";
     case CalcField::Text10:
-        return statusText(concrete_);
+        return statusText(concreteStatus());
     case CalcField::Text11:
         return statusText(rowStatus(element));
     case CalcField::Text12:
-        return show(count_, "#####0");
+        return passed() ? formatNumber(static_cast<double>(lastPass().count), "#####0") : "";
     case CalcField::Text13:
         return row() == 0 ? std::string() : formatNumber(static_cast<double>(row()), "###0");
     case CalcField::Text14:
-        return show(theta_[e], "###0.00");
+        return theta(element).first ? formatNumber(theta(element).second, "###0.00") : "";
     case CalcField::Text15:
         return show(tauMax_, "##0.000");
     case CalcField::Text16:
@@ -57,9 +57,8 @@ void CalculationFields::runStarted(const RunState& rs) {
     epsCr_ = rs.epsCr;
     for (int i = 0; i < rs.rows; ++i)
         rho_[static_cast<std::size_t>(i)] = rs.rhoR[static_cast<std::size_t>(i)];
-    for (auto* column : {&theta_, &sumFriy_, &fc2_, &fx_})
-        for (Shown& s : *column)
-            s.clear();
+    thetaColumnCleared();
+    clearPassTable();
     caption_ = "Cancel";
     running_ = true;
 }
@@ -67,30 +66,6 @@ void CalculationFields::runStarted(const RunState& rs) {
 void CalculationFields::stepStarted(int step, double eps1) {
     step_ = step;
     eps1_ = eps1;
-}
-
-void CalculationFields::thetaColumnCleared() {
-    for (Shown& s : theta_)
-        s.clear();
-}
-
-void CalculationFields::thetaIterate(int thetaIter, double thetaDegrees) {
-    theta_[static_cast<std::size_t>(thetaIter % 8)] = thetaDegrees;
-}
-
-void CalculationFields::innerPassDone(const InnerPass& p) {
-    const auto k = static_cast<std::size_t>(p.count % 8);
-    count_ = p.count;
-    sumFriy_[k] = p.sumFriyPrev;
-    tauXY_ = p.tauXY;
-    fc2_[k] = p.fc2;
-    concrete_ = p.concrete;
-    fx_[k] = p.fx;
-    gammaXY_ = p.gammaXY;
-}
-
-void CalculationFields::concreteStatusShown(ConcreteStatus s) {
-    concrete_ = s;
 }
 
 void CalculationFields::tauMaxShown(double t) {

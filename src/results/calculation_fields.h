@@ -51,10 +51,6 @@ class CalculationFields : public RunObserver {
 
     void runStarted(const RunState&) override;
     void stepStarted(int step, double eps1) override;
-    void thetaColumnCleared() override;
-    void thetaIterate(int thetaIter, double thetaDegrees) override;
-    void innerPassDone(const InnerPass&) override;
-    void concreteStatusShown(ConcreteStatus) override;
     void tauMaxShown(double) override;
     void bondSearchStarted(int row) override;
     void bondSearchEnded(int row) override;
@@ -74,12 +70,11 @@ class CalculationFields : public RunObserver {
         void clear() { set = false; }
     };
     static std::string show(const Shown& s, const char* pattern);
+    bool passed() const { return lastPass().count >= 0; }
 
-    Shown step_, epsCr_, count_, eps1_, tauXY_, gammaXY_, tauMax_;
+    Shown step_, epsCr_, eps1_, tauMax_;
     PerRow<Shown> rho_{};
     PerRow<bool> searching_{};
-    std::array<Shown, 8> theta_{}, sumFriy_{}, fc2_{}, fx_{};
-    ConcreteStatus concrete_ = ConcreteStatus::Blank;
     std::string caption_ = "Cancel";
     bool running_ = false;
 };

@@ -5,8 +5,10 @@
 #include "solver/run_state.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <string>
+#include <utility>
 
 namespace zmbr {
 
@@ -37,18 +39,14 @@ struct InnerPass {
     ConcreteStatus concrete;
 };
 
-// Every method has an empty default, so an observer implements only what it shows. A run
-// without an observer pays one untaken branch per report.
+// Every virtual method has an empty default, so an observer implements only what it shows. A
+// run without an observer pays one untaken branch per report.
 class RunObserver {
   public:
     virtual ~RunObserver() = default;
     // Set-up done: εcr and the rows' ratios are known, the button reads "Cancel".
     virtual void runStarted(const RunState&) {}
     virtual void stepStarted(int /*step*/, double /*eps1*/) {}
-    virtual void thetaColumnCleared() {}
-    virtual void thetaIterate(int /*thetaIter*/, double /*thetaDegrees*/) {}
-    virtual void innerPassDone(const InnerPass&) {}
-    virtual void concreteStatusShown(ConcreteStatus) {}
     virtual void tauMaxShown(double) {}
     virtual void bondSearchStarted(int /*row*/) {}
     virtual void bondSearchEnded(int /*row*/) {}
@@ -57,6 +55,45 @@ class RunObserver {
     // The limits grew: redraw both graphs from the history up to step - 1.
     virtual void graphsRescaled(int /*step*/, const GraphState&) {}
     virtual void runEnded(const RunOutcome&) {}
+
+    // A run makes tens of thousands of angle iterates and a hundred thousand inner passes:
+    // what they show is stored inline, not reported by a call. The θ column and the pass
+    // table each keep their last eight rows (iterate or pass number Mod 8).
+    struct PassRow {
+        bool set = false;
+        double sumFriyPrev = 0, fc2 = 0, fx = 0;
+    };
+    void thetaColumnCleared() {
+        for (auto& t : theta_)
+            t = {};
+    }
+    void thetaIterate(int thetaIter, double thetaDegrees) {
+        theta_[static_cast<std::size_t>(thetaIter % 8)] = {true, thetaDegrees};
+        ++thetaIterates_;
+    }
+    void innerPassDone(const InnerPass& p) {
+        pass_ = p;
+        passRows_[static_cast<std::size_t>(p.count % 8)] = {true, p.sumFriyPrev, p.fc2, p.fx};
+        concrete_ = p.concrete;
+        ++innerPasses_;
+    }
+    void concreteStatusShown(ConcreteStatus s) { concrete_ = s; }
+    void clearPassTable() {
+        for (auto& r : passRows_)
+            r = {};
+    }
+    // The θ of an iterate row, if set.
+    const std::pair<bool, double>& theta(int element) const {
+        return theta_[static_cast<std::size_t>(element)];
+    }
+    const PassRow& passRow(int element) const {
+        return passRows_[static_cast<std::size_t>(element)];
+    }
+    // The latest pass; count is -1 before the first.
+    const InnerPass& lastPass() const { return pass_; }
+    ConcreteStatus concreteStatus() const { return concrete_; }
+    long thetaIterates() const { return thetaIterates_; }
+    long innerPasses() const { return innerPasses_; }
 
     // The rows' statuses change with every inner pass, so they are stored inline too: one
     // row's, or all of them at the end of a pass.
@@ -97,6 +134,11 @@ class RunObserver {
     void clearSearchIterate() { searchIterated_ = false; }
 
   private:
+    std::array<std::pair<bool, double>, 8> theta_{};
+    std::array<PassRow, 8> passRows_{};
+    InnerPass pass_{-1, 0, 0, 0, 0, 0, ConcreteStatus::Blank};
+    ConcreteStatus concrete_ = ConcreteStatus::Blank;
+    long thetaIterates_ = 0, innerPasses_ = 0;
     int row_ = 0;
     PerRow<RowStatus> rowStatus_{};
     bool searchIterated_ = false;
