@@ -2,8 +2,6 @@
 
 #include "input/number_text.h"
 
-#include <algorithm>
-
 namespace zmbr {
 
 namespace {
@@ -22,10 +20,8 @@ GraphTrace::GraphTrace(GraphKind k) : kind(k) {
 }
 
 void GraphTrace::plotStep(int step, const GraphState& g) {
-    if (step == 1) {
+    if (step == 1)
         points.clear();
-        fromOrigin_ = false;
-    }
     points.push_back(pointAt(kind, g, static_cast<std::size_t>(step)));
 }
 
@@ -34,22 +30,9 @@ void GraphTrace::redraw(int step, const GraphState& g) {
     yLim = kind == GraphKind::Strains ? g.eps2Lim : g.tauLim;
     xScaleText = formatNumber(xLim, "0.0E+00");
     yScaleText = formatNumber(yLim, "0.0E+00");
-    // The points drawn so far are the history already (from the origin after an earlier
-    // redraw, from step 1's point before); a run rescales dozens of times, so they are cut to
-    // length rather than copied again.
-    const auto wanted = static_cast<std::size_t>(std::max(step, 1));
-    if (!fromOrigin_ && !points.empty() && points.size() + 1 >= wanted) {
-        points.insert(points.begin(), {0.0, 0.0});
-        fromOrigin_ = true;
-    }
-    if (fromOrigin_ && points.size() >= wanted) {
-        points.resize(wanted);
-        return;
-    }
     points.assign(1, {0.0, 0.0});
     for (int j = 1; j <= step - 1; ++j)
         points.push_back(pointAt(kind, g, static_cast<std::size_t>(j)));
-    fromOrigin_ = true;
 }
 
 } // namespace zmbr

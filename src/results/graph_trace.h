@@ -30,9 +30,6 @@ struct GraphTrace {
     void plotStep(int step, const GraphState& g);
     // Clears the surface and draws from the origin through the history up to step - 1.
     void redraw(int step, const GraphState& g);
-
-  private:
-    bool fromOrigin_ = false; // points[0] is the origin, points[j] the point of step j
 };
 
 } // namespace zmbr
