@@ -2,6 +2,8 @@
 
 #include "input/number_text.h"
 
+#include <algorithm>
+
 namespace zmbr {
 
 namespace {
@@ -20,8 +22,10 @@ GraphTrace::GraphTrace(GraphKind k) : kind(k) {
 }
 
 void GraphTrace::plotStep(int step, const GraphState& g) {
-    if (step == 1)
+    if (step == 1) {
         points.clear();
+        redrawnAt_ = -1;
+    }
     points.push_back(pointAt(kind, g, static_cast<std::size_t>(step)));
 }
 
@@ -30,9 +34,22 @@ void GraphTrace::redraw(int step, const GraphState& g) {
     yLim = kind == GraphKind::Strains ? g.eps2Lim : g.tauLim;
     xScaleText = formatNumber(xLim, "0.0E+00");
     yScaleText = formatNumber(yLim, "0.0E+00");
-    points.assign(1, {0.0, 0.0});
-    for (int j = 1; j <= step - 1; ++j)
-        points.push_back(pointAt(kind, g, static_cast<std::size_t>(j)));
+    // The points hold the history already: from step 1 before any redraw, or from the origin
+    // without the point of the step of the last redraw after one. A run to the step limit
+    // redraws dozens of times, so the missing point is put back instead of copying thousands.
+    const auto wanted = static_cast<std::size_t>(std::max(step, 1));
+    const auto r = static_cast<std::size_t>(std::max(redrawnAt_, 0));
+    if (redrawnAt_ < 0 && !points.empty() && points.size() + 1 >= wanted) {
+        points.insert(points.begin(), {0.0, 0.0});
+    } else if (redrawnAt_ > 0 && r <= points.size() && points.size() + 1 >= wanted) {
+        points.insert(points.begin() + redrawnAt_, pointAt(kind, g, r));
+    } else {
+        points.assign(1, {0.0, 0.0});
+        for (int j = 1; j <= step - 1; ++j)
+            points.push_back(pointAt(kind, g, static_cast<std::size_t>(j)));
+    }
+    points.resize(wanted);
+    redrawnAt_ = step;
 }
 
 } // namespace zmbr

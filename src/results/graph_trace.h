@@ -30,6 +30,9 @@ struct GraphTrace {
     void plotStep(int step, const GraphState& g);
     // Clears the surface and draws from the origin through the history up to step - 1.
     void redraw(int step, const GraphState& g);
+
+  private:
+    int redrawnAt_ = -1; // the step of the last redraw, -1 before the first
 };
 
 } // namespace zmbr
