@@ -210,15 +210,5 @@ TEST(AnalysisRun, CancelEndsQuietlyAfterACompleteLine) {
     EXPECT_EQ(fs.files.at("c.TGC").substr(fs.files.at("c.TGC").size() - 2), "\r\n");
 }
 
-TEST(AnalysisRun, UnopenableResultFile) {
-    PanelInput in = preparedDefault();
-    test::MemoryFileSystem fs;
-    fs.failCreateWith = EACCES;
-    RunOutcome o = runAnalysis(in, {&fs, nullptr, nullptr, nullptr, 10000});
-    EXPECT_EQ(o.end, RunEnd::OpenFailed);
-    EXPECT_EQ(o.message, "This output data file has been opened by another application. (13)");
-    EXPECT_EQ(in.outputFileName, "default.TGC");
-}
-
 } // namespace
 } // namespace zmbr

@@ -82,17 +82,6 @@ TEST(Batch, DefaultPanelRunsInTheCurrentFolder) {
     EXPECT_NE(lines[0].find("MBR file = , at "), std::string::npos);
 }
 
-TEST(Batch, UnwritableResultFileIsAFileError) {
-    test::ScratchFolder dir;
-    test::CurrentFolder here(dir.path());
-    std::filesystem::create_directory(dir.file("default.TGC"));
-    std::ostringstream out, err;
-    CommandLine cl;
-    cl.batch = true;
-    EXPECT_EQ(runBatch(cl, out, err), 2);
-    EXPECT_EQ(err.str(), "This output data file has been opened by another application. (21)\n");
-}
-
 TEST(Batch, SummaryLine) {
     RunOutcome o;
     o.steps = 12;

@@ -4,10 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace zmbr {
 namespace {
@@ -207,29 +204,6 @@ TEST(ParameterFile, ReadFailuresLeaveTheSheetUntouched) {
     ParameterSheet sheet = test::loadedSheet();
     EXPECT_EQ(readParameterFile(sheet, fs, "missing.mbr")->message,
               "The file cannot be read (No such file or directory).");
-}
-
-// Failures on disk; every failing write in memory is in the fault-injection suite.
-TEST(ParameterFile, FailedWritesKeepTheOldFile) {
-    const std::string old = "old contents\r\n";
-    test::ScratchFolder dir;
-    const std::string target = dir.file("p.mbr");
-    test::writeFile(target, old);
-    ParameterSheet sheet = test::loadedSheet();
-    EXPECT_EQ(writeParameterFile(sheet, realFileSystem(), dir.file("missing/p.mbr")), ENOENT);
-    EXPECT_EQ(writeParameterFile(sheet, realFileSystem(), "/dev/full"), ENOSPC);
-    EXPECT_EQ(writeParameterFile(sheet, realFileSystem(), dir.path()), EISDIR);
-    if (::geteuid() != 0) { // root writes into read-only folders
-        ::chmod(dir.path().c_str(), 0555);
-        EXPECT_EQ(writeParameterFile(sheet, realFileSystem(), target), EACCES);
-        ::chmod(dir.path().c_str(), 0755);
-    }
-    EXPECT_EQ(test::readFile(target), old);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
-    EXPECT_EQ(sheet.input().outputFileName, "");
-    ASSERT_EQ(writeParameterFile(sheet, realFileSystem(), target), 0);
-    EXPECT_EQ(test::crlfLines(test::readFile(target)).size(), 73u);
-    EXPECT_EQ(saveFailureMessage(ENOSPC), "Error. Try again.28");
 }
 
 } // namespace

@@ -17,20 +17,25 @@ class MemoryFile final : public OutputFile {
     MemoryFile(MemoryFileSystem& fs, std::string& contents) : fs_(fs), contents_(contents) {
         ++fs_.openFiles;
     }
-    ~MemoryFile() override { close(); }
+    ~MemoryFile() override {
+        if (!closed_)
+            --fs_.openFiles;
+    }
     int write(std::string_view bytes) override {
         if (closed_)
             return EBADF;
-        if (++fs_.writes == fs_.failWriteNumber)
-            return fs_.failWriteWith;
-        contents_.append(bytes);
-        return 0;
+        const int error = fs_.fault(FileOp::Write);
+        if (error == 0)
+            contents_.append(bytes);
+        return error;
     }
+    int drain() override { return fs_.fault(FileOp::Drain); }
+    int flush() override { return fs_.fault(FileOp::Flush); }
     int close() override {
         if (!closed_)
             --fs_.openFiles;
         closed_ = true;
-        return 0;
+        return fs_.fault(FileOp::Close);
     }
 
   private:
@@ -41,12 +46,18 @@ class MemoryFile final : public OutputFile {
 
 } // namespace
 
+int MemoryFileSystem::fault(FileOp op) {
+    const int n = ++calls[static_cast<std::size_t>(op)];
+    if (op != failOp_ || (failAt_ != 0 && n != failAt_))
+        return 0;
+    fired = true;
+    return failWith_;
+}
+
 std::unique_ptr<OutputFile> MemoryFileSystem::create(const std::string& path, int& error) {
-    if (failCreateWith != 0) {
-        error = failCreateWith;
+    error = fault(FileOp::Create);
+    if (error != 0)
         return nullptr;
-    }
-    error = 0;
     std::string& contents = files[path];
     contents.clear();
     return std::make_unique<MemoryFile>(*this, contents);
@@ -59,8 +70,8 @@ std::unique_ptr<InputFile> MemoryFileSystem::open(const std::string& path, int& 
 }
 
 int MemoryFileSystem::rename(const std::string& source, const std::string& target) {
-    if (failRenameWith != 0)
-        return failRenameWith;
+    if (int error = fault(FileOp::Rename))
+        return error;
     auto it = files.find(source);
     if (it == files.end())
         return ENOENT;

@@ -71,7 +71,7 @@ class RunWindowsTest : public QObject {
     }
 
     void unwritableResultFileShowsTheMessageOnly() {
-        fs_.failCreateWith = EACCES;
+        fs_.failOn(test::FileOp::Create, 1, EACCES);
         QCOMPARE(execute(), nullptr);
         QTRY_COMPARE(messages_.size(), 1);
         QCOMPARE(messages_[0], QStringLiteral("Error: This output data file has been opened by "
@@ -166,7 +166,7 @@ class RunWindowsTest : public QObject {
 
     void failedStepLineEndsQuietly() {
         // Write 1 is Execute's test write, write 2 the header: write 12 is step 10's line.
-        fs_.failWriteNumber = 12;
+        fs_.failOn(test::FileOp::Write, 12, ENOSPC);
         ui::RunWindows* runs = execute();
         QVERIFY(runs && waitForEnd(runs));
         // Ended early: the button keeps its caption, the file is closed, nobody is told.
