@@ -1,12 +1,14 @@
 #include "solver/analysis_run.h"
 
 #include "input/execute_command.h"
-#include "results/result_file.h"
+#include "results/graph_scale.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <set>
 
 namespace zmbr {
 namespace {
@@ -20,19 +22,51 @@ PanelInput preparedDefault() {
     return in;
 }
 
+// What a watcher is told, with the checks that need every report.
 struct Counting : RunObserver {
-    int started = 0, steps = 0, plotted = 0, yields = 0, ended = 0;
+    int started = 0, steps = 0, plotted = 0, yields = 0, ended = 0, rescales = 0;
     int cancelAfterStep = 0; // sets the flag at the first yield point of this step
     CancelFlag* flag = nullptr;
     int step = 0;
+    std::set<int> rowsAtYields;     // the row whose stress is being worked out
+    int searchesEndedElsewhere = 0; // θ searches not ended one iterate after a third reversal
+    int rescalesWithoutGrowth = 0;
+
+    double theta = 0, move = 0;
+    int turns = 0;
+    bool lastMoveTurned = false;
+    std::array<double, 4> limitsBefore{};
+    static std::array<double, 4> limits(const GraphState& g) {
+        return {g.eps1Lim, g.eps2Lim, g.gammaLim, g.tauLim};
+    }
+
     void runStarted(const RunState&) override { ++started; }
     void stepStarted(int s, double) override {
         ++steps;
         step = s;
     }
-    void stepPlotted(int, const GraphState&) override { ++plotted; }
+    // The first θ iterate always reverses the search (its fxPrev is 0), so the moves from
+    // iterate to iterate turn at the second and third reversals only; the search ends one
+    // iterate after the third, so its last move is a turn.
+    void thetaIterate(int iterate, double degrees) override {
+        const double m = degrees - theta;
+        lastMoveTurned = iterate > 1 && (m > 0) != (move > 0);
+        turns = iterate == 0 ? 0 : turns + lastMoveTurned;
+        move = m;
+        theta = degrees;
+    }
+    void tauMaxShown(double) override { searchesEndedElsewhere += !(turns == 2 && lastMoveTurned); }
+    void stepPlotted(int, const GraphState& g) override {
+        ++plotted;
+        limitsBefore = limits(g);
+    }
+    void graphsRescaled(int, const GraphState& g) override {
+        ++rescales;
+        rescalesWithoutGrowth += limits(g) == limitsBefore;
+    }
     void yieldNow() override {
         ++yields;
+        rowsAtYields.insert(row());
         if (flag && step == cancelAfterStep)
             flag->store(true);
     }
@@ -47,28 +81,35 @@ struct PanelRun {
     RunOutcome outcome;
     PanelInput in;
 
-    explicit PanelRun(PanelInput panel, int maxSteps = 10000) : in(std::move(panel)) {
+    explicit PanelRun(PanelInput panel, int maxSteps = 10000, int cancelAfterStep = 0)
+        : in(std::move(panel)) {
         in.outputFileName = "run.mbr";
         observer.flag = &cancel;
+        observer.cancelAfterStep = cancelAfterStep;
         outcome = runAnalysis(in, {&fs, &clock, &observer, &cancel, maxSteps});
     }
-    std::vector<std::string> lines() const { return test::crlfLines(fs.files.at("run.TGC")); }
 };
 
 // The whole-run results are checked by the golden runs; here, what the observer is told.
 TEST(AnalysisRun, ObserverHearsEveryStep) {
     PanelRun run(preparedDefault());
     const RunOutcome& o = run.outcome;
+    const Counting& seen = run.observer;
     EXPECT_EQ(o.end, RunEnd::Failure);
     EXPECT_TRUE(o.concreteNG);
     EXPECT_TRUE(o.buttonShowsOk);
     EXPECT_EQ(run.in.outputFileName, "run.TGC");
-    EXPECT_EQ(run.observer.started, 1);
-    EXPECT_EQ(run.observer.ended, 1);
-    EXPECT_EQ(run.observer.steps, o.steps);
-    EXPECT_EQ(run.observer.plotted, o.steps);
-    EXPECT_GT(run.observer.yields, o.steps);
+    EXPECT_EQ(seen.started, 1);
+    EXPECT_EQ(seen.ended, 1);
+    EXPECT_EQ(seen.steps, o.steps);
+    EXPECT_EQ(seen.plotted, o.steps);
+    EXPECT_GT(seen.yields, o.steps);
     EXPECT_EQ(run.fs.openFiles, 0);
+    // Rows 1 to 10 in turn; 0 before the first.
+    EXPECT_EQ(seen.rowsAtYields, (std::set<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(seen.searchesEndedElsewhere, 0);
+    EXPECT_GT(seen.rescales, 0);
+    EXPECT_EQ(seen.rescalesWithoutGrowth, 0) << "a redraw is asked for only when a limit grew";
 }
 
 // Each way a run ends other than by failure: how it ends, what it says, what the file holds.
@@ -78,18 +119,23 @@ TEST(AnalysisRun, EarlyEnds) {
         void (*change)(PanelInput&);
         int maxSteps;
         RunEnd end;
-        const char* message; // the whole message, or its start for the angle cases
-        int stepLines;       // -1: the run stops before the result file is opened
+        const char* message;
+        int stepLines; // -1: the run stops before the result file is opened
         bool okButton;
+        int cancelAfterStep = 0;
     };
     auto none = [](PanelInput&) {};
     const Case cases[] = {
         {"step limit", none, 3, RunEnd::StepLimit,
          "Please make contact to zmbr-support@example.org. (0)", 3, false},
         {"angle at 0", [](PanelInput& in) { in.initialTheta = 0; }, 10000, RunEnd::Stopped,
-         "The analysis stopped at step 1: the crack angle θ left the range", 0, true},
+         "The analysis stopped at step 1: the crack angle θ left the range between 0° and 90°.", 0,
+         true},
         {"angle at 90", [](PanelInput& in) { in.initialTheta = 90; }, 10000, RunEnd::Stopped,
-         "The analysis stopped at step 1: the crack angle θ left the range", 0, true},
+         "The analysis stopped at step 1: the crack angle θ left the range between 0° and 90°.", 0,
+         true},
+        // The flag is seen at step 5's first yield point, before its line is written.
+        {"cancel", none, 10000, RunEnd::Cancelled, "", 4, false, 5},
         {"bar area overflows the ratio",
          [](PanelInput& in) {
              in.row(1).Ar = 3e38f;
@@ -171,9 +217,9 @@ TEST(AnalysisRun, EarlyEnds) {
         SCOPED_TRACE(c.name);
         PanelInput in = preparedDefault();
         c.change(in);
-        PanelRun run(in, c.maxSteps);
+        PanelRun run(in, c.maxSteps, c.cancelAfterStep);
         EXPECT_EQ(run.outcome.end, c.end);
-        EXPECT_EQ(run.outcome.message.rfind(c.message, 0), 0u) << run.outcome.message;
+        EXPECT_EQ(run.outcome.message, c.message);
         EXPECT_EQ(run.outcome.buttonShowsOk, c.okButton);
         EXPECT_EQ(run.fs.openFiles, 0);
         if (c.stepLines < 0) {
@@ -181,7 +227,9 @@ TEST(AnalysisRun, EarlyEnds) {
             EXPECT_EQ(run.outcome.steps, 0);
             continue;
         }
-        const auto lines = run.lines();
+        const std::string& bytes = run.fs.files.at("run.TGC");
+        EXPECT_TRUE(bytes.ends_with("\r\n"));
+        const auto lines = test::crlfLines(bytes);
         EXPECT_EQ(lines.size(), 4u + c.stepLines);
         EXPECT_EQ(static_cast<int>(lines.size()) - 4, run.outcome.steps);
         for (std::size_t i = 4; i < lines.size(); ++i) {
@@ -192,22 +240,31 @@ TEST(AnalysisRun, EarlyEnds) {
     }
 }
 
-TEST(AnalysisRun, CancelEndsQuietlyAfterACompleteLine) {
-    PanelInput in = preparedDefault();
-    test::MemoryFileSystem fs;
-    Counting observer;
-    CancelFlag cancel{false};
-    observer.flag = &cancel;
-    observer.cancelAfterStep = 5;
-    in.outputFileName = "c.mbr";
-    RunOutcome o = runAnalysis(in, {&fs, nullptr, &observer, &cancel, 10000});
-    EXPECT_EQ(o.end, RunEnd::Cancelled);
-    EXPECT_TRUE(o.message.empty());
-    EXPECT_EQ(fs.openFiles, 0);
-    const auto lines = test::crlfLines(fs.files.at("c.TGC"));
-    // The flag is seen at step 5's first yield point, before its line is written.
-    EXPECT_EQ(lines.size(), 4u + 4u);
-    EXPECT_EQ(fs.files.at("c.TGC").substr(fs.files.at("c.TGC").size() - 2), "\r\n");
+// Each limit grows to 1.5 times a point beyond it, whenever one of the two graphs' checks finds
+// its point beyond its limits: in turn ε2 beyond (all four grow), ε1 beyond (τ grows with it),
+// γ beyond (τ stays), nothing beyond.
+TEST(GraphScale, LimitsGrowToOneAndAHalfTimesAPointBeyondThem) {
+    struct Step {
+        StepPoint p;
+        int redraws;
+        double eps1Lim, eps2Lim, gammaLim, tauLim;
+    };
+    const Step steps[] = {
+        {{1e-3, -2e-3, 3e-3, 2}, 1, 1.5e-3, -3e-3, 4.5e-3, 3},
+        {{2e-3, -1.9e-3, 1e-3, 2.1}, 1, 3e-3, -3e-3, 4.5e-3, 3.15},
+        {{1e-3, -1e-3, 5e-3, 2}, 1, 3e-3, -3e-3, 7.5e-3, 3.15},
+        {{1e-3, -1e-3, 1e-3, 1}, 0, 3e-3, -3e-3, 7.5e-3, 3.15},
+    };
+    GraphState g;
+    resetGraphs(g, 10);
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.p.tauXY);
+        EXPECT_EQ(rescaleAfterStep(g, s.p), s.redraws);
+        EXPECT_DOUBLE_EQ(g.eps1Lim, s.eps1Lim);
+        EXPECT_DOUBLE_EQ(g.eps2Lim, s.eps2Lim);
+        EXPECT_DOUBLE_EQ(g.gammaLim, s.gammaLim);
+        EXPECT_DOUBLE_EQ(g.tauLim, s.tauLim);
+    }
 }
 
 } // namespace

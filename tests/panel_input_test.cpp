@@ -28,7 +28,10 @@ TEST(PanelInput, LimitRulesOfTypedTexts) {
         {PanelField::ThetaR, "180", 180},   {PanelField::InitialTheta, "200", 180},
         {PanelField::InitialTheta, "0", 0}, {PanelField::Ar, "-2.5", -2.5f},
         {PanelField::S, "-10", -10},        {PanelField::Fru, "x", 0},
-        {PanelField::Er, "-1", -1},
+        {PanelField::Er, "-1", -1},         {PanelField::Axes, "10.5", 10},
+        {PanelField::Axes, "1.5", 1.5f},    {PanelField::Layer, "1.5", 1.5f},
+        {PanelField::ThetaR, "0.5", 0.5f},  {PanelField::InitialTheta, "180.5", 180},
+        {PanelField::T, "0.5", 0.5f},       {PanelField::EpsC, "-0.5", -0.5f},
     };
     for (const LimitCase& c : cases)
         EXPECT_EQ(applyLimitRule(c.field, toFieldValue(parseNumber(c.typed))), c.stored) << c.typed;
