@@ -1,6 +1,8 @@
-// Open and Save through the file chooser, driven as a user drives it, in scratch folders.
+// Open and Save through the file chooser, driven as a user drives it, in scratch folders; and
+// zmbr FILE.mbr, which opens the file as the chooser does.
 
 #include "input/ui/program_windows.h"
+#include "open_at_start.h"
 #include "paramfile/parameter_file.h"
 #include "paramfile/ui/open_save_window.h"
 #include "test_support.h"
@@ -62,8 +64,9 @@ class OpenSaveTest : public QObject {
     std::unique_ptr<ui::ProgramWindows> program_;
     std::unique_ptr<test::ScratchFolder> folder_;
     std::unique_ptr<test::CurrentFolder> inFolder_;
-    std::string here_;  // the scratch folder, as the chooser names it
-    QStringList boxes_; // "title|text|icon|No when No is the default" of every message box
+    std::string here_;      // the scratch folder, as the chooser names it
+    QStringList boxes_;     // "title|text|icon|No when No is the default" of every message box
+    QStringList boxOwners_; // the window each box is over
     QMessageBox::StandardButton answer_ = QMessageBox::Ok;
     bool chooserLeftOpen_ = false;
 
@@ -77,6 +80,7 @@ class OpenSaveTest : public QObject {
             if (!box)
                 return;
             QAbstractButton* def = box->defaultButton();
+            boxOwners_ << (box->parentWidget() ? box->parentWidget()->objectName() : QString());
             boxes_ << box->windowTitle() + "|" + box->text() + "|" +
                           QString::number(int(box->icon())) + "|" +
                           (def && box->standardButton(def) == QMessageBox::No ? "No" : "");
@@ -109,6 +113,9 @@ class OpenSaveTest : public QObject {
     }
 
     std::string comment() { return sheet().text({Control::Text1}); }
+    std::string shown(FieldRef f) {
+        return qobject_cast<QLineEdit*>(program_->form1().control(f))->text().toStdString();
+    }
 
   private slots:
     void init() {
@@ -126,6 +133,7 @@ class OpenSaveTest : public QObject {
         test::writeFile(here_ + "/.hidden.mbr", "x");
         inFolder_ = std::make_unique<test::CurrentFolder>(here_);
         boxes_.clear();
+        boxOwners_.clear();
         answer_ = QMessageBox::Ok;
         program_ = std::make_unique<ui::ProgramWindows>(realFileSystem(), clock_);
         program_->form1().show();
@@ -174,8 +182,7 @@ class OpenSaveTest : public QObject {
         useChooser(2, [&](ui::frmOpenSave& c) { doubleClick(c.filOpenSave(), "a.mbr"); });
         QVERIFY(!chooserLeftOpen_);
         QCOMPARE(comment(), "steel rows 0/90 that yield");
-        auto* shown = qobject_cast<QLineEdit*>(program_->form1().control({Control::Text1}));
-        QCOMPARE(shown->text(), QStringLiteral("steel rows 0/90 that yield"));
+        QCOMPARE(shown({Control::Text1}), "steel rows 0/90 that yield");
         QCOMPARE(sheet().input().paramFileName, here_ + "/a.mbr");
         QCOMPARE(sheet().input().outputFileName, here_ + "/a.mbr");
 
@@ -296,6 +303,36 @@ class OpenSaveTest : public QObject {
         useChooser(2, [&](ui::frmOpenSave& c) {
             QCOMPARE(c.lblOpenSave(2)->text(), QString::fromStdString(here_ + "/sub"));
         });
+    }
+
+    // A file that cannot be read shows its box over the window, whose fields keep their texts;
+    // one that can is opened as by a double-click in the chooser, and Execute writes beside it.
+    void openAtStartAsTheChooserOpens() {
+        const std::string before = shown({Control::Text1});
+        openAtStart(*program_, realFileSystem(), "missing.mbr");
+        QTRY_COMPARE(boxes_.size(), 1);
+        QCOMPARE(boxes_[0], QStringLiteral("Error|The file cannot be read (No such file or "
+                                           "directory).|%1|")
+                                .arg(int(QMessageBox::Warning)));
+        QCOMPARE(boxOwners_, QStringList({"Form1"}));
+        QCOMPARE(shown({Control::Text1}), before);
+        QCOMPARE(sheet().input().outputFileName, "");
+
+        const std::string file = here_ + "/sub/c.mbr";
+        openAtStart(*program_, realFileSystem(), "sub/c.mbr");
+        const auto lines = test::crlfLines(test::readFile(file));
+        QCOMPARE(shown({Control::Text1}), lines[1]);
+        QCOMPARE(shown({Control::Text2, 1}), lines[18]);
+        QCOMPARE(sheet().input().paramFileName, file);
+        QCOMPARE(sheet().input().outputFileName, file);
+        QCOMPARE(std::filesystem::current_path().string(), here_ + "/sub");
+        std::filesystem::current_path(here_);
+        QTest::mouseClick(program_->form1().command(1), Qt::LeftButton);
+        QVERIFY(program_->runs());
+        QVERIFY(QTest::qWaitFor([&] { return program_->runs()->runEnded(); }, 20000));
+        QVERIFY(test::readFile(here_ + "/sub/c.TGC").find("MBR file = " + file + ", at ") !=
+                std::string::npos);
+        QCOMPARE(boxes_.size(), 1);
     }
 
   private:
