@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <set>
@@ -117,121 +118,88 @@ TEST(AnalysisRun, EarlyEnds) {
     struct Case {
         const char* name;
         void (*change)(PanelInput&);
-        int maxSteps;
-        RunEnd end;
-        const char* message;
-        int stepLines; // -1: the run stops before the result file is opened
-        bool okButton;
-        int cancelAfterStep = 0;
+        int step; // where the run stops: 0 before the first step, without a result file
+        const char* reason;
+        RunEnd end = RunEnd::Stopped;
     };
     auto none = [](PanelInput&) {};
     const Case cases[] = {
-        {"step limit", none, 3, RunEnd::StepLimit,
-         "Please make contact to zmbr-support@example.org. (0)", 3, false},
-        {"angle at 0", [](PanelInput& in) { in.initialTheta = 0; }, 10000, RunEnd::Stopped,
-         "The analysis stopped at step 1: the crack angle θ left the range between 0° and 90°.", 0,
-         true},
-        {"angle at 90", [](PanelInput& in) { in.initialTheta = 90; }, 10000, RunEnd::Stopped,
-         "The analysis stopped at step 1: the crack angle θ left the range between 0° and 90°.", 0,
-         true},
+        {"step limit", none, 3, "Please make contact to zmbr-support@example.org. (0)",
+         RunEnd::StepLimit},
         // The flag is seen at step 5's first yield point, before its line is written.
-        {"cancel", none, 10000, RunEnd::Cancelled, "", 4, false, 5},
+        {"cancel", none, 5, "", RunEnd::Cancelled},
+        {"angle at 0", [](PanelInput& in) { in.initialTheta = 0; }, 1,
+         "the crack angle θ left the range between 0° and 90°."},
+        {"angle at 90", [](PanelInput& in) { in.initialTheta = 90; }, 1,
+         "the crack angle θ left the range between 0° and 90°."},
         {"bar area overflows the ratio",
          [](PanelInput& in) {
              in.row(1).Ar = 3e38f;
              in.t = 1e-6f;
          },
-         10000, RunEnd::Stopped,
-         "The analysis stopped before the first step: for row 1, the reinforcement ratio ρ is "
-         "not a finite number.",
-         -1, true},
+         0, "for row 1, the reinforcement ratio ρ is not a finite number."},
         // Each divisor at the step where it is first 0 (or infinite).
-        {"fc 0", [](PanelInput& in) { in.fc = 0; }, 10000, RunEnd::Stopped,
-         "The analysis stopped before the first step: the concrete strength fc is 0, and the "
-         "analysis divides by it.",
-         -1, true},
-        {"fc positive", [](PanelInput& in) { in.fc = 5; }, 10000, RunEnd::Stopped,
-         "The analysis stopped before the first step: the cracking stress ft is not a finite "
-         "number.",
-         -1, true},
-        {"εc 0", [](PanelInput& in) { in.epsC = 0; }, 10000, RunEnd::Stopped,
-         "The analysis stopped at step 1: the strain εc is 0, and the analysis divides by it.", 0,
-         true},
-        {"t 0", [](PanelInput& in) { in.t = 0; }, 10000, RunEnd::Stopped,
-         "The analysis stopped before the first step: for row 1, t·s is 0, and the analysis "
-         "divides by it.",
-         -1, true},
+        {"fc 0", [](PanelInput& in) { in.fc = 0; }, 0,
+         "the concrete strength fc is 0, and the analysis divides by it."},
+        {"fc positive", [](PanelInput& in) { in.fc = 5; }, 0,
+         "the cracking stress ft is not a finite number."},
+        {"εc 0", [](PanelInput& in) { in.epsC = 0; }, 1,
+         "the strain εc is 0, and the analysis divides by it."},
+        {"t 0", [](PanelInput& in) { in.t = 0; }, 0,
+         "for row 1, t·s is 0, and the analysis divides by it."},
         {"t·s overflows",
          [](PanelInput& in) {
              in.t = 1e30f;
              in.row(2).s = 1e30f;
          },
-         10000, RunEnd::Stopped,
-         "The analysis stopped before the first step: for row 2, t·s is not a finite number.", -1,
-         true},
-        {"Er / Ec overflows", [](PanelInput& in) { in.row(3).modularRatio = INFINITY; }, 10000,
-         RunEnd::Stopped,
-         "The analysis stopped before the first step: for row 3, the modular ratio Er / Ec is not "
-         "a finite number.",
-         -1, true},
-        {"sm 0", [](PanelInput& in) { in.sm = 0; }, 10000, RunEnd::Stopped,
-         "The analysis stopped at step 7: in the bond analysis of row 1, k·tanh(k·lb/2) is 0, "
-         "and the analysis divides by it.",
-         6, true},
-        {"τby 0", [](PanelInput& in) { in.tauBy = 0; }, 10000, RunEnd::Stopped,
-         "The analysis stopped at step 7: in the bond analysis of row 1, k·tanh(k·lb/2) is 0, "
-         "and the analysis divides by it.",
-         6, true},
-        {"sby 0", [](PanelInput& in) { in.sBy = 0; }, 10000, RunEnd::Stopped,
-         "The analysis stopped at step 7: in the bond analysis of row 1, Er·Ar·sby is 0, and the "
-         "analysis divides by it.",
-         6, true},
-        {"Ar 0", [](PanelInput& in) { in.row(1).Ar = 0; }, 10000, RunEnd::Stopped,
-         "The analysis stopped at step 7: in the bond analysis of row 1, Er·Ar·sby is 0, and the "
-         "analysis divides by it.",
-         6, true},
-        {"Er 0", [](PanelInput& in) { in.row(1).Er = 0; }, 10000, RunEnd::Stopped,
-         "The analysis stopped at step 1: in the bond analysis of row 1, Er·Ar·sby is 0, and the "
-         "analysis divides by it.",
-         0, true},
-        {"bar so stiff that tanh(k·lb/2) is 0", [](PanelInput& in) { in.row(1).Er = 3e38f; }, 10000,
-         RunEnd::Stopped,
-         "The analysis stopped at step 1: in the bond analysis of row 1, k·tanh(k·lb/2) is 0, "
-         "and the analysis divides by it.",
-         0, true},
+         0, "for row 2, t·s is not a finite number."},
+        {"Er / Ec overflows", [](PanelInput& in) { in.row(3).modularRatio = INFINITY; }, 0,
+         "for row 3, the modular ratio Er / Ec is not a finite number."},
+        {"sm 0", [](PanelInput& in) { in.sm = 0; }, 7,
+         "in the bond analysis of row 1, k·tanh(k·lb/2) is 0, and the analysis divides by it."},
+        {"τby 0", [](PanelInput& in) { in.tauBy = 0; }, 7,
+         "in the bond analysis of row 1, k·tanh(k·lb/2) is 0, and the analysis divides by it."},
+        {"sby 0", [](PanelInput& in) { in.sBy = 0; }, 7,
+         "in the bond analysis of row 1, Er·Ar·sby is 0, and the analysis divides by it."},
+        {"Ar 0", [](PanelInput& in) { in.row(1).Ar = 0; }, 7,
+         "in the bond analysis of row 1, Er·Ar·sby is 0, and the analysis divides by it."},
+        {"Er 0", [](PanelInput& in) { in.row(1).Er = 0; }, 1,
+         "in the bond analysis of row 1, Er·Ar·sby is 0, and the analysis divides by it."},
+        {"bar so stiff that tanh(k·lb/2) is 0", [](PanelInput& in) { in.row(1).Er = 3e38f; }, 1,
+         "in the bond analysis of row 1, k·tanh(k·lb/2) is 0, and the analysis divides by it."},
         {"Er·Ar overflows",
          [](PanelInput& in) {
              in.row(1).Er = 3e38f;
              in.row(1).Ar = 100;
          },
-         10000, RunEnd::Stopped,
-         "The analysis stopped at step 1: in the bond analysis of row 1, Er·Ar·sby is not a "
-         "finite number.",
-         0, true},
-        {"layer 0", [](PanelInput& in) { in.layer = 0; }, 10000, RunEnd::Stopped,
-         "The analysis stopped at step 67: in the bond analysis of row 1, nρ is 0, and the "
-         "analysis divides by it.",
-         66, true},
+         1, "in the bond analysis of row 1, Er·Ar·sby is not a finite number."},
+        {"layer 0", [](PanelInput& in) { in.layer = 0; }, 67,
+         "in the bond analysis of row 1, nρ is 0, and the analysis divides by it."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         PanelInput in = preparedDefault();
         c.change(in);
-        PanelRun run(in, c.maxSteps, c.cancelAfterStep);
+        const bool stopped = c.end == RunEnd::Stopped, limit = c.end == RunEnd::StepLimit;
+        PanelRun run(in, limit ? c.step : 10000, c.end == RunEnd::Cancelled ? c.step : 0);
+        const std::string where =
+            c.step == 0 ? "before the first step" : "at step " + std::to_string(c.step);
         EXPECT_EQ(run.outcome.end, c.end);
-        EXPECT_EQ(run.outcome.message, c.message);
-        EXPECT_EQ(run.outcome.buttonShowsOk, c.okButton);
+        EXPECT_EQ(run.outcome.message,
+                  stopped ? "The analysis stopped " + where + ": " + c.reason : c.reason);
+        // A guard's stop is an end of the run; a step limit or a cancel is not.
+        EXPECT_EQ(run.outcome.buttonShowsOk, stopped);
         EXPECT_EQ(run.fs.openFiles, 0);
-        if (c.stepLines < 0) {
+        const int completed = limit ? c.step : std::max(c.step - 1, 0);
+        EXPECT_EQ(run.outcome.steps, completed);
+        if (c.step == 0) {
             EXPECT_EQ(run.fs.files.count("run.TGC"), 0u);
-            EXPECT_EQ(run.outcome.steps, 0);
             continue;
         }
         const std::string& bytes = run.fs.files.at("run.TGC");
         EXPECT_TRUE(bytes.ends_with("\r\n"));
         const auto lines = test::crlfLines(bytes);
-        EXPECT_EQ(lines.size(), 4u + c.stepLines);
-        EXPECT_EQ(static_cast<int>(lines.size()) - 4, run.outcome.steps);
+        EXPECT_EQ(lines.size(), 4u + completed);
         for (std::size_t i = 4; i < lines.size(); ++i) {
             EXPECT_EQ(lines[i].find("nan"), std::string::npos);
             EXPECT_EQ(lines[i].find("inf"), std::string::npos);
