@@ -152,6 +152,10 @@ TEST(CommandLineRuns, SourceDateEpochDatesTheResultFile) {
             EXPECT_EQ(err, "");
             EXPECT_TRUE(line1.ends_with(std::string(", at ") + c.moment)) << line1;
             EXPECT_EQ(test::readFile("steel_yield.TGC"), first); // two runs, one file
+            // Named as in the known result file, at its moment, the run reproduces it.
+            if (c.value == std::string("1796549405")) {
+                EXPECT_EQ(first, test::readFile(test::dataPath("steel_yield.TGC")));
+            }
         } else {
             EXPECT_EQ(err, std::string("zmbr: SOURCE_DATE_EPOCH=") + c.value +
                                " is not a whole number of seconds since 1970; the result files "
@@ -161,11 +165,6 @@ TEST(CommandLineRuns, SourceDateEpochDatesTheResultFile) {
                 << line1;
         }
     }
-    // Named as in the known result file, the run reproduces it byte for byte.
-    ::setenv("SOURCE_DATE_EPOCH", "1796549405", 1);
-    std::string out, err;
-    ASSERT_EQ(batch({"steel_yield.mbr"}, "", out, err), 0);
-    EXPECT_EQ(test::readFile("steel_yield.TGC"), test::readFile(test::dataPath("steel_yield.TGC")));
     ::unsetenv("SOURCE_DATE_EPOCH");
 }
 

@@ -37,35 +37,6 @@ TEST(PanelInput, LimitRulesOfTypedTexts) {
         EXPECT_EQ(applyLimitRule(c.field, toFieldValue(parseNumber(c.typed))), c.stored) << c.typed;
 }
 
-TEST(PanelInput, DefaultsAndRowsInUse) {
-    PanelInput p = PanelInput::defaults();
-    EXPECT_EQ(p.usedRows(), 10);
-    for (int r = 1; r <= 10; ++r) {
-        EXPECT_EQ(p.row(r).thetaR, r <= 5 ? 0.0f : 90.0f);
-        EXPECT_EQ(p.row(r).Ar, 1.0f);
-        EXPECT_EQ(p.row(r).failureMode, FailureMode::Rupture);
-    }
-    p.axes = 3.5f;
-    EXPECT_EQ(p.usedRows(), 3);
-}
-
-TEST(Execute, RowValuesOfUsedRowsOnly) {
-    PanelInput p = PanelInput::defaults();
-    p.axes = 3;
-    std::array<std::string, kMaxRows> texts;
-    texts.fill("rupture");
-    texts[1] = "yield";
-    texts[2] = "Rupture"; // the comparison is exact
-    texts[5] = "yield";   // row 6 is beyond axes
-    deriveRowValues(p, texts);
-    EXPECT_EQ(p.row(1).modularRatio, 1.4583334f);
-    EXPECT_EQ(p.row(1).failureMode, FailureMode::Rupture);
-    EXPECT_EQ(p.row(2).failureMode, FailureMode::Yield);
-    EXPECT_EQ(p.row(3).failureMode, FailureMode::Yield);
-    EXPECT_EQ(p.row(4).modularRatio, 0.0f);
-    EXPECT_EQ(p.row(6).failureMode, FailureMode::Rupture);
-}
-
 TEST(Execute, ResultFileNames) {
     const std::pair<const char*, const char*> cases[] = {
         {"", "default.TGC"},

@@ -14,17 +14,6 @@ namespace {
 constexpr Control kRowColumns[] = {Control::Text15, Control::Text2, Control::Text3, Control::Text6,
                                    Control::Text7};
 
-TEST(ParameterSheet, StartUpShowsTheDefaults) {
-    ParameterSheet sheet = test::loadedSheet();
-    // The saved start-up window is the default panel's parameter file.
-    test::MemoryFileSystem fs;
-    ASSERT_EQ(writeParameterFile(sheet, fs, "start.mbr"), 0);
-    EXPECT_EQ(fs.files.at("start.mbr"), test::readFile(test::dataPath("default.mbr")));
-    EXPECT_EQ(sheet.input().comment, "Please input the comment");
-    EXPECT_FLOAT_EQ(sheet.input().epsC, -0.002f);
-    EXPECT_FLOAT_EQ(sheet.input().row(6).thetaR, 90);
-}
-
 // What a field stores while typed, and what it shows and stores once left.
 TEST(ParameterSheet, TypingAndLeavingAField) {
     struct Case {
