@@ -99,7 +99,6 @@ TEST(AnalysisRun, ObserverHearsEveryStep) {
     EXPECT_EQ(o.end, RunEnd::Failure);
     EXPECT_TRUE(o.concreteNG);
     EXPECT_TRUE(o.buttonShowsOk);
-    EXPECT_EQ(run.in.outputFileName, "run.TGC");
     EXPECT_EQ(seen.started, 1);
     EXPECT_EQ(seen.ended, 1);
     EXPECT_EQ(seen.steps, o.steps);

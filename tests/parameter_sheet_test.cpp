@@ -32,9 +32,7 @@ TEST(ParameterSheet, TypingAndLeavingAField) {
     auto theta = [](P p) { return p.initialTheta; };
     const Case cases[] = {
         {{Control::Text4}, "12", 10, "10", 10, axes},
-        {{Control::Text4}, "0", 1, "1", 1, axes},
         {{Control::Text4}, "3.5", 3.5f, "3.5", 3.5f, axes},
-        {{Control::Text4}, "abc", 1, "1", 1, axes},
         {{Control::Text5}, "2.50", 2.5f, "2.5", 2.5f, [](P p) { return p.layer; }},
         {{Control::Text2}, "1.23456", 1.23456f, "1.235", 1.235f, ar1},
         {{Control::Text2}, "-4", -4, "-4.000", -4, ar1},

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -72,12 +73,10 @@ std::unique_ptr<InputFile> MemoryFileSystem::open(const std::string& path, int& 
 int MemoryFileSystem::rename(const std::string& source, const std::string& target) {
     if (int error = fault(FileOp::Rename))
         return error;
-    auto it = files.find(source);
-    if (it == files.end())
+    auto node = files.extract(source);
+    if (node.empty())
         return ENOENT;
-    std::string contents = it->second;
-    files.erase(it);
-    files[target] = contents;
+    files[target] = std::move(node.mapped());
     return 0;
 }
 
@@ -135,17 +134,11 @@ void writeFile(const std::string& path, const std::string& bytes) {
 
 std::vector<std::string> crlfLines(const std::string& bytes) {
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t end = bytes.find("\r\n", start);
-        if (end == std::string::npos) {
-            if (start < bytes.size())
-                lines.push_back(bytes.substr(start));
-            return lines;
-        }
+    for (std::size_t start = 0, end; start < bytes.size(); start = end + 2) {
+        end = std::min(bytes.find("\r\n", start), bytes.size());
         lines.push_back(bytes.substr(start, end - start));
-        start = end + 2;
     }
+    return lines;
 }
 
 std::string dataPath(const std::string& name) {
