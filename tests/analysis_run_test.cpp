@@ -1,12 +1,16 @@
 #include "solver/analysis_run.h"
 
 #include "input/execute_command.h"
-#include "results/result_file.h"
+#include "results/calculation_fields.h"
+#include "results/graph_scale.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <set>
 
 namespace zmbr {
 namespace {
@@ -20,23 +24,71 @@ PanelInput preparedDefault() {
     return in;
 }
 
-struct Counting : RunObserver {
-    int started = 0, steps = 0, plotted = 0, yields = 0, ended = 0;
+// What a watcher is told, with the checks that need every report. It keeps what the windows
+// show, the graphs' traces among it.
+struct Counting : CalculationFields {
+    int started = 0, steps = 0, plotted = 0, yields = 0, ended = 0, rescales = 0;
     int cancelAfterStep = 0; // sets the flag at the first yield point of this step
     CancelFlag* flag = nullptr;
     int step = 0;
-    void runStarted(const RunState&) override { ++started; }
-    void stepStarted(int s, double) override {
+    std::set<int> rowsAtYields; // the row whose stress is being worked out
+    int rescalesWithoutGrowth = 0;
+    std::vector<int> tracesWrongAt; // steps after which a graph did not hold what it drew
+
+    std::array<double, 4> limitsBefore{};
+    static std::array<double, 4> limits(const GraphState& g) {
+        return {g.eps1Lim, g.eps2Lim, g.gammaLim, g.tauLim};
+    }
+
+    void runStarted(const RunState& rs) override {
+        CalculationFields::runStarted(rs);
+        ++started;
+    }
+    void stepStarted(int s, double eps1) override {
+        CalculationFields::stepStarted(s, eps1);
         ++steps;
         step = s;
     }
-    void stepPlotted(int, const GraphState&) override { ++plotted; }
+    // A graph draws each step's point as it comes; a redraw draws the origin and the history
+    // up to the step before, and the rescaled step's point only at a later redraw.
+    int redrawnAt = 0;
+    void checkTraces(int at, const GraphState& g, int last) {
+        for (const GraphTrace* t : {&strains, &shearCurve}) {
+            std::vector<std::pair<double, double>> drawn;
+            if (redrawnAt > 0)
+                drawn.emplace_back(0.0, 0.0);
+            for (std::size_t k = 1; k <= static_cast<std::size_t>(last); ++k)
+                if (k != static_cast<std::size_t>(redrawnAt))
+                    drawn.push_back(t->kind == GraphKind::Strains
+                                        ? std::pair{g.eps1[k], g.eps2[k]}
+                                        : std::pair{g.gammaXY[k], g.tauXY[k]});
+            if (t->points != drawn && (tracesWrongAt.empty() || tracesWrongAt.back() != at))
+                tracesWrongAt.push_back(at);
+        }
+    }
+    void stepPlotted(int s, const GraphState& g) override {
+        CalculationFields::stepPlotted(s, g);
+        ++plotted;
+        limitsBefore = limits(g);
+        checkTraces(s, g, s);
+    }
+    void graphsRescaled(int s, const GraphState& g) override {
+        CalculationFields::graphsRescaled(s, g);
+        ++rescales;
+        rescalesWithoutGrowth += limits(g) == limitsBefore;
+        redrawnAt = s;
+        checkTraces(s, g, s - 1);
+    }
     void yieldNow() override {
         ++yields;
+        rowsAtYields.insert(row());
         if (flag && step == cancelAfterStep)
             flag->store(true);
     }
-    void runEnded(const RunOutcome&) override { ++ended; }
+    void runEnded(const RunOutcome& o) override {
+        CalculationFields::runEnded(o);
+        ++ended;
+    }
 };
 
 struct PanelRun {
@@ -47,28 +99,34 @@ struct PanelRun {
     RunOutcome outcome;
     PanelInput in;
 
-    explicit PanelRun(PanelInput panel, int maxSteps = 10000) : in(std::move(panel)) {
+    explicit PanelRun(PanelInput panel, int maxSteps = 10000, int cancelAfterStep = 0)
+        : in(std::move(panel)) {
         in.outputFileName = "run.mbr";
         observer.flag = &cancel;
+        observer.cancelAfterStep = cancelAfterStep;
         outcome = runAnalysis(in, {&fs, &clock, &observer, &cancel, maxSteps});
     }
-    std::vector<std::string> lines() const { return test::crlfLines(fs.files.at("run.TGC")); }
 };
 
 // The whole-run results are checked by the golden runs; here, what the observer is told.
 TEST(AnalysisRun, ObserverHearsEveryStep) {
     PanelRun run(preparedDefault());
     const RunOutcome& o = run.outcome;
+    const Counting& seen = run.observer;
     EXPECT_EQ(o.end, RunEnd::Failure);
     EXPECT_TRUE(o.concreteNG);
     EXPECT_TRUE(o.buttonShowsOk);
-    EXPECT_EQ(run.in.outputFileName, "run.TGC");
-    EXPECT_EQ(run.observer.started, 1);
-    EXPECT_EQ(run.observer.ended, 1);
-    EXPECT_EQ(run.observer.steps, o.steps);
-    EXPECT_EQ(run.observer.plotted, o.steps);
-    EXPECT_GT(run.observer.yields, o.steps);
+    EXPECT_EQ(seen.started, 1);
+    EXPECT_EQ(seen.ended, 1);
+    EXPECT_EQ(seen.steps, o.steps);
+    EXPECT_EQ(seen.plotted, o.steps);
+    EXPECT_GT(seen.yields, o.steps);
     EXPECT_EQ(run.fs.openFiles, 0);
+    // Rows 1 to 10 in turn; 0 before the first.
+    EXPECT_EQ(seen.rowsAtYields, (std::set<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    EXPECT_GE(seen.rescales, 3);
+    EXPECT_EQ(seen.rescalesWithoutGrowth, 0) << "a redraw is asked for only when a limit grew";
+    EXPECT_EQ(seen.tracesWrongAt, std::vector<int>{});
 }
 
 // Each way a run ends other than by failure: how it ends, what it says, what the file holds.
@@ -76,114 +134,88 @@ TEST(AnalysisRun, EarlyEnds) {
     struct Case {
         const char* name;
         void (*change)(PanelInput&);
-        int maxSteps;
-        RunEnd end;
-        const char* message; // the whole message, or its start for the angle cases
-        int stepLines;       // -1: the run stops before the result file is opened
-        bool okButton;
+        int step; // where the run stops: 0 before the first step, without a result file
+        const char* reason;
+        RunEnd end = RunEnd::Stopped;
     };
     auto none = [](PanelInput&) {};
     const Case cases[] = {
-        {"step limit", none, 3, RunEnd::StepLimit,
-         "Please make contact to zmbr-support@example.org. (0)", 3, false},
-        {"angle at 0", [](PanelInput& in) { in.initialTheta = 0; }, 10000, RunEnd::Stopped,
-         "The analysis stopped at step 1: the crack angle θ left the range", 0, true},
-        {"angle at 90", [](PanelInput& in) { in.initialTheta = 90; }, 10000, RunEnd::Stopped,
-         "The analysis stopped at step 1: the crack angle θ left the range", 0, true},
+        {"step limit", none, 3, "Please make contact to zmbr-support@example.org. (0)",
+         RunEnd::StepLimit},
+        // The flag is seen at step 5's first yield point, before its line is written.
+        {"cancel", none, 5, "", RunEnd::Cancelled},
+        {"angle at 0", [](PanelInput& in) { in.initialTheta = 0; }, 1,
+         "the crack angle θ left the range between 0° and 90°."},
+        {"angle at 90", [](PanelInput& in) { in.initialTheta = 90; }, 1,
+         "the crack angle θ left the range between 0° and 90°."},
         {"bar area overflows the ratio",
          [](PanelInput& in) {
              in.row(1).Ar = 3e38f;
              in.t = 1e-6f;
          },
-         10000, RunEnd::Stopped,
-         "The analysis stopped before the first step: for row 1, the reinforcement ratio ρ is "
-         "not a finite number.",
-         -1, true},
+         0, "for row 1, the reinforcement ratio ρ is not a finite number."},
         // Each divisor at the step where it is first 0 (or infinite).
-        {"fc 0", [](PanelInput& in) { in.fc = 0; }, 10000, RunEnd::Stopped,
-         "The analysis stopped before the first step: the concrete strength fc is 0, and the "
-         "analysis divides by it.",
-         -1, true},
-        {"fc positive", [](PanelInput& in) { in.fc = 5; }, 10000, RunEnd::Stopped,
-         "The analysis stopped before the first step: the cracking stress ft is not a finite "
-         "number.",
-         -1, true},
-        {"εc 0", [](PanelInput& in) { in.epsC = 0; }, 10000, RunEnd::Stopped,
-         "The analysis stopped at step 1: the strain εc is 0, and the analysis divides by it.", 0,
-         true},
-        {"t 0", [](PanelInput& in) { in.t = 0; }, 10000, RunEnd::Stopped,
-         "The analysis stopped before the first step: for row 1, t·s is 0, and the analysis "
-         "divides by it.",
-         -1, true},
+        {"fc 0", [](PanelInput& in) { in.fc = 0; }, 0,
+         "the concrete strength fc is 0, and the analysis divides by it."},
+        {"fc positive", [](PanelInput& in) { in.fc = 5; }, 0,
+         "the cracking stress ft is not a finite number."},
+        {"εc 0", [](PanelInput& in) { in.epsC = 0; }, 1,
+         "the strain εc is 0, and the analysis divides by it."},
+        {"t 0", [](PanelInput& in) { in.t = 0; }, 0,
+         "for row 1, t·s is 0, and the analysis divides by it."},
         {"t·s overflows",
          [](PanelInput& in) {
              in.t = 1e30f;
              in.row(2).s = 1e30f;
          },
-         10000, RunEnd::Stopped,
-         "The analysis stopped before the first step: for row 2, t·s is not a finite number.", -1,
-         true},
-        {"Er / Ec overflows", [](PanelInput& in) { in.row(3).modularRatio = INFINITY; }, 10000,
-         RunEnd::Stopped,
-         "The analysis stopped before the first step: for row 3, the modular ratio Er / Ec is not "
-         "a finite number.",
-         -1, true},
-        {"sm 0", [](PanelInput& in) { in.sm = 0; }, 10000, RunEnd::Stopped,
-         "The analysis stopped at step 7: in the bond analysis of row 1, k·tanh(k·lb/2) is 0, "
-         "and the analysis divides by it.",
-         6, true},
-        {"τby 0", [](PanelInput& in) { in.tauBy = 0; }, 10000, RunEnd::Stopped,
-         "The analysis stopped at step 7: in the bond analysis of row 1, k·tanh(k·lb/2) is 0, "
-         "and the analysis divides by it.",
-         6, true},
-        {"sby 0", [](PanelInput& in) { in.sBy = 0; }, 10000, RunEnd::Stopped,
-         "The analysis stopped at step 7: in the bond analysis of row 1, Er·Ar·sby is 0, and the "
-         "analysis divides by it.",
-         6, true},
-        {"Ar 0", [](PanelInput& in) { in.row(1).Ar = 0; }, 10000, RunEnd::Stopped,
-         "The analysis stopped at step 7: in the bond analysis of row 1, Er·Ar·sby is 0, and the "
-         "analysis divides by it.",
-         6, true},
-        {"Er 0", [](PanelInput& in) { in.row(1).Er = 0; }, 10000, RunEnd::Stopped,
-         "The analysis stopped at step 1: in the bond analysis of row 1, Er·Ar·sby is 0, and the "
-         "analysis divides by it.",
-         0, true},
-        {"bar so stiff that tanh(k·lb/2) is 0", [](PanelInput& in) { in.row(1).Er = 3e38f; }, 10000,
-         RunEnd::Stopped,
-         "The analysis stopped at step 1: in the bond analysis of row 1, k·tanh(k·lb/2) is 0, "
-         "and the analysis divides by it.",
-         0, true},
+         0, "for row 2, t·s is not a finite number."},
+        {"Er / Ec overflows", [](PanelInput& in) { in.row(3).modularRatio = INFINITY; }, 0,
+         "for row 3, the modular ratio Er / Ec is not a finite number."},
+        {"sm 0", [](PanelInput& in) { in.sm = 0; }, 7,
+         "in the bond analysis of row 1, k·tanh(k·lb/2) is 0, and the analysis divides by it."},
+        {"τby 0", [](PanelInput& in) { in.tauBy = 0; }, 7,
+         "in the bond analysis of row 1, k·tanh(k·lb/2) is 0, and the analysis divides by it."},
+        {"sby 0", [](PanelInput& in) { in.sBy = 0; }, 7,
+         "in the bond analysis of row 1, Er·Ar·sby is 0, and the analysis divides by it."},
+        {"Ar 0", [](PanelInput& in) { in.row(1).Ar = 0; }, 7,
+         "in the bond analysis of row 1, Er·Ar·sby is 0, and the analysis divides by it."},
+        {"Er 0", [](PanelInput& in) { in.row(1).Er = 0; }, 1,
+         "in the bond analysis of row 1, Er·Ar·sby is 0, and the analysis divides by it."},
+        {"bar so stiff that tanh(k·lb/2) is 0", [](PanelInput& in) { in.row(1).Er = 3e38f; }, 1,
+         "in the bond analysis of row 1, k·tanh(k·lb/2) is 0, and the analysis divides by it."},
         {"Er·Ar overflows",
          [](PanelInput& in) {
              in.row(1).Er = 3e38f;
              in.row(1).Ar = 100;
          },
-         10000, RunEnd::Stopped,
-         "The analysis stopped at step 1: in the bond analysis of row 1, Er·Ar·sby is not a "
-         "finite number.",
-         0, true},
-        {"layer 0", [](PanelInput& in) { in.layer = 0; }, 10000, RunEnd::Stopped,
-         "The analysis stopped at step 67: in the bond analysis of row 1, nρ is 0, and the "
-         "analysis divides by it.",
-         66, true},
+         1, "in the bond analysis of row 1, Er·Ar·sby is not a finite number."},
+        {"layer 0", [](PanelInput& in) { in.layer = 0; }, 67,
+         "in the bond analysis of row 1, nρ is 0, and the analysis divides by it."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         PanelInput in = preparedDefault();
         c.change(in);
-        PanelRun run(in, c.maxSteps);
+        const bool stopped = c.end == RunEnd::Stopped, limit = c.end == RunEnd::StepLimit;
+        PanelRun run(in, limit ? c.step : 10000, c.end == RunEnd::Cancelled ? c.step : 0);
+        const std::string where =
+            c.step == 0 ? "before the first step" : "at step " + std::to_string(c.step);
         EXPECT_EQ(run.outcome.end, c.end);
-        EXPECT_EQ(run.outcome.message.rfind(c.message, 0), 0u) << run.outcome.message;
-        EXPECT_EQ(run.outcome.buttonShowsOk, c.okButton);
+        EXPECT_EQ(run.outcome.message,
+                  stopped ? "The analysis stopped " + where + ": " + c.reason : c.reason);
+        // A guard's stop is an end of the run; a step limit or a cancel is not.
+        EXPECT_EQ(run.outcome.buttonShowsOk, stopped);
         EXPECT_EQ(run.fs.openFiles, 0);
-        if (c.stepLines < 0) {
+        const int completed = limit ? c.step : std::max(c.step - 1, 0);
+        EXPECT_EQ(run.outcome.steps, completed);
+        if (c.step == 0) {
             EXPECT_EQ(run.fs.files.count("run.TGC"), 0u);
-            EXPECT_EQ(run.outcome.steps, 0);
             continue;
         }
-        const auto lines = run.lines();
-        EXPECT_EQ(lines.size(), 4u + c.stepLines);
-        EXPECT_EQ(static_cast<int>(lines.size()) - 4, run.outcome.steps);
+        const std::string& bytes = run.fs.files.at("run.TGC");
+        EXPECT_TRUE(bytes.ends_with("\r\n"));
+        const auto lines = test::crlfLines(bytes);
+        EXPECT_EQ(lines.size(), 4u + completed);
         for (std::size_t i = 4; i < lines.size(); ++i) {
             EXPECT_EQ(lines[i].find("nan"), std::string::npos);
             EXPECT_EQ(lines[i].find("inf"), std::string::npos);
@@ -192,32 +224,31 @@ TEST(AnalysisRun, EarlyEnds) {
     }
 }
 
-TEST(AnalysisRun, CancelEndsQuietlyAfterACompleteLine) {
-    PanelInput in = preparedDefault();
-    test::MemoryFileSystem fs;
-    Counting observer;
-    CancelFlag cancel{false};
-    observer.flag = &cancel;
-    observer.cancelAfterStep = 5;
-    in.outputFileName = "c.mbr";
-    RunOutcome o = runAnalysis(in, {&fs, nullptr, &observer, &cancel, 10000});
-    EXPECT_EQ(o.end, RunEnd::Cancelled);
-    EXPECT_TRUE(o.message.empty());
-    EXPECT_EQ(fs.openFiles, 0);
-    const auto lines = test::crlfLines(fs.files.at("c.TGC"));
-    // The flag is seen at step 5's first yield point, before its line is written.
-    EXPECT_EQ(lines.size(), 4u + 4u);
-    EXPECT_EQ(fs.files.at("c.TGC").substr(fs.files.at("c.TGC").size() - 2), "\r\n");
-}
-
-TEST(AnalysisRun, UnopenableResultFile) {
-    PanelInput in = preparedDefault();
-    test::MemoryFileSystem fs;
-    fs.failCreateWith = EACCES;
-    RunOutcome o = runAnalysis(in, {&fs, nullptr, nullptr, nullptr, 10000});
-    EXPECT_EQ(o.end, RunEnd::OpenFailed);
-    EXPECT_EQ(o.message, "This output data file has been opened by another application. (13)");
-    EXPECT_EQ(in.outputFileName, "default.TGC");
+// Each limit grows to 1.5 times a point beyond it, whenever one of the two graphs' checks finds
+// its point beyond its limits: in turn ε2 beyond (all four grow), ε1 beyond (τ grows with it),
+// γ beyond (τ stays), nothing beyond.
+TEST(GraphScale, LimitsGrowToOneAndAHalfTimesAPointBeyondThem) {
+    struct Step {
+        StepPoint p;
+        int redraws;
+        double eps1Lim, eps2Lim, gammaLim, tauLim;
+    };
+    const Step steps[] = {
+        {{1e-3, -2e-3, 3e-3, 2}, 1, 1.5e-3, -3e-3, 4.5e-3, 3},
+        {{2e-3, -1.9e-3, 1e-3, 2.1}, 1, 3e-3, -3e-3, 4.5e-3, 3.15},
+        {{1e-3, -1e-3, 5e-3, 2}, 1, 3e-3, -3e-3, 7.5e-3, 3.15},
+        {{1e-3, -1e-3, 1e-3, 1}, 0, 3e-3, -3e-3, 7.5e-3, 3.15},
+    };
+    GraphState g;
+    resetGraphs(g, 10);
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.p.tauXY);
+        EXPECT_EQ(rescaleAfterStep(g, s.p), s.redraws);
+        EXPECT_DOUBLE_EQ(g.eps1Lim, s.eps1Lim);
+        EXPECT_DOUBLE_EQ(g.eps2Lim, s.eps2Lim);
+        EXPECT_DOUBLE_EQ(g.gammaLim, s.gammaLim);
+        EXPECT_DOUBLE_EQ(g.tauLim, s.tauLim);
+    }
 }
 
 } // namespace

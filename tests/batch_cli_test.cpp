@@ -1,12 +1,21 @@
+// The command line without windows: what it accepts, --batch with its summary lines and table,
+// reproducible result files, files that are no parameter files, --convert and --study.
+
 #include "batch_run.h"
 #include "command_line.h"
+#include "input/number_text.h"
 #include "paramfile/parameter_file.h"
+#include "study/result_reading.h"
+#include "study_command.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <map>
 #include <random>
 #include <regex>
 #include <sstream>
@@ -63,34 +72,19 @@ TEST(CommandLine, Parsing) {
     }
 }
 
-TEST(Batch, DefaultPanelRunsInTheCurrentFolder) {
-    test::ScratchFolder dir;
-    test::CurrentFolder here(dir.path());
-    std::ostringstream out, err;
+// Runs `zmbr --batch` on the files, or on the default panel where there are none.
+int batch(std::vector<std::string> files, std::string summary, std::string& out, std::string& err,
+          int jobs = 2) {
     CommandLine cl;
     cl.batch = true;
-    EXPECT_EQ(runBatch(cl, out, err), 0);
-    EXPECT_EQ(err.str(), "");
-    EXPECT_TRUE(std::regex_match(
-        out.str(), std::regex("default\\.TGC: [0-9]+ steps, concrete NG, τxy max [0-9]+\\.[0-9]{3} "
-                              "MPa, [0-9]+\\.[0-9]{3} s\n")))
-        << out.str();
-    const auto lines = test::crlfLines(test::readFile(dir.file("default.TGC")));
-    ASSERT_GT(lines.size(), 7u);
-    EXPECT_EQ(lines[lines.size() - 3], "Concrete : NG");
-    // Line 1 names no parameter file.
-    EXPECT_NE(lines[0].find("MBR file = , at "), std::string::npos);
-}
-
-TEST(Batch, UnwritableResultFileIsAFileError) {
-    test::ScratchFolder dir;
-    test::CurrentFolder here(dir.path());
-    std::filesystem::create_directory(dir.file("default.TGC"));
-    std::ostringstream out, err;
-    CommandLine cl;
-    cl.batch = true;
-    EXPECT_EQ(runBatch(cl, out, err), 2);
-    EXPECT_EQ(err.str(), "This output data file has been opened by another application. (21)\n");
+    cl.files = std::move(files);
+    cl.summary = std::move(summary);
+    cl.jobs = jobs;
+    std::ostringstream o, e;
+    const int status = runBatch(cl, o, e);
+    out = o.str();
+    err = e.str();
+    return status;
 }
 
 TEST(Batch, SummaryLine) {
@@ -117,74 +111,248 @@ TEST(Batch, SummaryLine) {
               "p.TGC: 12 steps, step limit, τxy max 3.142 MPa, 1.000 s");
 }
 
-// Writes a panel as Save would, with the row count and one field changed.
-void savePanel(const std::string& path, const char* axes, FieldRef field, const char* text) {
-    ParameterSheet sheet = test::loadedSheet();
-    test::typeAndLeave(sheet, {Control::Text4}, axes);
-    test::typeAndLeave(sheet, field, text);
-    ASSERT_EQ(writeParameterFile(sheet, realFileSystem(), path), 0);
-}
-
-// Result files without line 1, whose date and time differ from run to run.
-std::string resultBody(const std::string& path) {
-    std::string bytes = test::readFile(path);
-    return bytes.substr(bytes.find("\r\n"));
-}
-
-TEST(Batch, FilesRunInParallelAsOneAtATime) {
+// The default panel, run in the current folder, in each case twice; line 1 names no parameter
+// file and ends with the moment.
+TEST(CommandLineRuns, SourceDateEpochDatesTheResultFile) {
+    struct Case {
+        const char* value;
+        const char* moment; // empty where the value is refused
+    };
+    const Case cases[] = {
+        {"1796549405", "12-06-2026, 09:30:05"}, // the moment of the known result files
+        {"0", "01-01-1970, 00:00:00"},
+        {"253402300800", ""}, // beyond the year 9999
+        {"-1", ""},
+        {"1.7e9", ""},
+    };
     test::ScratchFolder dir;
-    std::vector<std::string> files;
-    const char* fcs[] = {"-20", "-25", "-30", "-35", "-40"};
-    for (int i = 0; i < 5; ++i) {
-        files.push_back(dir.file("p" + std::to_string(i) + ".mbr"));
-        savePanel(files.back(), i % 2 ? "4" : "10", {Control::Text8}, fcs[i]);
+    test::CurrentFolder here(dir.path());
+    const std::string known = test::readFile(test::dataPath("default.TGC"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        ::setenv("SOURCE_DATE_EPOCH", c.value, 1);
+        std::string out, err;
+        ASSERT_EQ(batch({}, "", out, err), 0);
+        const std::string first = test::readFile("default.TGC");
+        ASSERT_EQ(batch({}, "", out, err), 0);
+        EXPECT_TRUE(
+            std::regex_match(out, std::regex("default\\.TGC: 95 steps, concrete NG, τxy max "
+                                             "7\\.906 MPa, [0-9]+\\.[0-9]{3} s\n")))
+            << out;
+        const std::string line1 = first.substr(0, first.find("\r\n"));
+        const std::string moment = *c.moment ? c.moment : dateText(systemClock().now()) + ", ";
+        EXPECT_NE(line1.find("MBR file = , at " + moment), std::string::npos) << line1;
+        // The known result but for the name on line 1.
+        EXPECT_EQ(first.substr(line1.size()), known.substr(known.find("\r\n")));
+        if (*c.moment) {
+            EXPECT_EQ(err, "");
+            EXPECT_EQ(test::readFile("default.TGC"), first); // two runs, one file
+        } else {
+            EXPECT_EQ(err, std::string("zmbr: SOURCE_DATE_EPOCH=") + c.value +
+                               " is not a whole number of seconds since 1970; the result files "
+                               "take the system's date and time\n");
+        }
     }
-    CommandLine cl;
-    cl.batch = true;
-    cl.files = files;
-    cl.jobs = 1;
-    std::ostringstream out1, err1;
-    EXPECT_EQ(runBatch(cl, out1, err1), 0);
-    std::vector<std::string> serial;
-    for (int i = 0; i < 5; ++i)
-        serial.push_back(resultBody(dir.file("p" + std::to_string(i) + ".TGC")));
-
-    cl.jobs = 2;
-    std::ostringstream out2, err2;
-    EXPECT_EQ(runBatch(cl, out2, err2), 0);
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(resultBody(dir.file("p" + std::to_string(i) + ".TGC")), serial[i]) << i;
-    // The summaries keep the order of the files.
-    std::istringstream lines(out2.str());
-    std::string line;
-    for (int i = 0; std::getline(lines, line); ++i)
-        EXPECT_EQ(line.rfind(dir.file("p" + std::to_string(i) + ".TGC: "), 0), 0u) << line;
-    EXPECT_EQ(err2.str(), "");
-    // Line 1 names the parameter file as given.
-    EXPECT_NE(test::readFile(dir.file("p3.TGC")).find("MBR file = " + files[3] + ", at "),
-              std::string::npos);
+    ::unsetenv("SOURCE_DATE_EPOCH");
 }
 
-TEST(Batch, ExitStatusIsTheWorstOfTheFiles) {
+std::vector<std::string> csvCells(const std::string& line) {
+    std::vector<std::string> cells(1);
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char ch = line[i];
+        if (ch == '"' && quoted && i + 1 < line.size() && line[i + 1] == '"')
+            cells.back() += line[++i];
+        else if (ch == '"')
+            quoted = !quoted;
+        else if (ch == ',' && !quoted)
+            cells.emplace_back();
+        else
+            cells.back() += ch;
+    }
+    return cells;
+}
+
+TEST(CommandLineRuns, SummaryTableHasARowPerFileInTheirOrder) {
     test::ScratchFolder dir;
-    const std::string good = dir.file("good.mbr"), refused = dir.file("refused.mbr"),
-                      broken = dir.file("broken.mbr");
-    savePanel(good, "2", {Control::Text8}, "-30");
-    savePanel(refused, "2", {Control::Text12}, "0");
-    test::writeFile(broken, "Created by ZMBR3\r\ncomment\r\n");
+    test::CurrentFolder here(dir.path());
+    for (const char* name : {"fibre_rupture", "step_limit", "steel_yield"})
+        std::filesystem::copy_file(test::dataPath(std::string(name) + ".mbr"),
+                                   std::string(name) + ".mbr");
+    std::filesystem::rename("steel_yield.mbr", "steel, \"yield\".mbr");
+    ParameterSheet refused = test::loadedSheet();
+    test::typeAndLeave(refused, {Control::Text12}, "0");
+    ASSERT_EQ(writeParameterFile(refused, realFileSystem(), "refused.mbr"), 0);
+    test::writeFile("broken.mbr", "Created by ZMBR3\r\n");
+
+    const std::vector<std::string> files{"steel, \"yield\".mbr", "broken.mbr", "fibre_rupture.mbr",
+                                         "refused.mbr", "step_limit.mbr"};
+    // One at a time first: run in parallel, the files come out the same.
+    std::string out, err;
+    EXPECT_EQ(batch(files, "", out, err, 1), 2);
+    auto body = [](const std::string& file) { // without line 1, which holds the time
+        const std::string bytes = test::readFile(file);
+        return bytes.substr(bytes.find("\r\n"));
+    };
+    std::map<std::string, std::string> serial;
+    for (const char* file : {"steel, \"yield\".TGC", "fibre_rupture.TGC", "step_limit.TGC"})
+        serial[file] = body(file);
+    // The worst of the files' exit statuses: 2 for the file that cannot be read.
+    EXPECT_EQ(batch(files, "runs.csv", out, err), 2);
+    for (const auto& [file, bytes] : serial)
+        EXPECT_EQ(body(file), bytes) << file;
+    EXPECT_NE(out.find("\nbroken.mbr: not run, the file cannot be read\n"), std::string::npos);
+    EXPECT_NE(err.find("\nThe analysis cannot start: Ec is 0.\n"), std::string::npos) << err;
+    // Line 1 names the parameter file as it was given.
+    EXPECT_NE(test::readFile("fibre_rupture.TGC").find("MBR file = fibre_rupture.mbr, at "),
+              std::string::npos);
+    const auto lines = test::crlfLines(test::readFile("runs.csv"));
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[0], "file,result_file,steps,end,ruptured_rows,tau_max_MPa,gamma_at_tau_max,"
+                        "eps1_last,theta_last_deg,seconds");
+    EXPECT_EQ(
+        lines[1].rfind(R"("steel, ""yield"".mbr","steel, ""yield"".TGC",129,concrete_ng,,)", 0),
+        0u);
+    EXPECT_EQ(lines[2], "broken.mbr,,,unreadable,,,,,,");
+    EXPECT_EQ(lines[4], "refused.mbr,refused.TGC,,refused,,,,,,");
+    EXPECT_EQ(csvCells(lines[3])[4], "1 2");
+    EXPECT_EQ(csvCells(lines[5])[3], "step_limit");
+    // Each run's row against its summary line and its result file.
+    std::istringstream summaries(out);
+    std::string summary;
+    for (std::size_t row : {1u, 3u, 5u}) {
+        while (std::getline(summaries, summary) && summary.find(" steps, ") == std::string::npos)
+            ;
+        const auto cells = csvCells(lines[row]);
+        ASSERT_EQ(cells.size(), 10u);
+        SCOPED_TRACE(cells[0]);
+        EXPECT_EQ(summary.rfind(cells[1] + ": " + cells[2] + " steps, ", 0), 0u) << summary;
+        EXPECT_NE(summary.find(", τxy max " + cells[5] + " MPa, "), std::string::npos) << summary;
+        const auto written = test::crlfLines(test::readFile(cells[1]));
+        const std::string last = written[written.size() - (cells[3] == "step_limit" ? 1 : 4)];
+        std::istringstream words(last);
+        std::string tau, gamma, eps1, eps2, theta;
+        words >> tau >> gamma >> eps1 >> eps2 >> theta;
+        EXPECT_EQ(cells[7], eps1);
+        EXPECT_EQ(cells[8], theta);
+        EXPECT_NE(test::readFile(cells[1]).find("\r\n    " + cells[5] + "  " + cells[6] + " "),
+                  std::string::npos);
+    }
+
+    EXPECT_EQ(batch({"fibre_rupture.mbr", "refused.mbr"}, "", out, err), 1);
+    EXPECT_EQ(err, "The analysis cannot start: Ec is 0.\n");
+
+    // A table that cannot be written stops the batch before any run.
+    EXPECT_EQ(batch({"step_limit.mbr"}, "no/such/folder/runs.csv", out, err), 2);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "zmbr: no/such/folder/runs.csv: the summary table cannot be written (No such "
+                   "file or directory)\n");
+}
+
+// Runs `zmbr --study` with the chart drawn by `chart`.
+int study(const std::string& file, std::vector<std::string> vary, const std::string& out,
+          std::string& err, const ChartWriter& chart) {
     CommandLine cl;
-    cl.batch = true;
+    cl.study = file;
+    cl.vary = std::move(vary);
+    cl.out = out;
     cl.jobs = 2;
+    std::ostringstream o, e;
+    const int status = runStudy(cl, o, e, chart);
+    err = e.str();
+    return status;
+}
 
-    cl.files = {good, refused};
-    std::ostringstream out, err;
-    EXPECT_EQ(runBatch(cl, out, err), 1);
-    EXPECT_EQ(err.str(), "The analysis cannot start: Ec is 0.\n");
+TEST(Study, EveryCombinationIsTypedSavedAndRunAsABatch) {
+    test::ScratchFolder dir;
+    test::CurrentFolder here(dir.path());
+    ::setenv("SOURCE_DATE_EPOCH", "1796549405", 1);
+    StudyResults charted;
+    auto chart = [&charted](const StudyResults& r, const std::string& svg, const std::string&) {
+        charted = r;
+        return svg == "out/chart.svg" ? "" : "unexpected chart " + svg;
+    };
+    std::string err;
+    const std::string example = test::dataPath("../../examples/ten_rows.mbr");
+    ASSERT_EQ(study(example, {"fc=-30:-40:-10", "Ar.2=8:12:2"}, "out", err, chart), 0) << err;
+    EXPECT_EQ(err, "");
 
-    cl.files = {broken, good};
-    std::ostringstream out2, err2;
-    EXPECT_EQ(runBatch(cl, out2, err2), 2);
-    EXPECT_EQ(out2.str().rfind(broken + ": not run, the file cannot be read\n", 0), 0u);
+    const auto table = test::crlfLines(test::readFile("out/summary.csv"));
+    ASSERT_EQ(table.size(), 7u);
+    EXPECT_TRUE(table[0].ends_with(",seconds,fc,Ar.2")) << table[0];
+    const auto original = test::crlfLines(test::readFile(example));
+    const char* combinations[][2] = {{"-30.00", "8.000"},  {"-30.00", "10.000"},
+                                     {"-30.00", "12.000"}, {"-40.00", "8.000"},
+                                     {"-40.00", "10.000"}, {"-40.00", "12.000"}};
+    ASSERT_EQ(charted.points.size(), 6u);
+    for (int k = 1; k <= 6; ++k) {
+        SCOPED_TRACE(k);
+        const std::string stem = "out/ten_rows-" + std::to_string(k);
+        const auto cells = csvCells(table[static_cast<std::size_t>(k)]);
+        ASSERT_EQ(cells.size(), 12u);
+        EXPECT_EQ(cells[0], stem + ".mbr");
+        EXPECT_EQ(cells[10], combinations[k - 1][0]);
+        EXPECT_EQ(cells[11], combinations[k - 1][1]);
+        EXPECT_EQ(cells[5],
+                  formatNumber(*charted.points[static_cast<std::size_t>(k - 1)].tauMax, "0.000"));
+        // The variant differs from the example in the two fields only: row 2's Ar did not
+        // fill down into rows 3 to 10.
+        auto lines = test::crlfLines(test::readFile(stem + ".mbr"));
+        ASSERT_EQ(lines.size(), original.size());
+        EXPECT_EQ(lines[6], cells[10]);
+        EXPECT_EQ(lines[18], cells[11]);
+        lines[6] = original[6];
+        lines[18] = original[18];
+        EXPECT_EQ(lines, original);
+        // Its result is what --batch makes of its file.
+        const std::string result = test::readFile(stem + ".TGC");
+        std::string out;
+        EXPECT_EQ(batch({stem + ".mbr"}, "", out, err), 0);
+        EXPECT_EQ(test::readFile(stem + ".TGC"), result);
+    }
+    EXPECT_FALSE(std::filesystem::exists("out/ten_rows-7.mbr"));
+    ::unsetenv("SOURCE_DATE_EPOCH");
+}
+
+TEST(Study, BadRequestsAreUsageErrorsAndCorrectedValuesAreReported) {
+    struct Case {
+        std::vector<std::string> vary;
+        const char* out;
+        int status;
+        const char* err; // the first line of stderr
+    };
+    const Case cases[] = {
+        {{"Arr=1:2:1"}, "a", 2, "zmbr: --vary Arr=1:2:1: \"Arr\" is not a name to vary;"},
+        {{"Ar.11=1:2:1"}, "a", 2, "zmbr: --vary Ar.11=1:2:1: \"Ar.11\" is not a name"},
+        {{"fc=-20:-40:5"}, "a", 2, "zmbr: --vary fc=-20:-40:5: the range is empty: a step"},
+        {{"fc=-20:x:5"}, "a", 2, "zmbr: --vary fc=-20:x:5: \"x\" is not a number"},
+        {{"t=1:2"}, "a", 2, "zmbr: --vary t=1:2: the range is not FROM:TO:STEP"},
+        {{"t=1:2:0"}, "a", 2, "zmbr: --vary t=1:2:0: the step is 0"},
+        {{"Ar.3=1:2:1"}, "a", 2, "zmbr: --vary Ar.3: the panel uses rows 1 to 2 only"},
+        {{"Ar=1:2:1", "Ar.2=1:2:1"}, "a", 2, "zmbr: --vary Ar.2: Ar varies the same field"},
+        {{"t=1:200:1", "sm=1:100:1"}, "a", 2, "zmbr: --vary: the study would have more than"},
+        {{"t=100:200:100"}, "file/x", 2, "zmbr: --out file/x: the folder cannot be written"},
+        {{"thetaR.1=150:210:30"}, "a", 0, "zmbr: thetaR.1 = 210 is stored as 180.0 (the field's"},
+        // The first variant's Ar of 0 is refused by the run: status 1.
+        {{"Ar=0.0004:0.0014:0.0005"}, "a", 1, "zmbr: Ar = 0.0004 is stored as 0.000 (the"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.vary.front());
+        test::ScratchFolder dir;
+        test::CurrentFolder here(dir.path());
+        test::writeFile("file", "");
+        std::string err;
+        bool charted = false;
+        auto chart = [&charted](const StudyResults&, const std::string&, const std::string&) {
+            charted = true;
+            return std::string();
+        };
+        EXPECT_EQ(study(test::dataPath("steel_yield.mbr"), c.vary, c.out, err, chart), c.status);
+        EXPECT_EQ(err.substr(0, err.find('\n')).substr(0, std::strlen(c.err)), c.err) << err;
+        // A usage error leaves nothing behind that looks done.
+        EXPECT_EQ(std::filesystem::exists("a/summary.csv"), c.status != 2);
+        EXPECT_EQ(charted, c.status != 2);
+    }
 }
 
 // The program run on one file as a user runs it, killed after 5 s: its exit status and its

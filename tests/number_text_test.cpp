@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <string>
 
@@ -93,6 +94,9 @@ TEST(FormatNumber, SolverQuantitiesByPattern) {
         {7, "###0", "7"},
         {0.999996, "##0.00000", "1.00000"},
         {99.995, "##0.00", "100.00"},
+        {0.25, "0.0", "0.3"}, // a carry into the first digit
+        // A minus goes before a prefix that does not end in a blank.
+        {-1.5, "$0.0", "-$1.5"},
         // "#" after the point shows only significant digits.
         {5, "#.##", "5."},
         {0.5, "#.##", ".5"},
@@ -106,10 +110,26 @@ TEST(FormatNumber, SolverQuantitiesByPattern) {
         {9.96, "0.0E+00", "1.0E+01"},
         {0.000455, "0.0E+00", "4.6E-04"},
         {1e100, "0.0E+00", "1.0E+100"},
+        {12345.0, "0.0E00", "1.2E04"},
     };
     for (const DoubleFormatCase& c : cases)
         EXPECT_EQ(formatNumber(c.value, c.pattern), c.text)
             << c.value << " with \"" << c.pattern << '"';
+    // Texts longer than 64 characters, of values beyond 2^52.
+    for (const auto& [value, zeros] : {std::pair{-1e20, 20}, {-1e62, 62}, {-1e100, 100}})
+        EXPECT_EQ(formatNumber(value, "0.0"), "-1" + std::string(zeros, '0') + ".0");
+    // Every number of decimals, and beyond what a double holds; 1/3 and 2/3 never lie near a
+    // halfway point.
+    for (int k = 0; k <= 17; ++k) {
+        SCOPED_TRACE(k);
+        const std::string pattern = k == 0 ? "0" : "0." + std::string(k, '0');
+        const std::string zeros(std::max(k - 16, 0), '0');
+        EXPECT_EQ(formatNumber(1.0 / 3, pattern),
+                  k == 0 ? "0" : "0." + std::string(std::min(k, 16), '3') + zeros);
+        EXPECT_EQ(formatNumber(2.0 / 3, pattern), k == 0   ? "1"
+                                                  : k < 16 ? "0." + std::string(k - 1, '6') + "7"
+                                                           : "0." + std::string(16, '6') + zeros);
+    }
 }
 
 struct FloatFormatCase {
@@ -122,6 +142,7 @@ TEST(FormatNumber, ParametersAtTheirOwnPrecision) {
     const FloatFormatCase cases[] = {
         {0.00125f, "#0.0000", "0.0013"},
         {-30, "##0.00", "-30.00"},
+        {2.5f, "#####0", "3"},
         {-0.002f, "#0.0000", "-0.0020"},
         {0.0035f, "#0.0000", "0.0035"},
         {1.23456f, "#0.000", "1.235"},

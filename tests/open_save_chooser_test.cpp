@@ -58,13 +58,6 @@ TEST(OpenSaveChooser, RefusalsKeepTheChooserWhereItWas) {
               (UserMessage{"ZMBR", "File name too long", UserMessage::Icon::Exclamation}));
     EXPECT_FALSE(chooser.closed());
     EXPECT_TRUE(fs.files.empty());
-
-    // A typed folder that does not exist is no folder move: Save writes it as a name.
-    chooser.nameBoxChanged("missing/new.mbr");
-    chooser.okClicked();
-    EXPECT_TRUE(chooser.closed());
-    EXPECT_EQ(chooser.folder(), here);
-    EXPECT_EQ(sheet.input().paramFileName, "missing/new.mbr");
 }
 
 } // namespace

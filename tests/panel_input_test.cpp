@@ -28,39 +28,13 @@ TEST(PanelInput, LimitRulesOfTypedTexts) {
         {PanelField::ThetaR, "180", 180},   {PanelField::InitialTheta, "200", 180},
         {PanelField::InitialTheta, "0", 0}, {PanelField::Ar, "-2.5", -2.5f},
         {PanelField::S, "-10", -10},        {PanelField::Fru, "x", 0},
-        {PanelField::Er, "-1", -1},
+        {PanelField::Er, "-1", -1},         {PanelField::Axes, "10.5", 10},
+        {PanelField::Axes, "1.5", 1.5f},    {PanelField::Layer, "1.5", 1.5f},
+        {PanelField::ThetaR, "0.5", 0.5f},  {PanelField::InitialTheta, "180.5", 180},
+        {PanelField::T, "0.5", 0.5f},       {PanelField::EpsC, "-0.5", -0.5f},
     };
     for (const LimitCase& c : cases)
         EXPECT_EQ(applyLimitRule(c.field, toFieldValue(parseNumber(c.typed))), c.stored) << c.typed;
-}
-
-TEST(PanelInput, DefaultsAndRowsInUse) {
-    PanelInput p = PanelInput::defaults();
-    EXPECT_EQ(p.usedRows(), 10);
-    for (int r = 1; r <= 10; ++r) {
-        EXPECT_EQ(p.row(r).thetaR, r <= 5 ? 0.0f : 90.0f);
-        EXPECT_EQ(p.row(r).Ar, 1.0f);
-        EXPECT_EQ(p.row(r).failureMode, FailureMode::Rupture);
-    }
-    p.axes = 3.5f;
-    EXPECT_EQ(p.usedRows(), 3);
-}
-
-TEST(Execute, RowValuesOfUsedRowsOnly) {
-    PanelInput p = PanelInput::defaults();
-    p.axes = 3;
-    std::array<std::string, kMaxRows> texts;
-    texts.fill("rupture");
-    texts[1] = "yield";
-    texts[2] = "Rupture"; // the comparison is exact
-    texts[5] = "yield";   // row 6 is beyond axes
-    deriveRowValues(p, texts);
-    EXPECT_EQ(p.row(1).modularRatio, 1.4583334f);
-    EXPECT_EQ(p.row(1).failureMode, FailureMode::Rupture);
-    EXPECT_EQ(p.row(2).failureMode, FailureMode::Yield);
-    EXPECT_EQ(p.row(3).failureMode, FailureMode::Yield);
-    EXPECT_EQ(p.row(4).modularRatio, 0.0f);
-    EXPECT_EQ(p.row(6).failureMode, FailureMode::Rupture);
 }
 
 TEST(Execute, ResultFileNames) {

@@ -54,19 +54,5 @@ TEST(ResultFile, HeaderIsCp932WithCrLf) {
     EXPECT_EQ(cp932ToUtf8(test::crlfLines(bytes).at(1)), "試験体 A");
 }
 
-TEST(ResultFile, FailedWriteClosesTheFileAndKeepsCompleteLines) {
-    test::MemoryFileSystem fs;
-    ResultFile file;
-    ASSERT_EQ(file.open(fs, "b.TGC", PanelInput::defaults(), 2, {}), 0);
-    RunState rs = stepWithTwoRows();
-    ASSERT_EQ(file.writeStep(rs), 0);
-    fs.failWriteNumber = fs.writes + 1;
-    EXPECT_EQ(file.writeStep(rs), ENOSPC);
-    EXPECT_FALSE(file.isOpen());
-    EXPECT_EQ(fs.openFiles, 0);
-    EXPECT_EQ(test::crlfLines(fs.files.at("b.TGC")).size(), 5u);
-    EXPECT_NE(file.writeClosing(rs), 0);
-}
-
 } // namespace
 } // namespace zmbr

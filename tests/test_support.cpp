@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -17,20 +18,25 @@ class MemoryFile final : public OutputFile {
     MemoryFile(MemoryFileSystem& fs, std::string& contents) : fs_(fs), contents_(contents) {
         ++fs_.openFiles;
     }
-    ~MemoryFile() override { close(); }
+    ~MemoryFile() override {
+        if (!closed_)
+            --fs_.openFiles;
+    }
     int write(std::string_view bytes) override {
         if (closed_)
             return EBADF;
-        if (++fs_.writes == fs_.failWriteNumber)
-            return fs_.failWriteWith;
-        contents_.append(bytes);
-        return 0;
+        const int error = fs_.fault(FileOp::Write);
+        if (error == 0)
+            contents_.append(bytes);
+        return error;
     }
+    int drain() override { return fs_.fault(FileOp::Drain); }
+    int flush() override { return fs_.fault(FileOp::Flush); }
     int close() override {
         if (!closed_)
             --fs_.openFiles;
         closed_ = true;
-        return 0;
+        return fs_.fault(FileOp::Close);
     }
 
   private:
@@ -41,12 +47,18 @@ class MemoryFile final : public OutputFile {
 
 } // namespace
 
+int MemoryFileSystem::fault(FileOp op) {
+    const int n = ++calls[static_cast<std::size_t>(op)];
+    if (op != failOp_ || (failAt_ != 0 && n != failAt_))
+        return 0;
+    fired = true;
+    return failWith_;
+}
+
 std::unique_ptr<OutputFile> MemoryFileSystem::create(const std::string& path, int& error) {
-    if (failCreateWith != 0) {
-        error = failCreateWith;
+    error = fault(FileOp::Create);
+    if (error != 0)
         return nullptr;
-    }
-    error = 0;
     std::string& contents = files[path];
     contents.clear();
     return std::make_unique<MemoryFile>(*this, contents);
@@ -59,14 +71,12 @@ std::unique_ptr<InputFile> MemoryFileSystem::open(const std::string& path, int& 
 }
 
 int MemoryFileSystem::rename(const std::string& source, const std::string& target) {
-    if (failRenameWith != 0)
-        return failRenameWith;
-    auto it = files.find(source);
-    if (it == files.end())
+    if (int error = fault(FileOp::Rename))
+        return error;
+    auto node = files.extract(source);
+    if (node.empty())
         return ENOENT;
-    std::string contents = it->second;
-    files.erase(it);
-    files[target] = contents;
+    files[target] = std::move(node.mapped());
     return 0;
 }
 
@@ -124,17 +134,11 @@ void writeFile(const std::string& path, const std::string& bytes) {
 
 std::vector<std::string> crlfLines(const std::string& bytes) {
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t end = bytes.find("\r\n", start);
-        if (end == std::string::npos) {
-            if (start < bytes.size())
-                lines.push_back(bytes.substr(start));
-            return lines;
-        }
+    for (std::size_t start = 0, end; start < bytes.size(); start = end + 2) {
+        end = std::min(bytes.find("\r\n", start), bytes.size());
         lines.push_back(bytes.substr(start, end - start));
-        start = end + 2;
     }
+    return lines;
 }
 
 std::string dataPath(const std::string& name) {

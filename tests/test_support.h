@@ -6,28 +6,45 @@
 #include "platform/clock.h"
 #include "platform/file_system.h"
 
+#include <array>
+#include <cerrno>
 #include <map>
 #include <string>
 #include <vector>
 
 namespace zmbr::test {
 
-// Files live in memory. A write or create can be made to fail with a chosen errno.
+// The file operations a test can make fail.
+enum class FileOp { Create, Write, Drain, Flush, Close, Rename };
+
+// Files live in memory. One operation can be made to fail: the at-th call of its kind,
+// counted over all files from the last failOn (at 0: every call of that kind).
 class MemoryFileSystem final : public FileSystem {
   public:
     std::map<std::string, std::string> files;
-    int failCreateWith = 0;  // errno for every create, 0 for none
-    int failWriteNumber = 0; // the n-th write (1-based, over all files) fails; 0 for none
-    int failWriteWith = ENOSPC;
-    int failRenameWith = 0; // errno for every rename, 0 for none
-    int writes = 0;
     int openFiles = 0;
+    std::array<int, 6> calls{}; // of each FileOp
+    bool fired = false;         // the failure happened
+
+    void failOn(FileOp op, int at, int error) {
+        failOp_ = op;
+        failAt_ = at;
+        failWith_ = error;
+        calls = {};
+    }
+    // Counts a call of `op`: its errno where it fails, else 0.
+    int fault(FileOp op);
 
     std::unique_ptr<OutputFile> create(const std::string& path, int& error) override;
     std::unique_ptr<InputFile> open(const std::string& path, int& error) override;
     int rename(const std::string& source, const std::string& target) override;
     int remove(const std::string& path) override;
     PathKind kindOf(const std::string& path) override;
+
+  private:
+    FileOp failOp_ = FileOp::Create;
+    int failAt_ = -1; // none
+    int failWith_ = 0;
 };
 
 // A fresh folder under the system's temporary folder, removed with everything in it.

@@ -1,6 +1,8 @@
-// Runs and saves whose file operations fail one at a time: each must end as the program
-// defines, leave only complete lines behind, close every file and keep the old parameter file.
+// Files that cannot be written. Injected failures, one operation at a time: a run must end as
+// the program defines, keep only complete lines and close its file; a save must keep the old
+// parameter file. Real files the system refuses: the messages the user reads.
 
+#include "batch_run.h"
 #include "input/execute_command.h"
 #include "input/parameter_sheet.h"
 #include "paramfile/parameter_file.h"
@@ -9,327 +11,163 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <memory>
-#include <string>
-#include <sys/stat.h>
-#include <sys/wait.h>
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <thread>
 #include <unistd.h>
-#include <vector>
 
 namespace zmbr {
 namespace {
 
-enum class Op { Create, Write, Flush, Close, Rename };
+using test::FileOp;
 
-// Passes every call to another file system and makes the n-th call of one kind fail.
-class FaultyFileSystem final : public FileSystem {
-  public:
-    FaultyFileSystem(FileSystem& inner, Op op, int n, int error)
-        : inner_(inner), op_(op), n_(n), error_(error) {}
-    int openFiles = 0;
-    int counts[5] = {};
-    bool fired = false;
-
-    bool fails(Op op) {
-        if (++counts[static_cast<int>(op)] == n_ && op == op_) {
-            fired = true;
-            return true;
-        }
-        return false;
-    }
-
-    class File final : public OutputFile {
-      public:
-        File(FaultyFileSystem& fs, std::unique_ptr<OutputFile> inner)
-            : fs_(fs), inner_(std::move(inner)) {
-            ++fs_.openFiles;
-        }
-        ~File() override {
-            if (open_)
-                --fs_.openFiles; // dropped without close: counted as a leak by the checks
-        }
-        int write(std::string_view bytes) override {
-            return fs_.fails(Op::Write) ? fs_.error_ : inner_->write(bytes);
-        }
-        int flush() override { return fs_.fails(Op::Flush) ? fs_.error_ : inner_->flush(); }
-        int close() override {
-            if (open_) {
-                open_ = false;
-                --fs_.openFiles;
-            }
-            const int e = inner_->close();
-            return fs_.fails(Op::Close) ? fs_.error_ : e;
-        }
-
-      private:
-        FaultyFileSystem& fs_;
-        std::unique_ptr<OutputFile> inner_;
-        bool open_ = true;
-    };
-
-    std::unique_ptr<OutputFile> create(const std::string& path, int& error) override {
-        if (fails(Op::Create)) {
-            error = error_;
-            return nullptr;
-        }
-        auto f = inner_.create(path, error);
-        if (!f)
-            return nullptr;
-        ++created_;
-        return std::make_unique<File>(*this, std::move(f));
-    }
-    std::unique_ptr<InputFile> open(const std::string& path, int& error) override {
-        return inner_.open(path, error);
-    }
-    int rename(const std::string& source, const std::string& target) override {
-        return fails(Op::Rename) ? error_ : inner_.rename(source, target);
-    }
-    int remove(const std::string& path) override { return inner_.remove(path); }
-    PathKind kindOf(const std::string& path) override { return inner_.kindOf(path); }
-
-  private:
-    FileSystem& inner_;
-    Op op_;
-    int n_;
-    int error_;
-    int created_ = 0;
-};
-
+// The default panel read from its file, named "default.mbr" and executed in memory.
 ParameterSheet defaultSheet(test::MemoryFileSystem& mem) {
-    ParameterSheet sheet;
-    sheet.load();
+    ParameterSheet sheet = test::loadedSheet();
     EXPECT_FALSE(readParameterFile(sheet, realFileSystem(), test::dataPath("default.mbr")));
     sheet.input().paramFileName = sheet.input().outputFileName = "default.mbr";
     EXPECT_FALSE(prepareExecute(sheet, mem));
-    mem.files.erase("default.TGC"); // the test write before the run
     return sheet;
 }
 
-struct RunFault {
-    const char* what;
-    Op op;
-    int n;
-    int error;
-    RunEnd end;
+std::string openMessage(int error) {
+    return "This output data file has been opened by another application. (" +
+           std::to_string(error) + ")";
+}
+
+// Someone watching the run, slow enough that the run drains its file at step 64.
+struct SlowWatcher : RunObserver {
+    void stepStarted(int, double) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
 };
 
-// The default panel runs 95 steps: write 1 is the header, writes 2..96 the step lines,
-// then the closing lines.
-TEST(FaultInjection, ResultFileFailuresEndAsDefined) {
-    const auto golden = test::crlfLines(test::readFile(test::dataPath("default.TGC")));
-    const RunFault faults[] = {
-        {"create", Op::Create, 1, EACCES, RunEnd::OpenFailed},
-        {"header", Op::Write, 1, ENOSPC, RunEnd::OpenFailed},
-        {"step 1", Op::Write, 2, ENOSPC, RunEnd::WriteFailed},
-        {"step 2", Op::Write, 3, EIO, RunEnd::WriteFailed},
-        {"step 50", Op::Write, 51, ENOSPC, RunEnd::WriteFailed},
-        {"last write (closing lines)", Op::Write, -1, ENOSPC, RunEnd::Failure},
-        {"close", Op::Close, 1, EIO, RunEnd::Failure},
+enum class Action { Run, WatchedRun, Save };
+
+// The default panel runs 95 steps: write 1 is the header, writes 2 to 95 the step lines,
+// write 96 the closing lines. A watched run drains its file every 64th step once 100 ms
+// have passed; drain 1 is the header's.
+TEST(FileFaults, InjectedFailuresEndAsDefined) {
+    struct Fault {
+        const char* what;
+        Action action;
+        FileOp op;
+        int n; // 0 for a save: each call of the kind in turn
+        int error;
+        RunEnd end = RunEnd::Failure;
+        int steps = 0, lines = 0; // steps completed, complete lines left in the result file
     };
-    for (const RunFault& f : faults) {
+    const Fault faults[] = {
+        {"create", Action::Run, FileOp::Create, 1, EACCES, RunEnd::OpenFailed, 0, 0},
+        {"header", Action::Run, FileOp::Write, 1, ENOSPC, RunEnd::OpenFailed, 0, 0},
+        {"header drain", Action::Run, FileOp::Drain, 1, EIO, RunEnd::OpenFailed, 0, 4},
+        {"step 1", Action::Run, FileOp::Write, 2, ENOSPC, RunEnd::WriteFailed, 0, 4},
+        {"step 2", Action::Run, FileOp::Write, 3, EIO, RunEnd::WriteFailed, 1, 5},
+        {"step 50", Action::Run, FileOp::Write, 51, ENOSPC, RunEnd::WriteFailed, 49, 53},
+        {"closing lines", Action::Run, FileOp::Write, 96, ENOSPC, RunEnd::WriteFailed, 94, 98},
+        {"close", Action::Run, FileOp::Close, 1, EIO, RunEnd::WriteFailed, 94, 101},
+        {"drain of a watched run", Action::WatchedRun, FileOp::Drain, 2, EIO, RunEnd::WriteFailed,
+         63, 68},
+        {"save: create", Action::Save, FileOp::Create, 0, ENOSPC},
+        {"save: every write", Action::Save, FileOp::Write, 0, ENOSPC},
+        {"save: flush", Action::Save, FileOp::Flush, 0, EIO},
+        {"save: close", Action::Save, FileOp::Close, 0, EIO},
+        {"save: rename", Action::Save, FileOp::Rename, 0, EXDEV},
+    };
+    const auto golden = test::crlfLines(test::readFile(test::dataPath("default.TGC")));
+    for (const Fault& f : faults) {
         SCOPED_TRACE(f.what);
+        if (f.action == Action::Save) {
+            // Every call of the kind fails in turn, until the save no longer reaches it.
+            for (int n = 1;; ++n) {
+                SCOPED_TRACE(n);
+                test::MemoryFileSystem mem;
+                mem.files["p.mbr"] = "old contents\r\n";
+                mem.failOn(f.op, n, f.error);
+                ParameterSheet sheet = test::loadedSheet();
+                const int e = writeParameterFile(sheet, mem, "p.mbr");
+                EXPECT_EQ(mem.openFiles, 0);
+                if (!mem.fired) {
+                    EXPECT_EQ(e, 0);
+                    EXPECT_GT(n, 1) << "the save never reached the failure";
+                    break;
+                }
+                EXPECT_EQ(e, f.error);
+                EXPECT_EQ(mem.files,
+                          (std::map<std::string, std::string>{{"p.mbr", "old contents\r\n"}}))
+                    << "the old file is kept, and no scratch file is left beside it";
+                EXPECT_EQ(sheet.input().outputFileName, "") << "a failed save names nothing";
+                EXPECT_EQ(saveFailureMessage(e), "Error. Try again." + std::to_string(f.error));
+            }
+            continue;
+        }
         test::MemoryFileSystem mem;
         ParameterSheet sheet = defaultSheet(mem);
-        int n = f.n;
-        if (n < 0) { // the clean run's last write
-            test::MemoryFileSystem clean;
-            ParameterSheet s2 = defaultSheet(clean);
-            FaultyFileSystem count(clean, Op::Write, 0, 0);
-            runAnalysis(s2.input(), {&count, nullptr, nullptr, nullptr, 10000});
-            n = count.counts[static_cast<int>(Op::Write)];
+        if (f.op == FileOp::Create) {
+            // Execute's test write meets the failure first, with the message the run gives.
+            mem.failOn(f.op, f.n, f.error);
+            const auto refusal = prepareExecute(sheet, mem);
+            ASSERT_TRUE(refusal.has_value());
+            EXPECT_TRUE(refusal->resultFileUnwritable);
+            EXPECT_EQ(refusal->message, openMessage(f.error));
+            EXPECT_EQ(sheet.input().outputFileName, "default.TGC");
         }
-        FaultyFileSystem fs(mem, f.op, n, f.error);
+        mem.files.erase("default.TGC");
+        mem.failOn(f.op, f.n, f.error);
         FixedClock clock{test::kGoldenMoment};
-        const RunOutcome o = runAnalysis(sheet.input(), {&fs, &clock, nullptr, nullptr, 10000});
-        EXPECT_TRUE(fs.fired);
-        EXPECT_EQ(fs.openFiles, 0) << "a result file was left open";
-        if (f.end == RunEnd::Failure) {
-            // The step loop ended normally; only the file's end may be short.
-            EXPECT_TRUE(o.end == RunEnd::Failure || o.end == RunEnd::WriteFailed);
-        } else {
-            EXPECT_EQ(o.end, f.end);
-        }
-        if (o.end == RunEnd::OpenFailed) {
-            EXPECT_NE(o.message.find("(" + std::to_string(f.error) + ")"), std::string::npos)
-                << o.message;
-        }
-        const bool stepLineFailed = o.end == RunEnd::WriteFailed && f.op == Op::Write;
-        if (stepLineFailed) {
-            EXPECT_TRUE(o.message.empty()) << "a failed step line ends quietly";
-            EXPECT_EQ(o.steps, n - 2) << "the steps before the failed line are complete";
-        }
-        const auto it = mem.files.find("default.TGC");
-        if (it == mem.files.end())
-            continue;
-        // Only complete lines, each as the reference run wrote it.
-        const std::string& bytes = it->second;
-        if (!bytes.empty()) {
-            EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
-        }
+        SlowWatcher watcher;
+        RunObserver* observer = f.action == Action::WatchedRun ? &watcher : nullptr;
+        const RunOutcome o = runAnalysis(sheet.input(), {&mem, &clock, observer, nullptr, 10000});
+        EXPECT_TRUE(mem.fired);
+        EXPECT_EQ(mem.openFiles, 0) << "a result file was left open";
+        EXPECT_EQ(o.end, f.end);
+        EXPECT_EQ(o.message, f.end == RunEnd::OpenFailed ? openMessage(f.error) : "")
+            << "a failed step line ends quietly";
+        EXPECT_EQ(o.steps, f.steps) << "only complete steps count";
+        // Only complete lines, each as the known run wrote it.
+        const std::string bytes = mem.files.count("default.TGC") ? mem.files["default.TGC"] : "";
+        EXPECT_TRUE(bytes.empty() || bytes.ends_with("\r\n"));
         const auto lines = test::crlfLines(bytes);
-        ASSERT_LE(lines.size(), golden.size());
-        if (stepLineFailed) {
-            EXPECT_EQ(lines.size(), 4u + static_cast<std::size_t>(n - 2)); // header of 4 lines
-        }
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            if (i == 1)
-                continue; // the date line
-            ASSERT_EQ(lines[i], golden[i]) << "line " << i + 1;
-        }
+        ASSERT_EQ(lines.size(), static_cast<std::size_t>(f.lines));
+        EXPECT_TRUE(std::equal(lines.begin(), lines.end(), golden.begin()));
     }
 }
 
-// Saving the parameter file: every write, the flush, the close and the rename may fail; the
-// old file stays as it was and the failure is reported as the save message shows it.
-TEST(FaultInjection, ParameterFileSaveKeepsTheOldFile) {
-    const std::string old = "old contents\r\n";
-    std::vector<std::pair<Op, int>> cases;
-    for (int n = 1; n <= 80; ++n)
-        cases.push_back({Op::Write, n});
-    cases.push_back({Op::Create, 1});
-    cases.push_back({Op::Flush, 1});
-    cases.push_back({Op::Close, 1});
-    cases.push_back({Op::Rename, 1});
-    int firedWrites = 0;
-    for (const auto& [op, n] : cases) {
-        SCOPED_TRACE(std::to_string(static_cast<int>(op)) + " #" + std::to_string(n));
-        test::MemoryFileSystem mem;
-        mem.files["p.mbr"] = old;
-        ParameterSheet sheet;
-        sheet.load();
-        FaultyFileSystem fs(mem, op, n, ENOSPC);
-        const int e = writeParameterFile(sheet, fs, "p.mbr");
-        EXPECT_EQ(fs.openFiles, 0);
-        if (!fs.fired) {
-            EXPECT_EQ(e, 0);
-            continue;
-        }
-        if (op == Op::Write)
-            ++firedWrites;
-        EXPECT_EQ(e, ENOSPC);
-        EXPECT_EQ(mem.files.at("p.mbr"), old);
-        EXPECT_EQ(mem.files.size(), 1u) << "no scratch file is left beside it";
-        EXPECT_EQ(sheet.input().outputFileName, "") << "a failed save names nothing";
-        EXPECT_EQ(saveFailureMessage(e), "Error. Try again." + std::to_string(ENOSPC));
-    }
-    EXPECT_GT(firedWrites, 0) << "no write of the parameter file was ever reached";
-}
-
-// Removes the result file from under the run at its first yield point after step 10.
-class RemovingObserver final : public RunObserver {
-  public:
-    explicit RemovingObserver(std::string path) : path_(std::move(path)) {}
-    void stepStarted(int step, double) override { step_ = step; }
-    bool removed = false;
-
-  protected:
-    void yieldNow() override {
-        if (step_ > 10 && !removed)
-            removed = std::remove(path_.c_str()) == 0;
-    }
-
-  private:
-    std::string path_;
-    int step_ = 0;
-};
-
-// Real files: a missing folder, a result file removed during the run and a full device.
-TEST(FaultInjection, RealFilesEndAsDefined) {
-    test::ScratchFolder scratch;
-    {
-        SCOPED_TRACE("missing folder");
-        test::MemoryFileSystem mem;
-        ParameterSheet sheet = defaultSheet(mem);
-        sheet.input().outputFileName = scratch.file("no/such/folder/p.mbr");
-        const RunOutcome o = runAnalysis(sheet.input(), {});
-        EXPECT_EQ(o.end, RunEnd::OpenFailed);
-        EXPECT_FALSE(o.message.empty());
-    }
-    {
-        SCOPED_TRACE("result file removed during the run");
-        test::MemoryFileSystem mem;
-        ParameterSheet sheet = defaultSheet(mem);
-        sheet.input().outputFileName = scratch.file("gone.mbr");
-        RemovingObserver observer(scratch.file("gone.TGC"));
-        const RunOutcome o =
-            runAnalysis(sheet.input(), {nullptr, nullptr, &observer, nullptr, 10000});
-        EXPECT_TRUE(observer.removed);
-        // The open file outlives its name: the run goes to its own end.
-        EXPECT_EQ(o.end, RunEnd::Failure);
-        EXPECT_EQ(o.steps, 95);
-    }
-    {
-        SCOPED_TRACE("result file on a full device");
-        ASSERT_EQ(symlink("/dev/full", scratch.file("full.TGC").c_str()), 0);
-        test::MemoryFileSystem mem;
-        ParameterSheet sheet = defaultSheet(mem);
-        sheet.input().outputFileName = scratch.file("full.mbr");
+// A missing folder, a full device and a folder in the file's place refuse the parameter file
+// and the result file alike, at the create, at a write and before the create.
+TEST(FileFaults, RealFilesThatRefuseWrites) {
+    test::ScratchFolder dir;
+    for (const char* name : {"full.mbr", "full.TGC"})
+        ASSERT_EQ(symlink("/dev/full", dir.file(name).c_str()), 0);
+    std::filesystem::create_directories(dir.file("folder.mbr"));
+    std::filesystem::create_directories(dir.file("folder.TGC"));
+    const std::pair<const char*, int> cases[] = {
+        {"no/such/folder/p.mbr", ENOENT}, {"full.mbr", ENOSPC}, {"folder.mbr", EISDIR}};
+    for (const auto& [name, error] : cases) {
+        SCOPED_TRACE(name);
+        ParameterSheet sheet = test::loadedSheet();
+        const std::string mbr = dir.file(name);
+        EXPECT_EQ(writeParameterFile(sheet, realFileSystem(), mbr), error);
+        EXPECT_EQ(sheet.input().outputFileName, "");
+        sheet.input().outputFileName = mbr;
         const auto refusal = prepareExecute(sheet, realFileSystem());
-        const RunOutcome o = runAnalysis(sheet.input(), {});
-        // Execute's test write already meets the full device; a run started anyway fails
-        // at its header, with the same message.
         ASSERT_TRUE(refusal.has_value());
         EXPECT_TRUE(refusal->resultFileUnwritable);
-        EXPECT_EQ(refusal->message,
-                  "This output data file has been opened by another application. (28)");
+        EXPECT_EQ(refusal->message, openMessage(error));
+        const RunOutcome o = runAnalysis(sheet.input(), {});
         EXPECT_EQ(o.end, RunEnd::OpenFailed);
-        EXPECT_EQ(o.message, refusal->message);
+        EXPECT_EQ(o.message, openMessage(error));
     }
-}
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4)
+        << "no scratch file is left behind";
 
-// What goes wrong when the result file and the parameter file are refused by a read-only
-// folder; "" when both end as defined.
-std::string readOnlyFolderFaults(const std::string& ro) {
-    std::string faults;
-    test::MemoryFileSystem mem;
-    ParameterSheet sheet = defaultSheet(mem);
-    sheet.input().outputFileName = ro + "/p.mbr";
-    const RunOutcome o = runAnalysis(sheet.input(), {});
-    if (o.end != RunEnd::OpenFailed)
-        faults += "the run did not end at the open; ";
-    if (o.message.find("(13)") == std::string::npos)
-        faults += "message \"" + o.message + "\"; ";
-    if (writeParameterFile(sheet, realFileSystem(), ro + "/p.mbr") != EACCES)
-        faults += "the parameter file was not refused; ";
-    return faults;
-}
-
-// Root writes into read-only folders, so as root the check runs in a child that has given
-// up its privileges.
-TEST(FaultInjection, ReadOnlyFolderRefusesBothFiles) {
-    test::ScratchFolder scratch;
-    ASSERT_EQ(chmod(scratch.path().c_str(), 0755), 0);
-    const std::string ro = scratch.file("ro");
-    ASSERT_EQ(mkdir(ro.c_str(), 0555), 0);
-    if (geteuid() != 0) {
-        EXPECT_EQ(readOnlyFolderFaults(ro), "");
-        return;
-    }
-    int pipeFds[2];
-    ASSERT_EQ(pipe(pipeFds), 0);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        close(pipeFds[0]);
-        const uid_t nobody = 65534;
-        std::string faults = setgid(nobody) == 0 && setuid(nobody) == 0
-                                 ? readOnlyFolderFaults(ro)
-                                 : "could not give up root; ";
-        const ssize_t written = write(pipeFds[1], faults.data(), faults.size());
-        _exit(written == static_cast<ssize_t>(faults.size()) ? 0 : 1);
-    }
-    close(pipeFds[1]);
-    std::string faults;
-    char buffer[256];
-    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
-        faults.append(buffer, static_cast<std::size_t>(n));
-    close(pipeFds[0]);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(faults, "");
+    // The command line: a result file that cannot be written is a file error.
+    test::CurrentFolder here(dir.file("folder.TGC"));
+    std::filesystem::create_directory("default.TGC");
+    const BatchResult r = runDefaultPanel();
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.message, openMessage(EISDIR));
 }
 
 } // namespace

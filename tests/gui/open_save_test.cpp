@@ -1,6 +1,8 @@
-// Open and Save through the file chooser, driven as a user drives it, in scratch folders.
+// Open and Save through the file chooser, driven as a user drives it, in scratch folders; and
+// zmbr FILE.mbr, which opens the file as the chooser does.
 
 #include "input/ui/program_windows.h"
+#include "open_at_start.h"
 #include "paramfile/parameter_file.h"
 #include "paramfile/ui/open_save_window.h"
 #include "test_support.h"
@@ -23,28 +25,6 @@
 using namespace zmbr;
 
 namespace {
-
-// The machine's files, except that one folder refuses every new file in it.
-class RefusingFolderFileSystem final : public FileSystem {
-  public:
-    std::string refusedFolder;
-    std::unique_ptr<OutputFile> create(const std::string& path, int& error) override {
-        const std::string absolute = std::filesystem::absolute(path).string();
-        if (!refusedFolder.empty() && absolute.starts_with(refusedFolder + "/")) {
-            error = EACCES;
-            return nullptr;
-        }
-        return realFileSystem().create(path, error);
-    }
-    std::unique_ptr<InputFile> open(const std::string& path, int& error) override {
-        return realFileSystem().open(path, error);
-    }
-    int rename(const std::string& source, const std::string& target) override {
-        return realFileSystem().rename(source, target);
-    }
-    int remove(const std::string& path) override { return realFileSystem().remove(path); }
-    PathKind kindOf(const std::string& path) override { return realFileSystem().kindOf(path); }
-};
 
 std::string canonical(const std::string& path) {
     return std::filesystem::canonical(path).string();
@@ -80,13 +60,13 @@ void clickOk(ui::frmOpenSave& chooser) {
 class OpenSaveTest : public QObject {
     Q_OBJECT
 
-    RefusingFolderFileSystem fs_;
     FixedClock clock_{test::kGoldenMoment};
     std::unique_ptr<ui::ProgramWindows> program_;
     std::unique_ptr<test::ScratchFolder> folder_;
     std::unique_ptr<test::CurrentFolder> inFolder_;
-    std::string here_;  // the scratch folder, as the chooser names it
-    QStringList boxes_; // "title|text|icon|No when No is the default" of every message box
+    std::string here_;      // the scratch folder, as the chooser names it
+    QStringList boxes_;     // "title|text|icon|No when No is the default" of every message box
+    QStringList boxOwners_; // the window each box is over
     QMessageBox::StandardButton answer_ = QMessageBox::Ok;
     bool chooserLeftOpen_ = false;
 
@@ -100,6 +80,7 @@ class OpenSaveTest : public QObject {
             if (!box)
                 return;
             QAbstractButton* def = box->defaultButton();
+            boxOwners_ << (box->parentWidget() ? box->parentWidget()->objectName() : QString());
             boxes_ << box->windowTitle() + "|" + box->text() + "|" +
                           QString::number(int(box->icon())) + "|" +
                           (def && box->standardButton(def) == QMessageBox::No ? "No" : "");
@@ -132,6 +113,9 @@ class OpenSaveTest : public QObject {
     }
 
     std::string comment() { return sheet().text({Control::Text1}); }
+    std::string shown(FieldRef f) {
+        return qobject_cast<QLineEdit*>(program_->form1().control(f))->text().toStdString();
+    }
 
   private slots:
     void init() {
@@ -148,10 +132,10 @@ class OpenSaveTest : public QObject {
         test::writeFile(here_ + "/x.dat", "x");
         test::writeFile(here_ + "/.hidden.mbr", "x");
         inFolder_ = std::make_unique<test::CurrentFolder>(here_);
-        fs_.refusedFolder.clear();
         boxes_.clear();
+        boxOwners_.clear();
         answer_ = QMessageBox::Ok;
-        program_ = std::make_unique<ui::ProgramWindows>(fs_, clock_);
+        program_ = std::make_unique<ui::ProgramWindows>(realFileSystem(), clock_);
         program_->form1().show();
         QVERIFY(QTest::qWaitForWindowExposed(&program_->form1()));
         answerMessageBoxes();
@@ -198,8 +182,7 @@ class OpenSaveTest : public QObject {
         useChooser(2, [&](ui::frmOpenSave& c) { doubleClick(c.filOpenSave(), "a.mbr"); });
         QVERIFY(!chooserLeftOpen_);
         QCOMPARE(comment(), "steel rows 0/90 that yield");
-        auto* shown = qobject_cast<QLineEdit*>(program_->form1().control({Control::Text1}));
-        QCOMPARE(shown->text(), QStringLiteral("steel rows 0/90 that yield"));
+        QCOMPARE(shown({Control::Text1}), "steel rows 0/90 that yield");
         QCOMPARE(sheet().input().paramFileName, here_ + "/a.mbr");
         QCOMPARE(sheet().input().outputFileName, here_ + "/a.mbr");
 
@@ -255,11 +238,23 @@ class OpenSaveTest : public QObject {
     }
 
     void saveUnderATypedName() {
+        // A folder that is not there: the failure's box, and the file is named nowhere.
+        useChooser(3, [&](ui::frmOpenSave& c) {
+            type(c, "missing/new.mbr");
+            clickOk(c);
+        });
+        QVERIFY(!chooserLeftOpen_);
+        QCOMPARE(boxes_, QStringList({QStringLiteral("Text editer|Error. Try again.%1|%2|")
+                                          .arg(ENOENT)
+                                          .arg(int(QMessageBox::Warning))}));
+        // No folder move: the typed name is the file's.
+        QCOMPARE(sheet().input().paramFileName, "missing/new.mbr");
+        QCOMPARE(sheet().input().outputFileName, "");
+        boxes_.clear();
         useChooser(3, [&](ui::frmOpenSave& c) {
             type(c, "new");
             clickOk(c);
         });
-        QVERIFY(!chooserLeftOpen_);
         QVERIFY(boxes_.isEmpty()); // no question for a new file
         QVERIFY(test::readFile(here_ + "/new").starts_with("Created by ZMBR3\r\n"));
         QCOMPARE(sheet().input().paramFileName, "new");
@@ -293,26 +288,6 @@ class OpenSaveTest : public QObject {
         }
     }
 
-    void saveIntoAFolderThatRefusesFiles() {
-        fs_.refusedFolder = here_;
-        const std::string old = test::readFile(here_ + "/a.mbr");
-        answer_ = QMessageBox::Yes;
-        useChooser(3, [&](ui::frmOpenSave& c) { doubleClick(c.filOpenSave(), "a.mbr"); });
-        answer_ = QMessageBox::Ok;
-        useChooser(3, [&](ui::frmOpenSave& c) {
-            type(c, "new.mbr");
-            clickOk(c);
-        });
-        const QString failed =
-            QStringLiteral("Text editer|Error. Try again.13|%1|").arg(int(QMessageBox::Warning));
-        QCOMPARE(boxes_.size(), 3);
-        QCOMPARE(boxes_[1], failed);
-        QCOMPARE(boxes_[2], failed);
-        QVERIFY(test::readFile(here_ + "/a.mbr") == old);
-        QVERIFY(!std::filesystem::exists(here_ + "/new.mbr"));
-        QCOMPARE(sheet().input().outputFileName, "");
-    }
-
     void cancelAfterBrowsing() {
         const std::string before = comment();
         useChooser(2, [&](ui::frmOpenSave& c) {
@@ -332,18 +307,28 @@ class OpenSaveTest : public QObject {
         });
     }
 
-    void executeAfterOpenWritesTheResultBesideTheFile() {
-        useChooser(2, [&](ui::frmOpenSave& c) { doubleClick(c.filOpenSave(), "a.mbr"); });
-        std::filesystem::current_path(here_ + "/sub");
-        QTest::mouseClick(program_->form1().command(1), Qt::LeftButton);
-        ui::RunWindows* runs = program_->runs();
-        QVERIFY(runs);
-        QVERIFY(QTest::qWaitFor([runs] { return runs->runEnded(); }, 20000));
-        QTest::mouseClick(runs->form2()->command1(), Qt::LeftButton);
-        const auto lines = test::crlfLines(test::readFile(here_ + "/a.TGC"));
-        QVERIFY(lines.size() > 4);
-        QVERIFY(lines[0].find("MBR file = " + here_ + "/a.mbr,") != std::string::npos);
-        QVERIFY(boxes_.isEmpty());
+    // A file that cannot be read shows its box over the window, whose fields keep their texts;
+    // one that can is opened as by a double-click in the chooser.
+    void openAtStartAsTheChooserOpens() {
+        const std::string before = shown({Control::Text1});
+        openAtStart(*program_, realFileSystem(), "missing.mbr");
+        QTRY_COMPARE(boxes_.size(), 1);
+        QCOMPARE(boxes_[0], QStringLiteral("Error|The file cannot be read (No such file or "
+                                           "directory).|%1|")
+                                .arg(int(QMessageBox::Warning)));
+        QCOMPARE(boxOwners_, QStringList({"Form1"}));
+        QCOMPARE(shown({Control::Text1}), before);
+        QCOMPARE(sheet().input().outputFileName, "");
+
+        const std::string file = here_ + "/sub/c.mbr";
+        openAtStart(*program_, realFileSystem(), "sub/c.mbr");
+        const auto lines = test::crlfLines(test::readFile(file));
+        QCOMPARE(shown({Control::Text1}), lines[1]);
+        QCOMPARE(shown({Control::Text2, 1}), lines[18]);
+        QCOMPARE(sheet().input().paramFileName, file);
+        QCOMPARE(sheet().input().outputFileName, file);
+        QCOMPARE(std::filesystem::current_path().string(), here_ + "/sub");
+        QCOMPARE(boxes_.size(), 1);
     }
 
   private:
