@@ -27,11 +27,13 @@ PanelInput preparedDefault() {
 // What a watcher is told, with the checks that need every report. It keeps what the windows
 // show, the graphs' traces among it.
 struct Counting : CalculationFields {
-    int started = 0, steps = 0, plotted = 0, yields = 0, ended = 0, rescales = 0;
+    int steps = 0, yields = 0, rescales = 0;
     int cancelAfterStep = 0; // sets the flag at the first yield point of this step
     CancelFlag* flag = nullptr;
     int step = 0;
     std::set<int> rowsAtYields; // the row whose stress is being worked out
+    long iteratesBefore = 0;    // θ iterates before this step
+    int searchesEndedElsewhere = 0;
     int rescalesWithoutGrowth = 0;
     std::vector<int> tracesWrongAt; // steps after which a graph did not hold what it drew
 
@@ -40,14 +42,20 @@ struct Counting : CalculationFields {
         return {g.eps1Lim, g.eps2Lim, g.gammaLim, g.tauLim};
     }
 
-    void runStarted(const RunState& rs) override {
-        CalculationFields::runStarted(rs);
-        ++started;
-    }
     void stepStarted(int s, double eps1) override {
         CalculationFields::stepStarted(s, eps1);
         ++steps;
         step = s;
+        iteratesBefore = thetaIterates();
+    }
+    // The angle search goes down first, turns up below the best angle θb (its second reversal),
+    // turns down above it (the third) and ends one iterate later, on θb: the θ column ends
+    // θb - 0.01°, θb, θb + 0.01°, θb.
+    void tauMaxShown(double tauMax) override {
+        CalculationFields::tauMaxShown(tauMax);
+        const auto n = thetaIterates() - iteratesBefore;
+        auto back = [&](int k) { return theta(static_cast<int>((n - k) % 8)).second; };
+        searchesEndedElsewhere += !(back(4) < back(1) && back(1) < back(2));
     }
     // A graph draws each step's point as it comes; a redraw draws the origin and the history
     // up to the step before, and the rescaled step's point only at a later redraw.
@@ -68,7 +76,6 @@ struct Counting : CalculationFields {
     }
     void stepPlotted(int s, const GraphState& g) override {
         CalculationFields::stepPlotted(s, g);
-        ++plotted;
         limitsBefore = limits(g);
         checkTraces(s, g, s);
     }
@@ -84,10 +91,6 @@ struct Counting : CalculationFields {
         rowsAtYields.insert(row());
         if (flag && step == cancelAfterStep)
             flag->store(true);
-    }
-    void runEnded(const RunOutcome& o) override {
-        CalculationFields::runEnded(o);
-        ++ended;
     }
 };
 
@@ -116,14 +119,17 @@ TEST(AnalysisRun, ObserverHearsEveryStep) {
     EXPECT_EQ(o.end, RunEnd::Failure);
     EXPECT_TRUE(o.concreteNG);
     EXPECT_TRUE(o.buttonShowsOk);
-    EXPECT_EQ(seen.started, 1);
-    EXPECT_EQ(seen.ended, 1);
+    // The windows show the run's start, every step, and its end.
+    EXPECT_EQ(seen.text(CalcField::Text3), "0.000060");
     EXPECT_EQ(seen.steps, o.steps);
-    EXPECT_EQ(seen.plotted, o.steps);
+    EXPECT_EQ(seen.text(CalcField::Text1), "95");
+    EXPECT_FALSE(seen.running());
+    EXPECT_EQ(seen.buttonCaption(), "OK");
     EXPECT_GT(seen.yields, o.steps);
     EXPECT_EQ(run.fs.openFiles, 0);
     // Rows 1 to 10 in turn; 0 before the first.
     EXPECT_EQ(seen.rowsAtYields, (std::set<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(seen.searchesEndedElsewhere, 0);
     EXPECT_GE(seen.rescales, 3);
     EXPECT_EQ(seen.rescalesWithoutGrowth, 0) << "a redraw is asked for only when a limit grew";
     EXPECT_EQ(seen.tracesWrongAt, std::vector<int>{});
