@@ -39,7 +39,7 @@ double yieldZoneSearch(const RunContext& ctx, int i, const BondRow& b) {
     const double shareOfBar = 1 + divide(1, b.nRho, "nρ");
     const double slipTerm = in.sBy * b.k;
     const double bondStress = in.tauBy * (1 + b.nRho);
-    const bool watched = ctx.observer || ctx.cancel;
+    const bool watched = ctx.watched();
     long iterations = rs.bondIterations;
     double PbPrev = 1000000;
     int nRev = 0;

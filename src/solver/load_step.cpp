@@ -50,7 +50,7 @@ void innerPasses(const RunContext& ctx, const ConcreteLaw& law, const RunRows& r
     RunState& rs = ctx.state;
     StepState& st = rs.stepState;
     const double eps1 = it.eps1;
-    const bool watched = ctx.observer || ctx.cancel; // a batch run has nobody to yield to
+    const bool watched = ctx.watched();
     st.sumFriy = 0;
     st.count = -1;
     for (;;) {

@@ -21,6 +21,9 @@ struct RunContext {
     RunObserver* observer;
     const CancelFlag* cancel;
 
+    // A batch run has nobody to yield to: its hot loops skip the yield points.
+    bool watched() const { return observer || cancel; }
+
     // The flag is read where the user interface may have set it, so most yield points of a
     // watched run cost only the observer's count.
     void yieldToUi() const {
