@@ -115,7 +115,7 @@ RunOutcome runAnalysis(PanelInput& in, const RunSettings& settings) {
     const Clock& clock = settings.clock ? *settings.clock : systemClock();
     RunObserver* observer = settings.observer;
     RunState rs;
-    RunContext ctx{in, rs, observer, settings.cancel};
+    RunContext ctx{in, rs, observer, settings.cancel, settings.walkEveryIterate};
     RunOutcome out;
     ResultFile file;
 

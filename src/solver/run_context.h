@@ -20,6 +20,9 @@ struct RunContext {
     RunState& state;
     RunObserver* observer;
     const CancelFlag* cancel;
+    // The yield-zone search evaluates every iterate instead of passing over those through which
+    // |Pb| is proven to keep falling: the same result, slower; for checking that proof.
+    bool walkEveryIterate = false;
 
     // A batch run has nobody to yield to: its hot loops skip the yield points.
     bool watched() const { return observer || cancel; }
