@@ -63,7 +63,7 @@ TEST(YieldZoneSearch, LongSearchesEndByTheirOwnRule) {
 // Random panels typed as a user would, many of them with searches of millions of iterates.
 TEST(YieldZoneSearch, PassingOverProvenStretchesChangesNoResultFile) {
     panelgen::SeededChoices choices(20261207);
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; i < 200; ++i) {
         const panelgen::RandomPanel panel = panelgen::randomPanel(choices);
         SCOPED_TRACE(panel.bytes);
         expectSameRun(panel.bytes);

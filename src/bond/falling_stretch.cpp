@@ -1,8 +1,8 @@
 #include "bond/falling_stretch.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
+#include <cstring>
 
 namespace zmbr {
 
@@ -19,10 +19,13 @@ bool moderate(double x) { // far from underflow and overflow, so that u bounds e
     return a >= 1e-200 && a <= 1e200;
 }
 
-// 2^e for the binade [2^e, 2^(e+1)) of a finite positive x.
+// 2^e for the binade [2^e, 2^(e+1)) of a finite positive normal x: x without its fraction.
 double binadeFloor(double x) {
-    const auto bits = std::bit_cast<std::uint64_t>(x) & 0x7FF0000000000000ULL;
-    return std::bit_cast<double>(bits);
+    std::uint64_t bits;
+    std::memcpy(&bits, &x, sizeof bits);
+    bits &= 0x7FF0000000000000ULL;
+    std::memcpy(&x, &bits, sizeof bits);
+    return x;
 }
 
 } // namespace
