@@ -110,24 +110,21 @@ TEST_F(AgainstIconv, EveryOneAndTwoByteSequence) {
     }
 }
 
+// The UTF-8 form of any value below 2^21, surrogates included.
+std::string utf8Form(char32_t cp) {
+    const std::size_t n = cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+    static constexpr unsigned kLead[] = {0, 0, 0xC0, 0xE0, 0xF0};
+    std::string text(n, '\0');
+    for (std::size_t i = n - 1; i > 0; --i, cp >>= 6)
+        text[i] = static_cast<char>(0x80 | (cp & 0x3F));
+    text[0] = static_cast<char>(kLead[n] | cp);
+    return text;
+}
+
 // Every code point in UTF-8, and the forms UTF-8 forbids: surrogates, values beyond U+10FFFF.
 TEST_F(AgainstIconv, EveryCodePoint) {
-    for (char32_t cp = 0; cp < 0x200000; ++cp) {
-        std::string text;
-        if (cp < 0x80) {
-            text = {static_cast<char>(cp)};
-        } else if (cp < 0x800) {
-            text = {static_cast<char>(0xC0 | cp >> 6), static_cast<char>(0x80 | (cp & 0x3F))};
-        } else if (cp < 0x10000) {
-            text = {static_cast<char>(0xE0 | cp >> 12), static_cast<char>(0x80 | (cp >> 6 & 0x3F)),
-                    static_cast<char>(0x80 | (cp & 0x3F))};
-        } else {
-            text = {static_cast<char>(0xF0 | cp >> 18), static_cast<char>(0x80 | (cp >> 12 & 0x3F)),
-                    static_cast<char>(0x80 | (cp >> 6 & 0x3F)),
-                    static_cast<char>(0x80 | (cp & 0x3F))};
-        }
-        compare(text);
-    }
+    for (char32_t cp = 0; cp < 0x200000; ++cp)
+        compare(utf8Form(cp));
 }
 
 // Broken and whole characters side by side, and sequences cut short at the end.
