@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <limits>
 
 namespace zmbr {
 
@@ -48,10 +49,15 @@ std::optional<LocalDateTime> sourceDateEpoch(const std::string& value) {
     if (value.empty() || value.size() > 12 ||
         !std::all_of(value.begin(), value.end(), [](unsigned char c) { return std::isdigit(c); }))
         return std::nullopt;
-    const auto seconds = static_cast<std::time_t>(*parseWholeNumber(value));
-    constexpr std::time_t kLastSecondOf9999 = 253402300799;
+    // At most 12 digits: exact in a double. A 32-bit time_t ends in 2038.
+    const double given = *parseWholeNumber(value);
+    constexpr double kLastSecondOf9999 = 253402300799;
+    if (given > kLastSecondOf9999 ||
+        given > static_cast<double>(std::numeric_limits<std::time_t>::max()))
+        return std::nullopt;
+    const auto seconds = static_cast<std::time_t>(given);
     std::tm tm{};
-    if (seconds > kLastSecondOf9999 || !gmtime_r(&seconds, &tm))
+    if (!gmtime_r(&seconds, &tm))
         return std::nullopt;
     return LocalDateTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
                          tm.tm_hour,        tm.tm_min,     tm.tm_sec};
