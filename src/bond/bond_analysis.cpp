@@ -20,13 +20,13 @@ struct BondRow {
     double nRho; // modular ratio times reinforcement ratio
     double Fbar; // average bar force
     double k;    // bond parameter
-    float EAs2;  // 2·Er·Ar·sBy at single precision
-    float EA;    // Er·Ar at single precision
+    double EAs2; // 2·Er·Ar·sBy, formed at single precision
+    double EA;   // Er·Ar, formed at single precision
 };
 
 // The terms of the row's yield-zone search that do not change with ly.
 YieldZoneTerms yieldZoneTerms(const RunContext& ctx, const BondRow& b) {
-    const PanelInput& in = ctx.input;
+    const RunParameters& in = ctx.params;
     finite(b.EAs2, "2·Er·Ar·sby");
     finite(b.EA, "Er·Ar");
     YieldZoneTerms t;
@@ -47,17 +47,16 @@ YieldZoneTerms yieldZoneTerms(const RunContext& ctx, const BondRow& b) {
 // Bar force at the crack by the linear bond law, or by the yield-zone search where the
 // linear law puts more than tauBy at the crack face.
 double crackForce(const RunContext& ctx, int i, double lb) {
-    const PanelInput& in = ctx.input;
-    const ReinforcementLayer& row = in.rows[i];
+    const RunParameters& in = ctx.params;
+    const RowParameters& row = in.row[i];
     const RunState& rs = ctx.state;
     BondRow b{};
     b.lb = lb;
-    b.nRho = static_cast<double>(row.modularRatio) * rs.rhoR[i];
+    b.nRho = row.modularRatio * rs.rhoR[i];
     b.Fbar = row.Ar * rs.stepState.fr[i];
-    const float EAs = row.Er * row.Ar * in.sBy;
-    b.EAs2 = 2 * row.Er * row.Ar * in.sBy;
-    b.EA = row.Er * row.Ar;
-    b.k = finite(dmath::sqrt(divide(in.tauBy * (1 + b.nRho), EAs, "Er·Ar·sby")),
+    b.EAs2 = row.EAs2;
+    b.EA = row.EA;
+    b.k = finite(dmath::sqrt(divide(in.tauBy * (1 + b.nRho), row.EAs, "Er·Ar·sby")),
                  "the bond parameter k");
     const double ep = finite(dmath::exp(b.k * lb / 2), "e^(k·lb/2)");
     const double em = dmath::exp(-b.k * lb / 2);
@@ -87,12 +86,12 @@ void setRowStatus(const RunContext& ctx, int i, RowStatus status) {
 } // namespace
 
 void analyseBondAtCracks(const RunContext& ctx) {
-    const PanelInput& in = ctx.input;
+    const RunParameters& in = ctx.params;
     RunState& rs = ctx.state;
     const StepState& st = rs.stepState;
     const double maxLength = 300 * dmath::sqrt(2.0);
     for (int i = 0; i < rs.rows; ++i) {
-        const ReinforcementLayer& row = in.rows[i];
+        const RowParameters& row = in.row[i];
         BondRowState& bond = rs.bond[i];
         const double fr = st.fr[i];
         try {

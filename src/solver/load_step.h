@@ -9,7 +9,7 @@ namespace zmbr {
 
 // What the step solution needs of each row, fixed for a run.
 struct RunRows {
-    PerRow<float> thetaR{};  // radians, stored at single precision
+    PerRow<Single> thetaR{}; // radians, stored at single precision
     PerRow<double> absCos{}; // |cos thetaR|
     PerRow<double> absSin{}; // |sin thetaR|
     PerRow<double> Er{}, fru{};

@@ -1,8 +1,8 @@
 #pragma once
 // The pieces a running analysis passes down to the step solution and the bond analysis.
 
-#include "input/panel_input.h"
 #include "solver/run_observer.h"
+#include "solver/run_parameters.h"
 #include "solver/run_state.h"
 
 #include <string>
@@ -16,7 +16,7 @@ struct RunStop {
 };
 
 struct RunContext {
-    const PanelInput& input;
+    const RunParameters& params;
     RunState& state;
     RunObserver* observer;
     const CancelFlag* cancel;
