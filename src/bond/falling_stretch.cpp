@@ -1,8 +1,8 @@
 #include "bond/falling_stretch.h"
 
+#include "solver/double_bits.h"
+
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
 
 namespace zmbr {
 
@@ -21,11 +21,7 @@ bool moderate(double x) { // far from underflow and overflow, so that u bounds e
 
 // 2^e for the binade [2^e, 2^(e+1)) of a finite positive normal x: x without its fraction.
 double binadeFloor(double x) {
-    std::uint64_t bits;
-    std::memcpy(&bits, &x, sizeof bits);
-    bits &= 0x7FF0000000000000ULL;
-    std::memcpy(&x, &bits, sizeof bits);
-    return x;
+    return doubleOfBits(bitsOf(x) & 0x7FF0000000000000ULL);
 }
 
 } // namespace

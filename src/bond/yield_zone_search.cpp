@@ -41,7 +41,7 @@ namespace {
 
 // Plain iterates the walk takes before it tries to prove a stretch ahead, and again after
 // each try: a try costs about as much as a few dozen iterates.
-constexpr int kPlainIteratesBeforeProof = 64;
+constexpr int kPlainIteratesBeforeProof = 16;
 
 } // namespace
 

@@ -24,6 +24,7 @@ constexpr auto kDrainEvery = std::chrono::milliseconds(100);
 struct RunSetup {
     ConcreteLaw law;
     RunRows rows;
+    AngleTerms angleTerms;
 };
 
 // A row's ratio and its direction cosines, in double from the angle stored in radians.
@@ -156,7 +157,7 @@ RunOutcome runAnalysis(PanelInput& in, const RunSettings& settings) {
             if (observer)
                 observer->stepStarted(rs.step, rs.eps1);
 
-            solveLoadStep(ctx, setup.law, setup.rows);
+            solveLoadStep(ctx, setup.law, setup.rows, setup.angleTerms);
 
             if (rs.tauMax <= rs.tauPrev)
                 rs.tauMax = rs.tauPrev;
