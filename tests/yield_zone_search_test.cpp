@@ -80,7 +80,9 @@ YieldZoneTerms randomTerms(std::mt19937_64& rng) {
     const float Er = static_cast<float>(between(4e4, 2e5));
     const float tauBy = static_cast<float>(between(1, 20));
     const float sBy = static_cast<float>(between(1e-3, 5e-2));
-    const double nRho = between(1e-3, 2), lb = between(5, 400), fr = between(1, 600);
+    // Now and then bars so large that 1/nρ vanishes beside 1.
+    const double nRho = rng() % 4 ? between(1e-3, 2) : between(1e16, 1e20);
+    const double lb = between(5, 400), fr = between(1, 600);
     YieldZoneTerms t;
     t.k = std::sqrt(tauBy * (1 + nRho) / static_cast<float>(Er * Ar * sBy));
     t.negK = -t.k;

@@ -34,6 +34,13 @@ FallingStretch::FallingStretch(const YieldZoneTerms& t) : t_(t) {
         return;
     // p = 2 − 2/σ, off by at most ep.
     const double sigma = dmath::fabs(t.shareOfBar);
+    if (t.shareOfBar == 1) {
+        // nρ so large that 1/nρ vanishes beside 1: D = lb for every ly, and R' = 2τ·ly/lb − β
+        // is linear in ly, its bounds on a stretch at its ends.
+        constantDivisor_ = true;
+        usable_ = moderate(t.lb) && moderate(t.bondStress);
+        return;
+    }
     const double p = 2 - 2 / t.shareOfBar;
     const double ep = 1.01 * u * (2 / sigma + dmath::fabs(p));
     if (!(dmath::fabs(p) > 16 * ep) || !moderate(p))
@@ -154,9 +161,20 @@ bool FallingStretch::proves(double ly, double step, long m, const YieldZoneResid
 
     // R' = A − M/D² on the stretch, and so the true Pb's change from one iterate to the next:
     // at least slope·|step|, with the sign the walk needs.
-    const double mOverD2Low = signM_ > 0 ? lowM_ / (dMax * dMax) : -highM_ / (dMin * dMin);
-    const double mOverD2High = signM_ < 0 ? -lowM_ / (dMax * dMax) : highM_ / (dMin * dMin);
-    const double rLowest = A_ - errorA_ - mOverD2High, rHighest = A_ + errorA_ - mOverD2Low;
+    double rLowest, rHighest;
+    if (constantDivisor_) {
+        const double atStart = 2 * t.tauBy * ly / t.lb - t.bondStress;
+        const double atEnd = 2 * t.tauBy * farLy / t.lb - t.bondStress;
+        const double error =
+            1e-12 * (2 * dmath::fabs(t.tauBy) * L / t.lb + dmath::fabs(t.bondStress));
+        rLowest = std::min(atStart, atEnd) - error;
+        rHighest = std::max(atStart, atEnd) + error;
+    } else {
+        const double mOverD2Low = signM_ > 0 ? lowM_ / (dMax * dMax) : -highM_ / (dMin * dMin);
+        const double mOverD2High = signM_ < 0 ? -lowM_ / (dMax * dMax) : highM_ / (dMin * dMin);
+        rLowest = A_ - errorA_ - mOverD2High;
+        rHighest = A_ + errorA_ - mOverD2Low;
+    }
     const int rSign = rLowest > 0 ? 1 : rHighest < 0 ? -1 : 0;
     if (rSign * signOf(t.EA) * signOf(step) != slopeSign)
         return false;

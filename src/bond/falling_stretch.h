@@ -11,7 +11,8 @@
 //    N = barForce + τ·ly² + slipForce, D = p·ly + q, p = 2 − 2/σ, q = lb/σ (σ = 1 + 1/nρ).
 //    Its slope is R'(ly)/EA with R' = A − M/D², A = τ/p − β, M = τ·q²/p + p·(barForce +
 //    slipForce) (polynomial division of (N − β·ly·D)/D). Bounds on A, on M and on D over the
-//    stretch bound R' away from zero, or the stretch is not proven.
+//    stretch bound R' away from zero, or the stretch is not proven. Where σ is 1 to the bit,
+//    D = lb and R' = 2τ·ly/lb − β, bounded by its values at the ends of the stretch.
 // 2. The rounding of the evaluation (yield_zone_residual.h) is bounded on the stretch by E, a
 //    running error bound over its operations with u = 2^-53 per operation (exp correctly
 //    rounded), taken at the largest |ly| of the stretch and doubled for safety. tanh is
@@ -47,9 +48,10 @@ class FallingStretch {
 
     const YieldZoneTerms& t_;
     bool usable_ = false;
-    double A_ = 0, errorA_ = 0;   // A and a bound on its rounding
-    int signM_ = 0;               // the sign of M where it is certain, else 0
-    double lowM_ = 0, highM_ = 0; // bounds on |M| (the lower one 0 where its sign is unsure)
+    bool constantDivisor_ = false; // 1 + 1/nρ is 1: D = lb
+    double A_ = 0, errorA_ = 0;    // A and a bound on its rounding
+    int signM_ = 0;                // the sign of M where it is certain, else 0
+    double lowM_ = 0, highM_ = 0;  // bounds on |M| (the lower one 0 where its sign is unsure)
 };
 
 } // namespace zmbr
