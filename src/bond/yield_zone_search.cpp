@@ -3,6 +3,7 @@
 #include "bond/falling_stretch.h"
 #include "input/number_text.h"
 
+#include <array>
 #include <string>
 
 namespace zmbr {
@@ -43,11 +44,37 @@ namespace {
 // each try: a try costs about as much as a few dozen iterates.
 constexpr int kPlainIteratesBeforeProof = 16;
 
+// After its first turn the walk comes back over the iterates it has just evaluated, to the
+// bit (every step within a binade adds the same amount): their residuals are kept.
+class RecentResiduals {
+  public:
+    explicit RecentResiduals(const YieldZoneTerms& t) : t_(t) {}
+    const YieldZoneResidual& at(double ly) {
+        for (const Kept& k : kept_)
+            if (k.set && k.ly == ly)
+                return k.r;
+        Kept& k = kept_[next_++ % kept_.size()];
+        k = {true, ly, yieldZoneResidual(t_, ly)};
+        return k.r;
+    }
+
+  private:
+    struct Kept {
+        bool set = false;
+        double ly = 0;
+        YieldZoneResidual r{};
+    };
+    const YieldZoneTerms& t_;
+    std::array<Kept, 4> kept_{};
+    unsigned next_ = 0;
+};
+
 } // namespace
 
 double searchYieldZone(const RunContext& ctx, int i, const YieldZoneTerms& t) {
     RunState& rs = ctx.state;
     const FallingStretch stretch(t);
+    RecentResiduals recent(t);
     const bool watched = ctx.watched();
     long iterations = rs.bondIterations;
     double PbPrev = 1000000;
@@ -58,7 +85,7 @@ double searchYieldZone(const RunContext& ctx, int i, const YieldZoneTerms& t) {
     int untilProof = kPlainIteratesBeforeProof;
     for (;;) {
         ++iterations;
-        YieldZoneResidual r = yieldZoneResidual(t, ly);
+        YieldZoneResidual r = recent.at(ly);
         if (!residualIsDefined(r)) [[unlikely]]
             throwUndefinedResidual(t, ly);
         if (ctx.observer)
