@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cfloat>
+#include <cstdint>
+#include <random>
 #include <string>
 
 namespace zmbr {
@@ -47,9 +50,34 @@ TEST(ParseNumber, ReadsTheLeadingNumberOfAnyText) {
         {"1e-400", 0},
         {"000.000001e6", 1},
         {"1e99999999999999", DBL_MAX},
+        // The ends of the range, and halfway points, which go to the even neighbour.
+        {"4.9406564584124654e-324", 0x1p-1074},
+        {"2.4703282292062327e-324", 0},
+        {"2.4703282292062328e-324", 0x1p-1074},
+        {"2.2250738585072011e-308", 0x0.fffffffffffffp-1022},
+        {"1.7976931348623157e308", DBL_MAX},
+        {"1.7976931348623158e308", DBL_MAX},
+        {"1.7976931348623159e308", DBL_MAX},
+        {"9007199254740993", 0x1p53},
+        {"9007199254740993.0000000000000000000000000000001", 0x1.0000000000001p53},
+        {"9007199254740995", 0x1.0000000000002p53},
+        {"0.1", 0x1.999999999999ap-4},
+        {"123456789012345678901234567890e-10", 0x1.56a95319d63e1p+63},
     };
     for (const ParseCase& c : cases)
         EXPECT_EQ(parseNumber(c.text), c.value) << '"' << c.text << '"';
+}
+
+// The shortest text of any value reads back as that value.
+TEST(ParseNumber, ReadsBackWhatIsFormatted) {
+    std::mt19937_64 random(1);
+    for (int i = 0; i < 30000; ++i) {
+        const double value = std::bit_cast<double>(random() & 0x7FEFFFFFFFFFFFFFu);
+        const float single =
+            std::bit_cast<float>(static_cast<std::uint32_t>(random() & 0x7F7FFFFF));
+        ASSERT_EQ(parseNumber(formatNumber(value, "0.0000000000000000E+000")), value);
+        ASSERT_EQ(static_cast<float>(parseNumber(formatNumber(single, "0.00000000E+00"))), single);
+    }
 }
 
 TEST(ParseNumber, FieldValuesStayFinite) {

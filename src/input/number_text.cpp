@@ -1,11 +1,12 @@
 #include "input/number_text.h"
 
+#include "input/decimal_conversion.h"
+
 #include <algorithm>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <system_error>
 #include <type_traits>
 
 namespace zmbr {
@@ -27,26 +28,12 @@ struct Decimal {
 template <typename T> Decimal toDecimal(T value) {
     Decimal d;
     d.negative = std::signbit(value);
-    char buf[48];
-    const auto res =
-        std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific);
-    const char* p = buf;
-    for (; p < res.ptr && *p != 'e'; ++p)
-        if (*p != '.')
-            d.digits[d.count++] = *p;
-    int exp10 = 0;
-    bool expNegative = false;
-    if (p < res.ptr)
-        ++p; // the 'e'
-    if (p < res.ptr && (*p == '+' || *p == '-'))
-        expNegative = *p++ == '-';
-    for (; p < res.ptr; ++p)
-        exp10 = exp10 * 10 + (*p - '0');
-    if (d.count == 1 && d.digits[0] == '0') {
-        d.count = 0;
+    if (value == 0)
         return d;
-    }
-    d.pointPos = (expNegative ? -exp10 : exp10) + 1;
+    const DecimalDigits shortest = shortestDigits(std::fabs(value));
+    std::copy(shortest.digits, shortest.digits + shortest.count, d.digits);
+    d.count = shortest.count;
+    d.pointPos = shortest.pointPos;
     return d;
 }
 
@@ -287,7 +274,8 @@ double scanNumber(std::string_view text, bool& whole) {
     bool negative = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-'))
         negative = s[i++] == '-';
-    std::string number; // normalised for from_chars: digits, ".", "e", exponent
+    std::string digits; // those before and after the point
+    long long decimals = 0;
     bool anyDigit = false;
     bool nonZeroDigit = false;
     int leadingIntDigits = 0; // significant digits before the point, for the range check
@@ -297,17 +285,18 @@ double scanNumber(std::string_view text, bool& whole) {
             nonZeroDigit = true;
             ++leadingIntDigits;
         }
-        number.push_back(s[i++]);
+        digits.push_back(s[i++]);
         anyDigit = true;
     }
     if (i < s.size() && s[i] == '.') {
-        number.push_back(s[i++]);
+        ++i;
         while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
             if (s[i] == '0' && !nonZeroDigit)
                 ++leadingZerosAfterPoint;
             if (s[i] != '0')
                 nonZeroDigit = true;
-            number.push_back(s[i++]);
+            digits.push_back(s[i++]);
+            ++decimals;
             anyDigit = true;
         }
     }
@@ -328,19 +317,16 @@ double scanNumber(std::string_view text, bool& whole) {
             }
             if (expNegative)
                 exponent = -exponent;
-            number += "e" + std::to_string(exponent);
             end = j;
         }
     }
     whole = end == s.size();
-    if (number.front() == '.')
-        number.insert(number.begin(), '0');
     if (!nonZeroDigit)
         return negative ? -0.0 : 0.0;
 
-    double value = 0.0;
-    auto res = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (res.ec == std::errc::result_out_of_range) {
+    bool outOfRange = false;
+    double value = decimalToDouble(digits, exponent - decimals, outOfRange);
+    if (outOfRange) {
         long long magnitude =
             exponent + (leadingIntDigits > 0 ? leadingIntDigits : -leadingZerosAfterPoint);
         value = magnitude > 0 ? DBL_MAX : 0.0;

@@ -1,41 +1,13 @@
 #include "platform/text_encoding.h"
 
-#include <cerrno>
-#include <iconv.h>
+#include "platform/cp932_table.h"
+
+#include <algorithm>
+#include <cstdint>
 
 namespace zmbr {
 
 namespace {
-
-// Converts with glibc iconv; an unconvertible input sequence of `badLength(in)` bytes
-// becomes "?".
-template <typename SkipFn>
-std::string convert(const char* to, const char* from, std::string_view in, SkipFn badLength) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return std::string(in);
-    std::string out;
-    out.reserve(in.size() * 2);
-    char* src = const_cast<char*>(in.data());
-    std::size_t srcLeft = in.size();
-    char buf[256];
-    while (srcLeft > 0) {
-        char* dst = buf;
-        std::size_t dstLeft = sizeof buf;
-        std::size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-        out.append(buf, static_cast<std::size_t>(dst - buf));
-        if (rc == static_cast<std::size_t>(-1)) {
-            if (errno == E2BIG)
-                continue;
-            std::size_t skip = badLength(std::string_view(src, srcLeft));
-            out.push_back('?');
-            src += skip;
-            srcLeft -= skip;
-        }
-    }
-    iconv_close(cd);
-    return out;
-}
 
 std::size_t utf8SequenceLength(unsigned char lead) {
     if (lead < 0x80)
@@ -49,30 +21,106 @@ std::size_t utf8SequenceLength(unsigned char lead) {
     return 1;
 }
 
+// The character at the start of `s` and its length, or length 0 where no character starts:
+// an overlong form, a surrogate, a value beyond U+10FFFF or a sequence cut short.
+std::size_t decodeUtf8(std::string_view s, char32_t& cp) {
+    const auto lead = static_cast<unsigned char>(s[0]);
+    const std::size_t n = lead < 0x80                   ? 1
+                          : lead >= 0xC2 && lead < 0xF8 ? utf8SequenceLength(lead)
+                                                        : 0;
+    if (n == 0 || n > s.size())
+        return 0;
+    cp = n == 1 ? lead : lead & (0x7Fu >> n);
+    for (std::size_t k = 1; k < n; ++k) {
+        const auto c = static_cast<unsigned char>(s[k]);
+        if ((c & 0xC0) != 0x80)
+            return 0;
+        cp = cp << 6 | (c & 0x3Fu);
+    }
+    if ((n == 3 && cp < 0x800) || (n == 4 && cp < 0x10000) || (cp >= 0xD800 && cp <= 0xDFFF) ||
+        cp > 0x10FFFF)
+        return 0;
+    return n;
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | cp >> 6));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | cp >> 12));
+        out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+// The code point of the CP932 character at `s`'s start, and its length (0 when none starts).
+std::size_t decodeCp932(std::string_view s, char32_t& cp) {
+    const auto lead = static_cast<unsigned char>(s[0]);
+    if ((cp = cp932::decode(lead)) != cp932::kNoCode)
+        return 1;
+    if (s.size() < 2)
+        return 0;
+    cp = cp932::decode(lead * 256u + static_cast<unsigned char>(s[1]));
+    return cp != cp932::kNoCode ? 2 : 0;
+}
+
 } // namespace
 
 std::string utf8ToCp932(std::string_view utf8) {
-    return convert("CP932", "UTF-8", utf8, [](std::string_view rest) {
-        std::size_t n = utf8SequenceLength(static_cast<unsigned char>(rest[0]));
-        return n <= rest.size() ? n : rest.size();
-    });
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        char32_t cp = 0;
+        const std::size_t n = decodeUtf8(utf8.substr(i), cp);
+        const std::uint16_t code = n > 0 ? cp932::encode(cp) : cp932::kNoCode;
+        if (code != cp932::kNoCode) {
+            if (code > 0xFF)
+                out.push_back(static_cast<char>(code >> 8));
+            out.push_back(static_cast<char>(code & 0xFF));
+            i += n;
+        } else if (n > 0 && cp932::dropped(cp)) {
+            i += n;
+        } else {
+            // What cannot be converted becomes "?", a broken sequence with all it claims.
+            out.push_back('?');
+            const std::size_t claimed = utf8SequenceLength(static_cast<unsigned char>(utf8[i]));
+            i += std::min(claimed, utf8.size() - i);
+        }
+    }
+    return out;
 }
 
 std::string cp932ToUtf8(std::string_view cp932) {
-    return convert("UTF-8", "CP932", cp932, [](std::string_view rest) {
-        unsigned char lead = static_cast<unsigned char>(rest[0]);
-        bool doubleByte = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
-        return doubleByte && rest.size() >= 2 ? std::size_t{2} : std::size_t{1};
-    });
+    std::string out;
+    out.reserve(cp932.size() * 3 / 2);
+    for (std::size_t i = 0; i < cp932.size();) {
+        char32_t cp = 0;
+        if (const std::size_t n = decodeCp932(cp932.substr(i), cp)) {
+            appendUtf8(out, cp);
+            i += n;
+            continue;
+        }
+        // A byte that leads a pair takes its follower into the "?" with it.
+        out.push_back('?');
+        const auto lead = static_cast<unsigned char>(cp932[i]);
+        const bool leadsPair = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
+        i += leadsPair && cp932.size() - i >= 2 ? 2 : 1;
+    }
+    return out;
 }
 
 bool isValidCp932(std::string_view bytes) {
-    bool valid = true;
-    convert("UTF-8", "CP932", bytes, [&valid](std::string_view rest) {
-        valid = false;
-        return rest.size();
-    });
-    return valid;
+    for (std::size_t i = 0; i < bytes.size();) {
+        char32_t cp = 0;
+        const std::size_t n = decodeCp932(bytes.substr(i), cp);
+        if (n == 0)
+            return false;
+        i += n;
+    }
+    return true;
 }
 
 bool isValidUtf8(std::string_view s) {

@@ -6,7 +6,8 @@
 
 namespace zmbr {
 
-// UTF-8 to CP932 bytes; a character CP932 lacks becomes "?".
+// UTF-8 to CP932 bytes; a character CP932 lacks becomes "?", a language tag (U+E0000 to
+// U+E007F) nothing.
 std::string utf8ToCp932(std::string_view utf8);
 
 // CP932 bytes to UTF-8; a byte sequence that is not CP932 becomes "?".
