@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
 #include <cfloat>
 #include <cstdint>
+#include <cstring>
 #include <random>
 #include <string>
 
@@ -72,9 +72,12 @@ TEST(ParseNumber, ReadsTheLeadingNumberOfAnyText) {
 TEST(ParseNumber, ReadsBackWhatIsFormatted) {
     std::mt19937_64 random(1);
     for (int i = 0; i < 30000; ++i) {
-        const double value = std::bit_cast<double>(random() & 0x7FEFFFFFFFFFFFFFu);
-        const float single =
-            std::bit_cast<float>(static_cast<std::uint32_t>(random() & 0x7F7FFFFF));
+        const std::uint64_t bits = random() & 0x7FEFFFFFFFFFFFFFu; // finite, not negative
+        const auto singleBits = static_cast<std::uint32_t>(random() & 0x7F7FFFFF);
+        double value;
+        float single;
+        std::memcpy(&value, &bits, sizeof value);
+        std::memcpy(&single, &singleBits, sizeof single);
         ASSERT_EQ(parseNumber(formatNumber(value, "0.0000000000000000E+000")), value);
         ASSERT_EQ(static_cast<float>(parseNumber(formatNumber(single, "0.00000000E+00"))), single);
     }

@@ -6,11 +6,20 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 namespace zmbr {
 
 namespace {
+
+// The bits of one type as another of the same size (std::bit_cast, which older libraries lack).
+template <typename To, typename From> To bitCast(From from) {
+    static_assert(sizeof(To) == sizeof(From));
+    To to;
+    std::memcpy(&to, &from, sizeof to);
+    return to;
+}
 
 template <typename T> struct BinaryFormat;
 template <> struct BinaryFormat<double> {
@@ -28,7 +37,7 @@ template <> struct BinaryFormat<float> {
 // nearer of the two that can end the text there.
 template <typename T> DecimalDigits shortest(T value) {
     using Format = BinaryFormat<T>;
-    const auto bits = std::bit_cast<typename Format::Bits>(value);
+    const auto bits = bitCast<typename Format::Bits>(value);
     const std::uint64_t fraction = bits & ((std::uint64_t{1} << Format::kFractionBits) - 1);
     const int biased = static_cast<int>(bits >> Format::kFractionBits) & (2 * Format::kBias + 1);
     const std::uint64_t f =
@@ -129,7 +138,7 @@ double nearestDouble(std::uint64_t mantissa, int exponent, bool inexact, bool& o
         outOfRange = true;
         return kept == 0 ? 0.0 : std::numeric_limits<double>::infinity();
     }
-    return std::bit_cast<double>(bits);
+    return bitCast<double>(bits);
 }
 
 } // namespace
