@@ -5,6 +5,11 @@
 // <cmath> has a float overload of every function: std::cos of a float angle is computed in
 // float and silently loses digits. Here the float overloads are deleted, so such a call does
 // not compile; the solver and the bond analysis use these and nothing else from <cmath>.
+//
+// cos, sin, tan and exp are the project's own, rounded correctly, so that a result file has
+// the same digits whichever C library computed it; sqrt and fabs are exact by IEEE 754.
+
+#include "solver/correctly_rounded.h"
 
 #include <cfloat>
 #include <cmath>
@@ -12,22 +17,30 @@
 
 namespace zmbr {
 
+[[noreturn]] [[gnu::cold]] void throwAngleOutOfRange(const char* function, double angle);
+
 namespace dmath {
 
+// An angle past ±16 radians (about ±917°) means a quantity of the run has gone astray.
+inline double checkedAngle(double x, const char* function) {
+    if (std::fabs(x) > rounded::kCircularLimit) [[unlikely]]
+        throwAngleOutOfRange(function, x);
+    return x;
+}
 inline double cos(double x) {
-    return std::cos(x);
+    return rounded::roundedCos(checkedAngle(x, "cos"));
 }
 inline double sin(double x) {
-    return std::sin(x);
+    return rounded::roundedSin(checkedAngle(x, "sin"));
 }
 inline double tan(double x) {
-    return std::tan(x);
+    return rounded::roundedTan(checkedAngle(x, "tan"));
 }
 inline double sqrt(double x) {
     return std::sqrt(x);
 }
 inline double exp(double x) {
-    return std::exp(x);
+    return rounded::roundedExp(x);
 }
 inline double fabs(double x) {
     return std::fabs(x);

@@ -19,6 +19,8 @@ Usage:
 
 import argparse
 import math
+
+import rounded_functions as rounded  # cos, sin, tan, exp rounded correctly, as the program has them
 import struct
 import sys
 from decimal import Context, Decimal, ROUND_HALF_UP
@@ -485,7 +487,7 @@ def bar_stress(Er, fru, mode, epsR):
 
 def exp_fin(x):
     try:
-        return fin(math.exp(x))
+        return fin(rounded.exp(x))
     except OverflowError:
         raise Stop('exp overflow')
 
@@ -498,7 +500,7 @@ def bond_row(fr, psi, theta, rhoR, row, sm, tauBy, sBy, ly_start, budget):
     Ar, Er = row['Ar'], row['Er']
     lb = None
     if fr >= 0 and psi != PSI_NO_BOND:
-        lb = div(sm * math.sin(ANG_135 - theta), abs(math.cos(psi)))
+        lb = div(sm * fin(rounded.sin(ANG_135 - theta)), abs(fin(rounded.cos(psi))))
         if lb > LB_MAX:
             lb = None
     if lb is None:
@@ -513,7 +515,7 @@ def bond_row(fr, psi, theta, rhoR, row, sm, tauBy, sBy, ly_start, budget):
         raise Stop('the bond parameter k is the root of a negative number')
     k = math.sqrt(k2)
     ep = exp_fin(k * lb / 2)
-    em = math.exp(-k * lb / 2)
+    em = rounded.exp(-k * lb / 2)
     T = div(ep - em, ep + em)
     Pcr = div(lb * Fbar * (1 + nRho), nRho * lb + div(2, k * T))
     S = (ep - em) / 2
@@ -535,7 +537,7 @@ def bond_row(fr, psi, theta, rhoR, row, sm, tauBy, sBy, ly_start, budget):
             if used > budget:
                 raise Stop('yield-zone iteration limit')
             a = exp_fin(k * (lb / 2 - ly))
-            b = math.exp(-k * (lb / 2 + ly))
+            b = rounded.exp(-k * (lb / 2 + ly))
             T2 = div(a - b, a + b)
             Ply = div(lb * Fbar + tauBy * (ly * ly) + slip_force,
                       2 * ly + div(lb - 2 * ly, share))
@@ -591,8 +593,8 @@ def solve_step(p, rs, eps1):
     n = len(rows)
     sumRhoX, sumRhoY = rs.sumRhoX, rs.sumRhoY
     thR = rs.thetaRad
-    acos = [abs(math.cos(t)) for t in thR]
-    asin = [abs(math.sin(t)) for t in thR]
+    acos = [abs(fin(rounded.cos(t))) for t in thR]
+    asin = [abs(fin(rounded.sin(t))) for t in thR]
     Er = [r['Er'] for r in rows]
     fru = [r['fru'] for r in rows]
     mode = [r['failureMode'] for r in rows]
@@ -615,8 +617,8 @@ def solve_step(p, rs, eps1):
         fxPrev = fx
         for i in range(n):
             psi[i] = theta + 3.1416 / 2 - thR[i]
-        cos2psi = [math.cos(2 * ps) for ps in psi]
-        tn = math.tan(theta)
+        cos2psi = [fin(rounded.cos(2 * ps)) for ps in psi]
+        tn = fin(rounded.tan(theta))
         cot = div(1, tn)
         sumFriy = 0.0
         count = -1
@@ -685,8 +687,8 @@ def set_up(p, rs):
         th = f32(r['thetaR'] * 3.1416 / 180)
         rs.rhoR.append(rho)
         rs.thetaRad.append(th)
-        rs.sumRhoX += abs(math.cos(th)) * rho
-        rs.sumRhoY += abs(math.sin(th)) * rho
+        rs.sumRhoX += abs(fin(rounded.cos(th))) * rho
+        rs.sumRhoY += abs(fin(rounded.sin(th))) * rho
     rs.thetaStart = p.initialTheta * 3.1416 / 180
 
 

@@ -1,0 +1,173 @@
+// The correctly rounded cos, sin, tan and exp against MPFR: the hardest-to-round arguments
+// of tests/data/hard_to_round.txt, the special and end cases, and random arguments over the
+// whole domains (a longer check: tools/crcheck).
+#include "solver/correctly_rounded.h"
+#include "solver/double_math.h"
+
+#include <gtest/gtest.h>
+#include <mpfr.h>
+
+#include <bit>
+#include <cstdint>
+#include <fstream>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <string>
+
+namespace {
+
+using namespace zmbr::rounded;
+
+struct Function {
+    std::string name;
+    double (*ours)(double);
+    int (*mpfrFn)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t);
+};
+
+const Function kFunctions[] = {{"cos", roundedCos, mpfr_cos},
+                               {"sin", roundedSin, mpfr_sin},
+                               {"tan", roundedTan, mpfr_tan},
+                               {"exp", roundedExp, mpfr_exp}};
+
+const Function& byName(const std::string& name) {
+    for (const Function& f : kFunctions)
+        if (f.name == name)
+            return f;
+    throw std::runtime_error("no function " + name);
+}
+
+// The double nearest f(x), subnormal results rounded once as IEEE does.
+double reference(const Function& f, double x) {
+    mpfr_set_emin(-1073);
+    mpfr_set_emax(1024);
+    mpfr_t in, out;
+    mpfr_inits2(53, in, out, static_cast<mpfr_ptr>(nullptr));
+    mpfr_set_d(in, x, MPFR_RNDN);
+    mpfr_subnormalize(out, f.mpfrFn(out, in, MPFR_RNDN), MPFR_RNDN);
+    const double r = mpfr_get_d(out, MPFR_RNDN);
+    mpfr_clears(in, out, static_cast<mpfr_ptr>(nullptr));
+    return r;
+}
+
+std::uint64_t bitsOf(double v) {
+    return std::bit_cast<std::uint64_t>(v);
+}
+
+// Counts the arguments where f differs from MPFR by even one bit, naming the first few.
+struct Tally {
+    long count = 0, wrong = 0;
+    void check(const Function& f, double x) {
+        ++count;
+        const double ours = f.ours(x), want = reference(f, x);
+        if (bitsOf(ours) != bitsOf(want) && !(ours != ours && want != want) && ++wrong <= 10)
+            ADD_FAILURE() << f.name << "(" << std::hexfloat << x << ") = " << ours << ", MPFR "
+                          << want;
+    }
+};
+
+TEST(CorrectlyRounded, HardestArgumentsOfTheDataFile) {
+    std::ifstream file(ZMBR_TEST_DATA "/hard_to_round.txt");
+    ASSERT_TRUE(file) << "tests/data/hard_to_round.txt is missing";
+    Tally tally;
+    std::string line, name, hex;
+    while (std::getline(file, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream(line) >> name >> hex;
+        tally.check(byName(name), std::strtod(hex.c_str(), nullptr));
+    }
+    EXPECT_GT(tally.count, 800);
+    EXPECT_EQ(tally.wrong, 0);
+}
+
+TEST(CorrectlyRounded, SpecialAndEndArguments) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const double minSub = std::numeric_limits<double>::denorm_min();
+    struct Case {
+        const char* function;
+        double x, want;
+    } cases[] = {
+        {"cos", 0.0, 1.0},
+        {"cos", -0.0, 1.0},
+        {"sin", -0.0, -0.0},
+        {"tan", -0.0, -0.0},
+        {"sin", minSub, minSub},
+        {"tan", -minSub, -minSub},
+        {"exp", 0.0, 1.0},
+        {"exp", -0.0, 1.0},
+        {"exp", 709.79, inf},
+        {"exp", 1e308, inf},
+        {"exp", inf, inf},
+        {"exp", -inf, 0.0},
+        {"exp", -746.0, 0.0},
+        {"exp", -1e308, 0.0},
+        {"exp", 0x1.62e42fefa39efp+9, 0x1.fffffffffff2ap+1023}, // the largest finite result
+        {"exp", -0x1.74385446d71c3p+9, minSub},                 // the smallest subnormal
+        {"exp", -0x1.74910d52d3051p+9, minSub},                 // just above half of it
+        {"exp", -0x1.74910d52d3052p+9, 0.0},                    // just below half of it
+    };
+    for (const Case& c : cases) {
+        const double got = byName(c.function).ours(c.x);
+        EXPECT_EQ(bitsOf(got), bitsOf(c.want))
+            << c.function << "(" << std::hexfloat << c.x << ") = " << got;
+    }
+    for (const Function& f : kFunctions)
+        EXPECT_TRUE(f.ours(std::numeric_limits<double>::quiet_NaN()) != f.ours(0)) << f.name;
+    // The ends of the circular domain and just past them.
+    Tally tally;
+    for (const char* name : {"cos", "sin", "tan"})
+        for (double x : {16.0, -16.0, 0x1.fffffffffffffp+3, 0x1p-28, 0x1.fffffffffffffp-29})
+            tally.check(byName(name), x);
+    EXPECT_EQ(tally.wrong, 0);
+    EXPECT_TRUE(roundedCos(0x1.0000000000001p+4) != roundedCos(0x1.0000000000001p+4));
+}
+
+// The analysis stops in order on an angle past ±16 radians.
+TEST(CorrectlyRounded, AnglePastTheDomainStopsTheRun) {
+    for (double x : {16.5, -17.0, 1e300}) {
+        try {
+            zmbr::dmath::cos(x);
+            ADD_FAILURE() << "no stop for cos(" << x << ")";
+        } catch (const zmbr::UndefinedNumber& u) {
+            EXPECT_NE(u.what.find("outside ±16 radians"), std::string::npos) << u.what;
+        }
+        EXPECT_THROW(zmbr::dmath::tan(x), zmbr::UndefinedNumber);
+        EXPECT_THROW(zmbr::dmath::sin(x), zmbr::UndefinedNumber);
+    }
+    EXPECT_EQ(zmbr::dmath::sin(16.0), roundedSin(16.0));
+}
+
+// Random arguments: uniform over the domain, spread over the exponents, and at the ends.
+TEST(CorrectlyRounded, RandomArgumentsAgreeWithMpfr) {
+    std::mt19937_64 rng(2024);
+    std::uniform_real_distribution<double> unit(0, 1);
+    for (const Function& f : kFunctions) {
+        const bool isExp = f.name == "exp";
+        Tally tally;
+        for (int i = 0; i < 100000; ++i) {
+            const double sign = rng() & 1 ? -1 : 1, u = unit(rng);
+            double x;
+            switch (i % 4) {
+            case 0:
+                x = isExp ? -745.2 + u * 1455 : sign * u * kCircularLimit;
+                break;
+            case 1:
+                x = sign *
+                    std::bit_cast<double>(bitsOf(1 + u) -
+                                          (static_cast<std::uint64_t>(rng() % 80) << 52)) *
+                    (isExp ? 512 : 8);
+                break;
+            case 2:
+                x = isExp ? (rng() & 1 ? 700 + u * 10 : -745.2 + u * 40) : sign * (16 - u * 0.5);
+                break;
+            default:
+                x = sign * u * (isExp ? 40 : 6.3);
+            }
+            tally.check(f, x);
+        }
+        EXPECT_EQ(tally.wrong, 0) << f.name;
+    }
+}
+
+} // namespace
