@@ -4,6 +4,7 @@
 #include "study/summary_table.h"
 #include "study/ui/result_plot.h"
 #include "study/ui/study_chart.h"
+#include "study/ui/study_map.h"
 
 #include <QGuiApplication>
 
@@ -41,12 +42,16 @@ bool endsWithSvg(const std::string& path) {
     return QString::fromStdString(path).endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive);
 }
 
-// The figure into the file, SVG or PNG by its name; an error text, or "".
-std::string writeFigure(const ui::Figure& figure, const std::string& path) {
-    const QByteArray bytes = ui::renderFigure(figure, endsWithSvg(path));
+// The picture into the file; an error text, or "".
+std::string writePicture(const QByteArray& bytes, const std::string& path) {
     WholeFile file(realFileSystem(), path);
     const int error = bytes.isEmpty() ? EIO : file.commit(bytes.toStdString());
     return error ? path + ": the picture cannot be written (" + errorText(error) + ")" : "";
+}
+
+// The figure into the file, SVG or PNG by its name; an error text, or "".
+std::string writeFigure(const ui::Figure& figure, const std::string& path) {
+    return writePicture(ui::renderFigure(figure, endsWithSvg(path)), path);
 }
 
 } // namespace
@@ -54,6 +59,11 @@ std::string writeFigure(const ui::Figure& figure, const std::string& path) {
 std::string writeStudyChart(const StudyResults& results, const std::string& svgPath,
                             const std::string& pngPath) {
     OffscreenToolkit toolkit;
+    if (studyWantsMap(results)) {
+        const ui::StudyMap map = ui::studyMap(results);
+        std::string problem = writePicture(ui::renderStudyMap(map, true), svgPath);
+        return problem.empty() ? writePicture(ui::renderStudyMap(map, false), pngPath) : problem;
+    }
     const ui::Figure chart = ui::studyChart(results);
     std::string problem = writeFigure(chart, svgPath);
     return problem.empty() ? writeFigure(chart, pngPath) : problem;

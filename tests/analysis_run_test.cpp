@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cfloat>
 #include <cmath>
 #include <set>
 
@@ -228,6 +229,20 @@ TEST(AnalysisRun, EarlyEnds) {
             EXPECT_EQ(lines[i].size(), lines[3].size());
         }
     }
+}
+
+// The run computes with double copies of the float fields: 2·fc of the largest float is
+// finite in double (in float it would overflow and stop the run before its first step).
+TEST(AnalysisRun, FloatFieldsAreComputedWithInDouble) {
+    PanelInput in = preparedDefault();
+    in.fc = -FLT_MAX;
+    PanelRun run(in, 3, 0);
+    EXPECT_EQ(run.outcome.end, RunEnd::StepLimit);
+    EXPECT_EQ(run.outcome.steps, 3);
+    const auto lines = test::crlfLines(run.fs.files.at("run.TGC"));
+    ASSERT_EQ(lines.size(), 7u);
+    for (std::size_t i = 4; i < lines.size(); ++i) // the step lines: numbers only
+        EXPECT_EQ(lines[i].find_first_not_of(" -.0123456789"), std::string::npos) << lines[i];
 }
 
 // Each limit grows to 1.5 times a point beyond it, whenever one of the two graphs' checks finds

@@ -24,13 +24,16 @@ struct OneRow {
         in.row(1).modularRatio = 35000.0f / 24000.0f;
         in.row(1).failureMode = mode;
         rs.rows = 1;
-        rs.rhoR[0] = 1.0f / 150.0f;
+        rs.rhoR[0] = Single(1.0f / 150.0f);
         rs.rowType[0] = mode == FailureMode::Rupture ? RowStatus::Rpt : RowStatus::Yld;
         rs.stepState.theta = 45 * 3.1416 / 180;
         rs.stepState.psi[0] = rs.stepState.theta + 3.1416 / 2 - 90 * 3.1416 / 180;
         rs.stepState.fr[0] = fr;
     }
-    void analyse() { analyseBondAtCracks(RunContext{in, rs, &counter, nullptr}); }
+    void analyse() {
+        const RunParameters p = runParameters(in);
+        analyseBondAtCracks(RunContext{p, rs, &counter, nullptr});
+    }
 };
 
 TEST(BondAnalysis, YieldZoneSearchAboveTheKnee) {

@@ -2,12 +2,12 @@
 // of tests/data/hard_to_round.txt, the special and end cases, and random arguments over the
 // whole domains (a longer check: tools/crcheck).
 #include "solver/correctly_rounded.h"
+#include "solver/double_bits.h"
 #include "solver/double_math.h"
 
 #include <gtest/gtest.h>
 #include <mpfr.h>
 
-#include <bit>
 #include <cstdint>
 #include <fstream>
 #include <limits>
@@ -18,6 +18,8 @@
 namespace {
 
 using namespace zmbr::rounded;
+using zmbr::bitsOf;
+using zmbr::doubleOfBits;
 
 struct Function {
     std::string name;
@@ -48,10 +50,6 @@ double reference(const Function& f, double x) {
     const double r = mpfr_get_d(out, MPFR_RNDN);
     mpfr_clears(in, out, static_cast<mpfr_ptr>(nullptr));
     return r;
-}
-
-std::uint64_t bitsOf(double v) {
-    return std::bit_cast<std::uint64_t>(v);
 }
 
 // Counts the arguments where f differs from MPFR by even one bit, naming the first few.
@@ -154,8 +152,7 @@ TEST(CorrectlyRounded, RandomArgumentsAgreeWithMpfr) {
                 break;
             case 1:
                 x = sign *
-                    std::bit_cast<double>(bitsOf(1 + u) -
-                                          (static_cast<std::uint64_t>(rng() % 80) << 52)) *
+                    doubleOfBits(bitsOf(1 + u) - (static_cast<std::uint64_t>(rng() % 80) << 52)) *
                     (isExp ? 512 : 8);
                 break;
             case 2:

@@ -1,5 +1,7 @@
 #include "bond/bond_analysis.h"
 
+#include "bond/yield_zone_search.h"
+
 #include "solver/double_math.h"
 
 #include <string>
@@ -18,81 +20,43 @@ struct BondRow {
     double nRho; // modular ratio times reinforcement ratio
     double Fbar; // average bar force
     double k;    // bond parameter
-    float EAs2;  // 2·Er·Ar·sBy at single precision
-    float EA;    // Er·Ar at single precision
+    double EAs2; // 2·Er·Ar·sBy, formed at single precision
+    double EA;   // Er·Ar, formed at single precision
 };
 
-// Walks the length ly of the zone of constant bond next to the crack in 0.01 mm steps
-// while the slip residual Pb falls; returns the bar force at the crack.
-double yieldZoneSearch(const RunContext& ctx, int i, const BondRow& b) {
-    const PanelInput& in = ctx.input;
-    RunState& rs = ctx.state;
-    if (ctx.observer)
-        ctx.observer->bondSearchStarted(i + 1);
+// The terms of the row's yield-zone search that do not change with ly.
+YieldZoneTerms yieldZoneTerms(const RunContext& ctx, const BondRow& b) {
+    const RunParameters& in = ctx.params;
     finite(b.EAs2, "2·Er·Ar·sby");
     finite(b.EA, "Er·Ar");
-    // Terms that do not change with ly; the same doubles as written out in the loop.
-    const double k = b.k, negK = -b.k, lb = b.lb, halfLength = b.lb / 2;
-    const double tauBy = in.tauBy, EA = b.EA;
-    const double barForce = b.lb * b.Fbar;
-    const double slipForce = divide(b.EAs2, 1 + b.nRho, "1 + nρ");
-    const double shareOfBar = 1 + divide(1, b.nRho, "nρ");
-    const double slipTerm = in.sBy * b.k;
-    const double bondStress = in.tauBy * (1 + b.nRho);
-    const bool watched = ctx.watched();
-    long iterations = rs.bondIterations;
-    double PbPrev = 1000000;
-    int nRev = 0;
-    double Psaved = 0;
-    int dir = 1;
-    double ly = rs.bond[i].lyRow;
-    for (;;) {
-        if (++iterations > kMaxYieldZoneIterations)
-            ctx.stop("the yield-zone search of the bond analysis did not settle within "
-                     "100000 iterations.");
-        const double ea = finite(dmath::exp(k * (halfLength - ly)), "e^(k·(lb/2 − ly))");
-        const double eb = dmath::exp(negK * (halfLength + ly));
-        const double T = divide(ea - eb, ea + eb, "e^(k·(lb/2 − ly)) + e^(−k·(lb/2 + ly))");
-        const double Ply =
-            divide(barForce + tauBy * (ly * ly) + slipForce,
-                   2 * ly + divide(lb - 2 * ly, shareOfBar, "1 + 1/nρ"), "the yield-zone divisor");
-        const double Pb =
-            divide(slipTerm, T, "tanh(k·lb/2)") + divide(Ply - bondStress * ly, EA, "Er·Ar");
-        if (ctx.observer)
-            ctx.observer->bondSearchIterate(ly, Pb);
-        if (nRev == 3)
-            break;
-        if (!(dmath::fabs(Pb) < dmath::fabs(PbPrev))) {
-            dir = -dir;
-            nRev = nRev + 1;
-        }
-        PbPrev = Pb;
-        Psaved = Ply;
-        ly = ly + 0.01 * dir;
-        if (watched)
-            ctx.yieldToUi();
-    }
-    rs.bondIterations = iterations;
-    rs.bond[i].lyRow = ly;
-    if (ctx.observer)
-        ctx.observer->bondSearchEnded(i + 1);
-    return Psaved;
+    YieldZoneTerms t;
+    t.k = b.k;
+    t.negK = -b.k;
+    t.lb = b.lb;
+    t.halfLength = b.lb / 2;
+    t.tauBy = in.tauBy;
+    t.EA = b.EA;
+    t.barForce = b.lb * b.Fbar;
+    t.slipForce = divide(b.EAs2, 1 + b.nRho, "1 + nρ");
+    t.shareOfBar = 1 + divide(1, b.nRho, "nρ");
+    t.slipTerm = in.sBy * b.k;
+    t.bondStress = in.tauBy * (1 + b.nRho);
+    return t;
 }
 
 // Bar force at the crack by the linear bond law, or by the yield-zone search where the
 // linear law puts more than tauBy at the crack face.
 double crackForce(const RunContext& ctx, int i, double lb) {
-    const PanelInput& in = ctx.input;
-    const ReinforcementLayer& row = in.rows[i];
+    const RunParameters& in = ctx.params;
+    const RowParameters& row = in.row[i];
     const RunState& rs = ctx.state;
     BondRow b{};
     b.lb = lb;
-    b.nRho = static_cast<double>(row.modularRatio) * rs.rhoR[i];
+    b.nRho = row.modularRatio * rs.rhoR[i];
     b.Fbar = row.Ar * rs.stepState.fr[i];
-    const float EAs = row.Er * row.Ar * in.sBy;
-    b.EAs2 = 2 * row.Er * row.Ar * in.sBy;
-    b.EA = row.Er * row.Ar;
-    b.k = finite(dmath::sqrt(divide(in.tauBy * (1 + b.nRho), EAs, "Er·Ar·sby")),
+    b.EAs2 = row.EAs2;
+    b.EA = row.EA;
+    b.k = finite(dmath::sqrt(divide(in.tauBy * (1 + b.nRho), row.EAs, "Er·Ar·sby")),
                  "the bond parameter k");
     const double ep = finite(dmath::exp(b.k * lb / 2), "e^(k·lb/2)");
     const double em = dmath::exp(-b.k * lb / 2);
@@ -103,8 +67,13 @@ double crackForce(const RunContext& ctx, int i, double lb) {
     const double S = (ep - em) / 2;
     const double C = (ep + em) / 2;
     const double tauBmax = divide(Pcr * b.k * S, (1 + b.nRho) * C, "(1 + nρ)·cosh(k·lb/2)");
-    if (tauBmax > in.tauBy)
-        Pcr = yieldZoneSearch(ctx, i, b);
+    if (tauBmax > in.tauBy) {
+        if (ctx.observer)
+            ctx.observer->bondSearchStarted(i + 1);
+        Pcr = searchYieldZone(ctx, i, yieldZoneTerms(ctx, b));
+        if (ctx.observer)
+            ctx.observer->bondSearchEnded(i + 1);
+    }
     return Pcr;
 }
 
@@ -117,12 +86,12 @@ void setRowStatus(const RunContext& ctx, int i, RowStatus status) {
 } // namespace
 
 void analyseBondAtCracks(const RunContext& ctx) {
-    const PanelInput& in = ctx.input;
+    const RunParameters& in = ctx.params;
     RunState& rs = ctx.state;
     const StepState& st = rs.stepState;
     const double maxLength = 300 * dmath::sqrt(2.0);
     for (int i = 0; i < rs.rows; ++i) {
-        const ReinforcementLayer& row = in.rows[i];
+        const RowParameters& row = in.row[i];
         BondRowState& bond = rs.bond[i];
         const double fr = st.fr[i];
         try {

@@ -5,8 +5,6 @@
 
 namespace zmbr {
 
-inline constexpr long kMaxYieldZoneIterations = 100000;
-
 // Runs for rows 1..rows after the step's panel solution: sets each row's crack stress and
 // strain and its status, and ends the run (runEnd = 1) when a rupture row breaks.
 void analyseBondAtCracks(const RunContext& ctx);

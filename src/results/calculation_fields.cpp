@@ -56,7 +56,7 @@ std::string CalculationFields::text(CalcField f, int element) const {
 void CalculationFields::runStarted(const RunState& rs) {
     epsCr_ = rs.epsCr;
     for (int i = 0; i < rs.rows; ++i)
-        rho_[static_cast<std::size_t>(i)] = rs.rhoR[static_cast<std::size_t>(i)];
+        rho_[static_cast<std::size_t>(i)] = rs.rhoR[static_cast<std::size_t>(i)].asFloat();
     thetaColumnCleared();
     clearPassTable();
     caption_ = "Cancel";

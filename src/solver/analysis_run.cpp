@@ -24,21 +24,20 @@ constexpr auto kDrainEvery = std::chrono::milliseconds(100);
 struct RunSetup {
     ConcreteLaw law;
     RunRows rows;
+    AngleTerms angleTerms;
 };
 
 // A row's ratio and its direction cosines, in double from the angle stored in radians.
-void setUpRow(const PanelInput& in, RunState& rs, RunRows& rows, int i) {
-    const ReinforcementLayer& row = in.rows[i];
+void setUpRow(const RunParameters& p, RunState& rs, RunRows& rows, int i) {
+    const RowParameters& row = p.row[i];
     finite(row.modularRatio, "the modular ratio Er / Ec");
-    const float ts = in.t * row.s;
-    if (ts == 0 || !std::isfinite(ts))
-        throwUndefinedQuotient(ts, "t·s");
-    rs.rhoR[i] = row.Ar / ts * in.layer;
+    if (row.ts == 0 || !std::isfinite(row.ts))
+        throwUndefinedQuotient(row.ts, "t·s");
+    rs.rhoR[i] = row.rhoR;
     finite(rs.rhoR[i], "the reinforcement ratio ρ");
-    const float thetaR = static_cast<float>(row.thetaR * kPi / 180);
-    rows.thetaR[i] = thetaR;
-    rows.absCos[i] = dmath::fabs(dmath::cos(static_cast<double>(thetaR)));
-    rows.absSin[i] = dmath::fabs(dmath::sin(static_cast<double>(thetaR)));
+    rows.thetaR[i] = row.thetaR;
+    rows.absCos[i] = dmath::fabs(dmath::cos(row.thetaR));
+    rows.absSin[i] = dmath::fabs(dmath::sin(row.thetaR));
     rows.Er[i] = row.Er;
     rows.fru[i] = row.fru;
     rows.capped[i] = row.failureMode == FailureMode::Yield;
@@ -49,11 +48,11 @@ void setUpRow(const PanelInput& in, RunState& rs, RunRows& rows, int i) {
 }
 
 // Throws UndefinedNumber where a constant of the run cannot be computed.
-void setUpRun(const PanelInput& in, RunState& rs, RunSetup& setup, int maxSteps) {
-    rs.rows = in.usedRows();
+void setUpRun(const RunParameters& p, RunState& rs, RunSetup& setup, int maxSteps) {
+    rs.rows = p.rows;
     for (int i = 0; i < rs.rows; ++i) {
         rs.rowType[i] =
-            in.rows[i].failureMode == FailureMode::Rupture ? RowStatus::Rpt : RowStatus::Yld;
+            p.row[i].failureMode == FailureMode::Rupture ? RowStatus::Rpt : RowStatus::Yld;
         rs.yielded[i] = 0;
     }
     rs.eps1 = 0;
@@ -61,7 +60,7 @@ void setUpRun(const PanelInput& in, RunState& rs, RunSetup& setup, int maxSteps)
     rs.tolFriy = 0.1;
     rs.maxSteps = maxSteps;
     rs.runEnd = 0;
-    rs.thetaStart = in.initialTheta * kPi / 180;
+    rs.thetaStart = p.initialTheta * kPi / 180;
     resetGraphs(rs.graph, maxSteps);
     rs.tauMax = 0;
     rs.tauPrev = 0;
@@ -69,28 +68,28 @@ void setUpRun(const PanelInput& in, RunState& rs, RunSetup& setup, int maxSteps)
         rs.bond[i] = BondRowState{};
     rs.step = 0;
 
-    setup.law = makeConcreteLaw(in.fc, in.epsC);
+    setup.law = makeConcreteLaw(p.fc, p.epsC);
     rs.ft = setup.law.ft;
     rs.epsCr = setup.law.epsCr;
     rs.sumRhoX = 0;
     rs.sumRhoY = 0;
     for (int i = 0; i < rs.rows; ++i) {
         try {
-            setUpRow(in, rs, setup.rows, i);
+            setUpRow(p, rs, setup.rows, i);
         } catch (const UndefinedNumber& u) {
             throw UndefinedNumber{"for row " + std::to_string(i + 1) + ", " + u.what};
         }
     }
 }
 
-void fillOutcome(RunOutcome& out, const RunState& rs, const PanelInput& in) {
+void fillOutcome(RunOutcome& out, const RunState& rs, const RunParameters& p) {
     out.tauMax = rs.tauMax;
     if (out.end != RunEnd::Failure)
         return;
     out.concreteNG = rs.concreteStatus == ConcreteStatus::NG;
     for (int i = 0; i < rs.rows; ++i)
         out.ruptured[i] =
-            in.rows[i].failureMode == FailureMode::Rupture && rs.rowStatus[i] == RowStatus::Rpt;
+            p.row[i].failureMode == FailureMode::Rupture && rs.rowStatus[i] == RowStatus::Rpt;
 }
 
 // A run that ends other than by failure: the file keeps its complete lines.
@@ -115,7 +114,8 @@ RunOutcome runAnalysis(PanelInput& in, const RunSettings& settings) {
     const Clock& clock = settings.clock ? *settings.clock : systemClock();
     RunObserver* observer = settings.observer;
     RunState rs;
-    RunContext ctx{in, rs, observer, settings.cancel};
+    const RunParameters params = runParameters(in);
+    RunContext ctx{params, rs, observer, settings.cancel, settings.walkEveryIterate};
     RunOutcome out;
     ResultFile file;
 
@@ -123,7 +123,7 @@ RunOutcome runAnalysis(PanelInput& in, const RunSettings& settings) {
     RunSetup setup{};
     std::optional<UndefinedNumber> setUpFailure;
     try {
-        setUpRun(in, rs, setup, settings.maxSteps);
+        setUpRun(params, rs, setup, settings.maxSteps);
     } catch (const UndefinedNumber& u) {
         setUpFailure = u;
     }
@@ -157,7 +157,7 @@ RunOutcome runAnalysis(PanelInput& in, const RunSettings& settings) {
             if (observer)
                 observer->stepStarted(rs.step, rs.eps1);
 
-            solveLoadStep(ctx, setup.law, setup.rows);
+            solveLoadStep(ctx, setup.law, setup.rows, setup.angleTerms);
 
             if (rs.tauMax <= rs.tauPrev)
                 rs.tauMax = rs.tauPrev;
@@ -211,7 +211,7 @@ RunOutcome runAnalysis(PanelInput& in, const RunSettings& settings) {
     } catch (const RunStop& stop) {
         endEarly(file, out, rs, stop);
     }
-    fillOutcome(out, rs, in);
+    fillOutcome(out, rs, params);
     if (observer)
         observer->runEnded(out);
     return out;

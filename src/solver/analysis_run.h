@@ -13,7 +13,8 @@ struct RunSettings {
     const Clock* clock = nullptr;     // the system clock when null
     RunObserver* observer = nullptr;  // nobody watches when null
     const CancelFlag* cancel = nullptr;
-    int maxSteps = 10000; // largest step that may run; also the history size
+    int maxSteps = 10000;          // largest step that may run; also the history size
+    bool walkEveryIterate = false; // see RunContext
 };
 
 // Runs the panel whose rows 1..floor(axes) carry their failure mode and modular ratio.

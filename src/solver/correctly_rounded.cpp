@@ -10,8 +10,8 @@
 // The bounds are the sums of the error terms noted /* ≤ … */ beside each step, each rounded
 // up; steps marked /* exact */ make no rounding error.
 #include "solver/correctly_rounded.h"
+#include "solver/double_bits.h"
 
-#include "platform/bit_cast.h"
 #include "solver/correctly_rounded_tables.h"
 #include "solver/precise_fallback.h"
 
@@ -50,7 +50,7 @@ twoProduct(double a, double b) { /* exact: a·b = hi + lo, barring underflow */
 }
 
 [[gnu::always_inline]] inline double magnitude(double x) {
-    return bitCast<double>(bitCast<std::uint64_t>(x) & ~(std::uint64_t{1} << 63));
+    return doubleOfBits(bitsOf(x) & ~(std::uint64_t{1} << 63));
 }
 
 // The double nearest hi + lo, if every value within relErr·|hi| of it rounds to that same
@@ -112,7 +112,7 @@ template <int Tag> double remembered(double x, double (*slow)(double)) {
         double value = 0;
     };
     thread_local Slot slots[64];
-    const std::uint64_t key = bitCast<std::uint64_t>(x);
+    const std::uint64_t key = bitsOf(x);
     Slot& slot = slots[(key ^ (key >> 17) ^ (key >> 35)) & 63];
     if (slot.key != key)
         slot = {key, slow(x)};
@@ -125,11 +125,11 @@ constexpr double kTangentBound = 0x1.6bp-64; // ≈ 2^-63.5: two of those and a 
 constexpr double kExpBound = 0x1p-66; // ≤ 2^-67 proven, doubled
 
 double powerOfTwo(int e) { // 2^e for −1022 ≤ e ≤ 1023
-    return bitCast<double>(static_cast<std::uint64_t>(e + 1023) << 52);
+    return doubleOfBits(static_cast<std::uint64_t>(e + 1023) << 52);
 }
 
 int hiExponent(double v) { // e with 2^e ≤ v < 2^(e+1), v normal and positive
-    return static_cast<int>(bitCast<std::uint64_t>(v) >> 52) - 1023;
+    return static_cast<int>(bitsOf(v) >> 52) - 1023;
 }
 
 // (hi0 + lo0)·2^k rounded to the grid of 2^-1074 for −1076 ≤ k ≤ −1022, hi in [0.99, 2): in
@@ -141,8 +141,7 @@ double belowNormal(double hi0, double lo0, int k, double x) {
     const double g = powerOfTwo(gridExp);
     const int below = 52 - (hiExponent(hi) - gridExp); // hi's bits under the grid
     const std::uint64_t keep = ~((std::uint64_t{1} << (below > 52 ? 0 : below)) - 1);
-    const double a =
-        below > 52 ? 0.0 : bitCast<double>(bitCast<std::uint64_t>(hi) & keep); /* exact */
+    const double a = below > 52 ? 0.0 : doubleOfBits(bitsOf(hi) & keep); /* exact */
     const double f = (hi - a) / g + lo / g; // (d + lo)/g ≤ 2^-51 absolute
     const double margin = hi * kExpBound / g + 0x1p-50;
     const auto near = [&](double edge) { return magnitude(f - edge) <= margin; };

@@ -5,11 +5,15 @@
 
 namespace zmbr::crtables {
 
-// π/512 = kPi512[0] + kPi512[1] + kPi512[2]; the first two have 41 bits, so n·them is exact for n < 2^12.
-inline constexpr double kPi512[3] = {0x1.921fb54442000p-8, 0x1.a308d31319000p-49, 0x1.145c06e0e6895p-90};
+// π/512 = kPi512[0] + kPi512[1] + kPi512[2]; the first two have 41 bits, so n·them is exact for n <
+// 2^12.
+inline constexpr double kPi512[3] = {0x1.921fb54442000p-8, 0x1.a308d31319000p-49,
+                                     0x1.145c06e0e6895p-90};
 inline constexpr double kInvPi512 = 0x1.45f306dc9c883p+7; // 512/π, rounded
-// ln2/128 = kLn2by128[0] + kLn2by128[1] + kLn2by128[2]; the first two have 35 bits, so n·them is exact for n < 2^18.
-inline constexpr double kLn2by128[3] = {0x1.62e42fef80000p-8, 0x1.1cf79abc80000p-43, 0x1.e3b39803f2f6bp-79};
+// ln2/128 = kLn2by128[0] + kLn2by128[1] + kLn2by128[2]; the first two have 35 bits, so n·them is
+// exact for n < 2^18.
+inline constexpr double kLn2by128[3] = {0x1.62e42fef80000p-8, 0x1.1cf79abc80000p-43,
+                                        0x1.e3b39803f2f6bp-79};
 inline constexpr double kInv128Ln2 = 0x1.71547652b82fep+7; // 128/ln2, rounded
 
 // sin(jπ/512) for j = 0 … 256 as double-doubles (hi, lo), |error| < 2^-106·|value|.

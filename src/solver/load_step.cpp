@@ -1,5 +1,6 @@
 #include "solver/load_step.h"
 
+#include "solver/double_bits.h"
 #include "solver/double_math.h"
 
 namespace zmbr {
@@ -115,7 +116,20 @@ void innerPasses(const RunContext& ctx, const ConcreteLaw& law, const RunRows& r
 
 } // namespace
 
-void solveLoadStep(const RunContext& ctx, const ConcreteLaw& law, const RunRows& rows) {
+const AngleTerms::Values& AngleTerms::at(double theta, const RunRows& rows, int rowCount) {
+    const std::uint64_t bits = bitsOf(theta);
+    Values& v = kept_[(bits ^ (bits >> 29)) % kept_.size()];
+    if (v.theta != theta) {
+        v.theta = theta;
+        for (int i = 0; i < rowCount; ++i)
+            v.cos2psi[i] = dmath::cos(2 * (theta + kPi / 2 - rows.thetaR[i]));
+        v.tanTheta = dmath::tan(theta);
+    }
+    return v;
+}
+
+void solveLoadStep(const RunContext& ctx, const ConcreteLaw& law, const RunRows& rows,
+                   AngleTerms& angleTerms) {
     RunState& rs = ctx.state;
     StepState& st = rs.stepState;
     st.thetaIter = -1;
@@ -142,11 +156,12 @@ void solveLoadStep(const RunContext& ctx, const ConcreteLaw& law, const RunRows&
             ctx.observer->thetaIterate(st.thetaIter, st.theta * 180 / kPi);
         st.fxPrev = st.fx;
         // ψ is fixed for the iterate, and so is cos 2ψ of every row.
+        const AngleTerms::Values& at = angleTerms.at(st.theta, rows, rs.rows);
         for (int i = 0; i < rs.rows; ++i) {
             st.psi[i] = st.theta + kPi / 2 - rows.thetaR[i];
-            it.cos2psi[i] = dmath::cos(2 * st.psi[i]);
+            it.cos2psi[i] = at.cos2psi[i];
         }
-        it.tanTheta = dmath::tan(st.theta);
+        it.tanTheta = at.tanTheta;
         it.cotTheta = divide(1, it.tanTheta, "tan θ");
         it.tan2 = it.tanTheta * it.tanTheta;
 

@@ -9,7 +9,7 @@ namespace zmbr {
 
 // What the step solution needs of each row, fixed for a run.
 struct RunRows {
-    PerRow<float> thetaR{};  // radians, stored at single precision
+    PerRow<Single> thetaR{}; // radians, stored at single precision
     PerRow<double> absCos{}; // |cos thetaR|
     PerRow<double> absSin{}; // |sin thetaR|
     PerRow<double> Er{}, fru{};
@@ -18,7 +18,25 @@ struct RunRows {
 
 inline constexpr int kMaxThetaIterates = 9000;
 
+// tan θ and every row's cos 2ψ at the last few θ the angle search evaluated. The search comes
+// back to the same few θ, to the bit, step after step (its steps of 0.01° from where the last
+// step ended), and these are the dearest values of an iterate.
+class AngleTerms {
+  public:
+    struct Values {
+        double theta = -1; // none yet: the search stays within (0, π/2)
+        double tanTheta = 0;
+        PerRow<double> cos2psi{};
+    };
+    // The values at theta, worked out where they are not kept.
+    const Values& at(double theta, const RunRows& rows, int rowCount);
+
+  private:
+    std::array<Values, 16> kept_{};
+};
+
 // Solves the panel for the run's current eps1, leaving the result in state.stepState.
-void solveLoadStep(const RunContext& ctx, const ConcreteLaw& law, const RunRows& rows);
+void solveLoadStep(const RunContext& ctx, const ConcreteLaw& law, const RunRows& rows,
+                   AngleTerms& angleTerms);
 
 } // namespace zmbr

@@ -4,9 +4,8 @@
 
 namespace zmbr {
 
-ConcreteLaw makeConcreteLaw(float fc, float epsC) {
-    const double ft =
-        finite(0.33 * dmath::sqrt(-static_cast<double>(fc)), "the cracking stress ft");
+ConcreteLaw makeConcreteLaw(double fc, double epsC) {
+    const double ft = finite(0.33 * dmath::sqrt(-fc), "the cracking stress ft");
     const double epsCr = divide(ft * epsC, 2 * fc, "the concrete strength fc");
     return {fc, epsC, ft, epsCr};
 }

@@ -6,8 +6,8 @@
 namespace zmbr {
 
 struct ConcreteLaw {
-    float fc;     // compressive strength, negative
-    float epsC;   // strain at fc, negative
+    double fc;    // compressive strength, negative
+    double epsC;  // strain at fc, negative
     double ft;    // cracking stress
     double epsCr; // cracking strain
 
@@ -24,7 +24,7 @@ struct ConcreteLaw {
     }
 };
 
-ConcreteLaw makeConcreteLaw(float fc, float epsC);
+ConcreteLaw makeConcreteLaw(double fc, double epsC);
 
 // Stress of a row of modulus Er at the strain epsR. A yield row (capped) stops at fru and is
 // then flagged.

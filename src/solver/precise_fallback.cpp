@@ -7,8 +7,8 @@
 // 288 bits first and 512 bits if that does not decide, which by the worst cases known for
 // these functions, Lefèvre and Muller 2001, needing fewer than 130 bits, it always does).
 #include "solver/precise_fallback.h"
+#include "solver/double_bits.h"
 
-#include "platform/bit_cast.h"
 #include "solver/correctly_rounded_tables.h"
 
 #include <bit>
@@ -106,7 +106,7 @@ template <int F> Fixed<F> constant(const uint32_t (&words)[17]) {
 
 // |x| exactly, for |x| < 2^31 whose last bit is not below 2^-32F.
 template <int F> Fixed<F> fromDouble(double x) {
-    const uint64_t bits = bitCast<uint64_t>(x);
+    const uint64_t bits = bitsOf(x);
     const int biased = static_cast<int>((bits >> 52) & 0x7ff);
     const uint64_t mantissa = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
     const int lowBit = biased - 1075 + 32 * F; // bit index of the mantissa's last bit
@@ -174,10 +174,10 @@ template <int F> Rounded roundToDouble(const Fixed<F>& v, int e2, bool negative,
     const int leading = m - 32 * F + e2; // exponent of V·2^e2's leading bit
     const uint64_t sign = negative ? uint64_t{1} << 63 : 0;
     if (leading >= 1024)
-        return {true, bitCast<double>(sign | (uint64_t{0x7ff} << 52))};
+        return {true, doubleOfBits(sign | (uint64_t{0x7ff} << 52))};
     const int precision = leading >= -1022 ? 53 : 1075 + leading;
     if (precision < 0) // below half the smallest subnormal
-        return {true, bitCast<double>(sign)};
+        return {true, doubleOfBits(sign)};
     const int dropped = m + 1 - precision;
     if (dropped < errorBits + 3)
         return {false, 0}; // never: V carries over 190 significant bits
@@ -194,7 +194,7 @@ template <int F> Rounded roundToDouble(const Fixed<F>& v, int e2, bool negative,
     // A carry out of the mantissa moves into the exponent field, up to infinity.
     const uint64_t bits =
         leading >= -1022 ? (static_cast<uint64_t>(leading + 1022) << 52) + mantissa : mantissa;
-    return {decided, bitCast<double>(sign | bits)};
+    return {decided, doubleOfBits(sign | bits)};
 }
 
 template <int F> Rounded expWith(double x) {

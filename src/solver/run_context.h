@@ -1,8 +1,8 @@
 #pragma once
 // The pieces a running analysis passes down to the step solution and the bond analysis.
 
-#include "input/panel_input.h"
 #include "solver/run_observer.h"
+#include "solver/run_parameters.h"
 #include "solver/run_state.h"
 
 #include <string>
@@ -16,10 +16,13 @@ struct RunStop {
 };
 
 struct RunContext {
-    const PanelInput& input;
+    const RunParameters& params;
     RunState& state;
     RunObserver* observer;
     const CancelFlag* cancel;
+    // The yield-zone search evaluates every iterate instead of passing over those through which
+    // |Pb| is proven to keep falling: the same result, slower; for checking that proof.
+    bool walkEveryIterate = false;
 
     // A batch run has nobody to yield to: its hot loops skip the yield points.
     bool watched() const { return observer || cancel; }

@@ -1,7 +1,7 @@
 #pragma once
 // The state of one analysis run and of its current load step.
 
-#include "input/panel_input.h"
+#include "solver/run_parameters.h"
 
 #include <array>
 #include <vector>
@@ -60,7 +60,7 @@ struct RunState {
 
     PerRow<RowStatus> rowType{}; // Rpt for rupture rows, Yld for yield rows
     PerRow<int> yielded{};
-    PerRow<float> rhoR{};
+    PerRow<Single> rhoR{};
     PerRow<double> rhoX{}, rhoY{};
     double sumRhoX = 0, sumRhoY = 0;
 

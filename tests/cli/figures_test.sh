@@ -43,6 +43,16 @@ svg_ok study/chart.svg 2
 png_ok study/chart.png
 grep -q 'fc (N/mm²)' study/chart.svg || fail "the chart's axis does not name fc with its unit"
 
+# Nine values of the second name: a map with a colour bar instead of nine curves.
+"$zmbr" --study steel_yield.mbr --vary Ar=100:300:100 --vary fc=-20:-36:-2 --out map \
+  --summary-only >map.txt 2>map-err.txt || fail "the map study exited with $?: $(cat map-err.txt)"
+svg_ok map/chart.svg 0
+png_ok map/chart.png
+# (the τ may stand in a text of its own, in another face)
+grep -q 'xy max (MPa)' map/chart.svg || fail "the map has no colour bar titled τxy max (MPa)"
+grep -q 'unmarked: concrete NG' map/chart.svg || fail "the map does not say which end is unmarked"
+! grep -Eq 'points="([0-9.,-]+ ){3,}' map/chart.svg || fail "the map study drew curves"
+
 "$zmbr" --batch steel_yield.mbr gfrp_rupture.mbr >/dev/null 2>&1
 for curve in tau-gamma eps1-eps2; do
   for kind in svg png; do

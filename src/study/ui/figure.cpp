@@ -18,7 +18,7 @@ namespace zmbr::ui {
 
 namespace {
 
-constexpr int kWidth = 800, kHeight = 520; // logical pixels; the PNG has twice as many
+constexpr int kWidth = kFigureWidth, kHeight = kFigureHeight;
 constexpr double kGap = 10, kTick = 5, kMark = 4.5, kSample = 28;
 
 // The first curve in the graph windows' black, then colours that stay apart in print.
@@ -32,75 +32,6 @@ QPen curvePen(std::size_t i) {
     QPen pen = graphPen(kColours[i % std::size(kColours)]);
     pen.setStyle(kStyles[i / std::size(kColours) % std::size(kStyles)]);
     return pen;
-}
-
-// The windows' labels as they show where their own face is missing: Liberation Sans, named
-// first so that an SVG viewer finds the same face.
-QFont figureFont() {
-    QFont f = windowFont();
-    QStringList families{QStringLiteral("Liberation Sans"), QStringLiteral("Arial")};
-    families += f.families();
-    f.setFamilies(families);
-    return f;
-}
-
-QString markText(EndMark m) {
-    switch (m) {
-    case EndMark::ConcreteNG:
-        return QStringLiteral("concrete NG");
-    case EndMark::Rupture:
-        return QStringLiteral("rupture");
-    case EndMark::StepLimit:
-        return QStringLiteral("step limit");
-    case EndMark::Stopped:
-        return QStringLiteral("stopped");
-    case EndMark::None:
-        break;
-    }
-    return {};
-}
-
-// Hollow shapes, so that the line through them still shows: a circle for crushed concrete, a
-// triangle for a rupture, a square for the step limit, a cross for a run that stopped.
-void drawMark(QPainter& p, QPointF c, EndMark m, const QColor& colour) {
-    if (m == EndMark::None)
-        return;
-    p.save();
-    p.setPen(QPen(colour, 1.2));
-    p.setBrush(Qt::white);
-    const double r = kMark;
-    switch (m) {
-    case EndMark::ConcreteNG:
-        p.drawEllipse(c, r, r);
-        break;
-    case EndMark::Rupture: {
-        QPainterPath t;
-        t.moveTo(c + QPointF(0, -1.2 * r));
-        t.lineTo(c + QPointF(1.1 * r, 0.8 * r));
-        t.lineTo(c + QPointF(-1.1 * r, 0.8 * r));
-        t.closeSubpath();
-        p.drawPath(t);
-        break;
-    }
-    case EndMark::StepLimit:
-        p.drawRect(QRectF(c - QPointF(r, r), c + QPointF(r, r)));
-        break;
-    case EndMark::Stopped:
-        p.drawLine(c + QPointF(-r, -r), c + QPointF(r, r));
-        p.drawLine(c + QPointF(-r, r), c + QPointF(r, -r));
-        break;
-    case EndMark::None:
-        break;
-    }
-    p.restore();
-}
-
-std::string tickPattern(int decimals) {
-    return decimals > 0 ? "0." + std::string(static_cast<std::size_t>(decimals), '0') : "0";
-}
-
-QString tickText(double v, int decimals) {
-    return QString::fromStdString(formatNumber(v, tickPattern(decimals)));
 }
 
 struct DataRange {
@@ -212,7 +143,7 @@ class FigurePainter {
             drawGraphPolyline(p_, frame_, c.points);
             for (std::size_t k = 0; k < c.marks.size() && k < c.points.size(); ++k)
                 drawMark(p_, frame_.map(c.points[k].first, c.points[k].second), c.marks[k],
-                         curvePen(i).color());
+                         curvePen(i).color(), kMark);
         }
         p_.restore();
     }
@@ -241,7 +172,7 @@ class FigurePainter {
             });
             if (!used)
                 continue;
-            drawMark(p_, QPointF(legendLeft_ + kSample / 2, y + line / 2 - 1), m, Qt::black);
+            drawMark(p_, QPointF(legendLeft_ + kSample / 2, y + line / 2 - 1), m, Qt::black, kMark);
             p_.setPen(Qt::black);
             p_.drawText(QPointF(legendLeft_ + kSample + kGap, y + fm_.ascent()), markText(m));
             y += line;
@@ -259,6 +190,84 @@ class FigurePainter {
 };
 
 } // namespace
+
+// The windows' labels as they show where their own face is missing: Liberation Sans, named
+// first so that an SVG viewer finds the same face.
+QFont figureFont() {
+    QFont f = windowFont();
+    QStringList families{QStringLiteral("Liberation Sans"), QStringLiteral("Arial")};
+    families += f.families();
+    f.setFamilies(families);
+    return f;
+}
+
+EndMark endMarkOf(const std::string& end) {
+    if (end == "concrete_ng")
+        return EndMark::ConcreteNG;
+    if (end == "rupture")
+        return EndMark::Rupture;
+    if (end == "step_limit")
+        return EndMark::StepLimit;
+    return EndMark::Stopped;
+}
+
+QString markText(EndMark m) {
+    switch (m) {
+    case EndMark::ConcreteNG:
+        return QStringLiteral("concrete NG");
+    case EndMark::Rupture:
+        return QStringLiteral("rupture");
+    case EndMark::StepLimit:
+        return QStringLiteral("step limit");
+    case EndMark::Stopped:
+        return QStringLiteral("stopped");
+    case EndMark::None:
+        break;
+    }
+    return {};
+}
+
+// Hollow shapes, so that the line through them still shows: a circle for crushed concrete, a
+// triangle for a rupture, a square for the step limit, a cross for a run that stopped.
+void drawMark(QPainter& p, QPointF c, EndMark m, const QColor& colour, double r) {
+    if (m == EndMark::None)
+        return;
+    p.save();
+    p.setPen(QPen(colour, 1.2));
+    p.setBrush(Qt::white);
+    switch (m) {
+    case EndMark::ConcreteNG:
+        p.drawEllipse(c, r, r);
+        break;
+    case EndMark::Rupture: {
+        QPainterPath t;
+        t.moveTo(c + QPointF(0, -1.2 * r));
+        t.lineTo(c + QPointF(1.1 * r, 0.8 * r));
+        t.lineTo(c + QPointF(-1.1 * r, 0.8 * r));
+        t.closeSubpath();
+        p.drawPath(t);
+        break;
+    }
+    case EndMark::StepLimit:
+        p.drawRect(QRectF(c - QPointF(r, r), c + QPointF(r, r)));
+        break;
+    case EndMark::Stopped:
+        p.drawLine(c + QPointF(-r, -r), c + QPointF(r, r));
+        p.drawLine(c + QPointF(-r, r), c + QPointF(r, -r));
+        break;
+    case EndMark::None:
+        break;
+    }
+    p.restore();
+}
+
+static std::string tickPattern(int decimals) {
+    return decimals > 0 ? "0." + std::string(static_cast<std::size_t>(decimals), '0') : "0";
+}
+
+QString tickText(double v, int decimals) {
+    return QString::fromStdString(formatNumber(v, tickPattern(decimals)));
+}
 
 AxisScale axisScale(double low, double high, bool fromZero) {
     if (fromZero) {
@@ -295,7 +304,8 @@ AxisScale axisScale(double low, double high, bool fromZero) {
     return s;
 }
 
-QByteArray renderFigure(const Figure& figure, bool svg) {
+QByteArray renderPicture(const std::function<void(QPainter&)>& paint, const QString& title,
+                         bool svg) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -305,19 +315,24 @@ QByteArray renderFigure(const Figure& figure, bool svg) {
         generator.setSize(QSize(kWidth, kHeight));
         generator.setViewBox(QRect(0, 0, kWidth, kHeight));
         generator.setResolution(96);
-        generator.setTitle(figure.title);
+        generator.setTitle(title);
         QPainter p(&generator);
-        FigurePainter(p, figure).paint();
+        paint(p);
     } else {
         QImage image(QSize(kWidth, kHeight) * 2, QImage::Format_RGB32);
         image.setDevicePixelRatio(2);
         {
             QPainter p(&image);
-            FigurePainter(p, figure).paint();
+            paint(p);
         }
         image.save(&buffer, "PNG");
     }
     return bytes;
+}
+
+QByteArray renderFigure(const Figure& figure, bool svg) {
+    return renderPicture([&figure](QPainter& p) { FigurePainter(p, figure).paint(); }, figure.title,
+                         svg);
 }
 
 } // namespace zmbr::ui

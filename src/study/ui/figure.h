@@ -5,8 +5,11 @@
 #include "results/ui/graph_drawing.h"
 
 #include <QByteArray>
+#include <QPainter>
 #include <QString>
 
+#include <functional>
+#include <string>
 #include <vector>
 
 namespace zmbr::ui {
@@ -44,5 +47,19 @@ AxisScale axisScale(double dataLow, double dataHigh, bool fromZero);
 // The figure as the bytes of an SVG or a PNG file. Needs a QGuiApplication, which may run on
 // the offscreen platform.
 QByteArray renderFigure(const Figure& figure, bool svg);
+
+// What the figures share: their size in logical pixels (a PNG has twice as many), their face,
+// the end marks, the tick labels, and the drawing into SVG or PNG bytes.
+inline constexpr int kFigureWidth = 800, kFigureHeight = 520;
+QFont figureFont();
+// The mark of an end as the summary table names it ("concrete_ng", "rupture", ...).
+EndMark endMarkOf(const std::string& end);
+QString markText(EndMark m);
+// A hollow mark of half-size r: a circle for crushed concrete, a triangle for a rupture, a
+// square for the step limit, a cross for a run that stopped.
+void drawMark(QPainter& p, QPointF centre, EndMark m, const QColor& colour, double r);
+QString tickText(double v, int decimals);
+QByteArray renderPicture(const std::function<void(QPainter&)>& paint, const QString& title,
+                         bool svg);
 
 } // namespace zmbr::ui

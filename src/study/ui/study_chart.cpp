@@ -9,16 +9,6 @@ namespace zmbr::ui {
 
 namespace {
 
-EndMark markOf(const std::string& end) {
-    if (end == "concrete_ng")
-        return EndMark::ConcreteNG;
-    if (end == "rupture")
-        return EndMark::Rupture;
-    if (end == "step_limit")
-        return EndMark::StepLimit;
-    return EndMark::Stopped;
-}
-
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
 }
@@ -54,7 +44,7 @@ Figure studyChart(const StudyResults& r) {
             continue; // not run, or no step: nothing to show
         FigureCurve& c = f.curves[static_cast<std::size_t>(at - keys.begin())];
         c.points.emplace_back(parseNumber(p.stored.front()), *p.tauMax);
-        c.marks.push_back(markOf(p.end));
+        c.marks.push_back(endMarkOf(p.end));
     }
     // Along the axis, whatever order the range ran in.
     for (FigureCurve& c : f.curves) {
