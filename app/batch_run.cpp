@@ -1,22 +1,19 @@
 #include "batch_run.h"
+#include "platform/error_text.h"
 
 #include "batch_summary.h"
 #include "input/execute_command.h"
 #include "input/number_text.h"
 #include "input/parameter_sheet.h"
+#include "ordered_jobs.h"
 #include "paramfile/parameter_file.h"
 #include "platform/clock.h"
 #include "solver/analysis_run.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
-#include <mutex>
 #include <ostream>
-#include <system_error>
-#include <thread>
 
 namespace zmbr {
 
@@ -129,34 +126,17 @@ void report(const BatchResult& r, std::ostream& out, std::ostream& err) {
 int runFiles(const std::vector<std::string>& files, int jobs, std::ostream& out, std::ostream& err,
              const AfterRun& afterRun) {
     std::vector<BatchResult> results(files.size());
-    std::vector<bool> done(files.size(), false);
-    std::mutex mutex;
-    std::condition_variable finished;
-    std::atomic<std::size_t> next{0};
-    auto work = [&] {
-        for (std::size_t i; (i = next++) < files.size();) {
-            BatchResult r = runParameterFile(files[i]);
-            if (afterRun)
-                afterRun(i, r);
-            std::lock_guard lock(mutex);
-            results[i] = std::move(r);
-            done[i] = true;
-            finished.notify_all();
-        }
-    };
-    const std::size_t threads = std::min<std::size_t>(static_cast<std::size_t>(jobs), files.size());
-    std::vector<std::thread> workers;
-    for (std::size_t t = 0; t < threads; ++t)
-        workers.emplace_back(work);
     int exitCode = 0;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        std::unique_lock lock(mutex);
-        finished.wait(lock, [&] { return done[i]; });
+    auto run = [&](std::size_t i) {
+        results[i] = runParameterFile(files[i]);
+        if (afterRun)
+            afterRun(i, results[i]);
+    };
+    auto reportInOrder = [&](std::size_t i) {
         report(results[i], out, err);
         exitCode = std::max(exitCode, results[i].exitCode);
-    }
-    for (std::thread& w : workers)
-        w.join();
+    };
+    runInOrder(files.size(), jobs, run, reportInOrder);
     return exitCode;
 }
 
@@ -170,8 +150,8 @@ int convertFile(const std::string& from, const std::string& to, std::ostream& er
         return 2;
     }
     if (int error = writeParameterFile(sheet, realFileSystem(), to)) {
-        err << "zmbr: " << to << ": " << saveFailureMessage(error) << " ("
-            << std::generic_category().message(error) << ")\n";
+        err << "zmbr: " << to << ": " << saveFailureMessage(error) << " (" << errorText(error)
+            << ")\n";
         return 2;
     }
     return 0;
@@ -217,8 +197,7 @@ int runBatch(const CommandLine& cl, std::ostream& out, std::ostream& err) {
     if (!cl.summary.empty())
         return runBatchWithSummary(cl, out, err);
     if (!cl.files.empty()) {
-        const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-        return runFiles(cl.files, cl.jobs > 0 ? cl.jobs : cores, out, err);
+        return runFiles(cl.files, cl.jobs > 0 ? cl.jobs : defaultJobs(), out, err);
     }
     BatchResult r = runDefaultPanel();
     report(r, out, err);

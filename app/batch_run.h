@@ -40,11 +40,11 @@ BatchResult runParameterFile(const std::string& path);
 // A line on `err` when SOURCE_DATE_EPOCH is set but names no moment.
 void warnOfMalformedSourceDateEpoch(std::ostream& err);
 
-// Called on a worker thread as soon as the run of files[index] has ended.
+// Called on the worker that ran files[index], as soon as its run has ended.
 using AfterRun = std::function<void(std::size_t index, const BatchResult&)>;
 
-// Runs the files on up to `jobs` threads and reports each in the order of the files; returns
-// the worst exit status.
+// Runs the files on up to `jobs` workers (see ordered_jobs.h) and reports each in the order of the
+// files; returns the worst exit status.
 int runFiles(const std::vector<std::string>& files, int jobs, std::ostream& out, std::ostream& err,
              const AfterRun& afterRun = {});
 

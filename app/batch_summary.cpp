@@ -1,17 +1,13 @@
 #include "batch_summary.h"
+#include "platform/error_text.h"
 
 #include "batch_run.h"
+#include "ordered_jobs.h"
 
 #include <algorithm>
 #include <ostream>
-#include <system_error>
-#include <thread>
 
 namespace zmbr {
-
-int defaultJobs() {
-    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-}
 
 std::vector<SummaryEntry> runForSummary(const std::vector<std::string>& files, int jobs,
                                         bool removeFiles, std::ostream& out, std::ostream& err,
@@ -58,7 +54,7 @@ int runBatchWithSummary(const CommandLine& cl, std::ostream& out, std::ostream& 
     WholeFile table(realFileSystem(), cl.summary);
     if (int error = table.open()) {
         err << "zmbr: " << cl.summary << ": the summary table cannot be written ("
-            << std::generic_category().message(error) << ")\n";
+            << errorText(error) << ")\n";
         return 2;
     }
     int exitCode = 0;
@@ -66,7 +62,7 @@ int runBatchWithSummary(const CommandLine& cl, std::ostream& out, std::ostream& 
         runForSummary(cl.files, cl.jobs > 0 ? cl.jobs : defaultJobs(), false, out, err, exitCode);
     if (int error = table.commit(summaryCsv(entries, {}, {}))) {
         err << "zmbr: " << cl.summary << ": the summary table cannot be written ("
-            << std::generic_category().message(error) << ")\n";
+            << errorText(error) << ")\n";
         return 2;
     }
     return exitCode;

@@ -22,9 +22,6 @@ std::string summaryCsv(const std::vector<SummaryEntry>& entries,
                        const std::vector<std::string>& extraColumns,
                        const std::vector<std::vector<std::string>>& extraCells);
 
-// The number of cores, at least 1: the default of -j.
-int defaultJobs();
-
 // zmbr --batch --summary OUT.csv FILE...
 int runBatchWithSummary(const CommandLine& cl, std::ostream& out, std::ostream& err);
 

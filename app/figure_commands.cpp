@@ -1,4 +1,5 @@
 #include "figure_commands.h"
+#include "platform/error_text.h"
 
 #include "study/summary_table.h"
 #include "study/ui/result_plot.h"
@@ -10,7 +11,6 @@
 #include <cstdio>
 #include <memory>
 #include <ostream>
-#include <system_error>
 
 namespace zmbr {
 
@@ -46,9 +46,7 @@ bool endsWithSvg(const std::string& path) {
 std::string writePicture(const QByteArray& bytes, const std::string& path) {
     WholeFile file(realFileSystem(), path);
     const int error = bytes.isEmpty() ? EIO : file.commit(bytes.toStdString());
-    return error ? path + ": the picture cannot be written (" +
-                       std::generic_category().message(error) + ")"
-                 : "";
+    return error ? path + ": the picture cannot be written (" + errorText(error) + ")" : "";
 }
 
 // The figure into the file, SVG or PNG by its name; an error text, or "".
@@ -76,8 +74,7 @@ int runPlot(const CommandLine& cl, std::ostream&, std::ostream& err) {
     for (const std::string& file : cl.files) {
         std::string bytes, reason;
         if (int error = realFileSystem().readAll(file, bytes)) {
-            err << "zmbr: " << file << ": the file cannot be read ("
-                << std::generic_category().message(error) << ")\n";
+            err << "zmbr: " << file << ": the file cannot be read (" << errorText(error) << ")\n";
             return 2;
         }
         auto curve = readResultCurve(bytes, reason);

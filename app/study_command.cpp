@@ -1,7 +1,9 @@
 #include "study_command.h"
+#include "platform/error_text.h"
 
 #include "batch_run.h"
 #include "batch_summary.h"
+#include "ordered_jobs.h"
 #include "paramfile/parameter_file.h"
 
 #include <algorithm>
@@ -24,8 +26,7 @@ std::string prepareFolder(const std::string& dir, WholeFile& table) {
     fs::create_directories(dir, ec);
     int error = ec ? ec.value() : table.open();
     if (error)
-        return "--out " + dir + ": the folder cannot be written (" +
-               std::generic_category().message(error) + ")";
+        return "--out " + dir + ": the folder cannot be written (" + errorText(error) + ")";
     for (const char* old : {"summary.csv", "chart.svg", "chart.png"})
         fs::remove(fs::path(dir) / old, ec);
     return "";
@@ -74,7 +75,7 @@ int runStudy(const CommandLine& cl, std::ostream& out, std::ostream& err,
         files.push_back(variantPath(cl.out, stem, k + 1));
         if (int code = writeParameterFile(sheet, realFileSystem(), files.back())) {
             err << "zmbr: " << files.back() << ": " << saveFailureMessage(code) << " ("
-                << std::generic_category().message(code) << ")\n";
+                << errorText(code) << ")\n";
             return 2;
         }
     }
@@ -92,7 +93,7 @@ int runStudy(const CommandLine& cl, std::ostream& out, std::ostream& err,
     }
     if (int code = table.commit(summaryCsv(entries, names, stored))) {
         err << "zmbr: " << cl.out << "/summary.csv: the summary table cannot be written ("
-            << std::generic_category().message(code) << ")\n";
+            << errorText(code) << ")\n";
         return 2;
     }
     for (std::size_t k = 0; k < entries.size(); ++k) {

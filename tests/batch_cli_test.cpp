@@ -121,6 +121,8 @@ TEST(CommandLineRuns, SourceDateEpochDatesTheResultFile) {
     const Case cases[] = {
         {"1796549405", "12-06-2026, 09:30:05"}, // the moment of the known result files
         {"0", "01-01-1970, 00:00:00"},
+        {"4107542400", "03-01-2100, 00:00:00"}, // past 2038, the end of a 32-bit time_t
+        {"253402300799", "12-31-9999, 23:59:59"},
         {"253402300800", ""}, // beyond the year 9999
         {"-1", ""},
         {"1.7e9", ""},

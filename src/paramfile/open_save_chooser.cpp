@@ -1,7 +1,7 @@
 #include "paramfile/open_save_chooser.h"
+#include "platform/error_text.h"
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <fnmatch.h>
 #include <system_error>
@@ -209,8 +209,7 @@ void OpenSaveChooser::driveChosen(int index) {
         target = last->second;
     if (int code = openFailure(target)) {
         // The drive list stays on the drive it showed before.
-        prompts_.showMessage({"Error",
-                              "The drive " + root + " cannot be read: " + std::strerror(code),
+        prompts_.showMessage({"Error", "The drive " + root + " cannot be read: " + errorText(code),
                               UserMessage::Icon::Exclamation});
         return;
     }
@@ -222,7 +221,7 @@ void OpenSaveChooser::folderChosen(const std::string& path) {
     int code = folder.empty() ? ENOENT : openFailure(folder);
     if (code != 0) {
         prompts_.showMessage({"Error",
-                              "The folder " + path + " cannot be opened: " + std::strerror(code),
+                              "The folder " + path + " cannot be opened: " + errorText(code),
                               UserMessage::Icon::Exclamation});
         return;
     }
@@ -290,8 +289,7 @@ void OpenSaveChooser::okClicked() {
         return; // the lists have moved, or the file has been chosen
     bool normal = false;
     if (int code = lookUpNormalFile(text, normal)) {
-        prompts_.showMessage(
-            {applicationTitle, std::strerror(code), UserMessage::Icon::Exclamation});
+        prompts_.showMessage({applicationTitle, errorText(code), UserMessage::Icon::Exclamation});
         return;
     }
     if (normal)

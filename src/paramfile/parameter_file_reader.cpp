@@ -1,12 +1,12 @@
 #include "input/number_text.h"
 #include "paramfile/parameter_file.h"
 #include "paramfile/quoted_line.h"
+#include "platform/error_text.h"
 #include "platform/text_encoding.h"
 
 #include <algorithm>
 #include <cmath>
 #include <deque>
-#include <system_error>
 #include <vector>
 
 namespace zmbr {
@@ -32,7 +32,7 @@ bool isAscii(const std::string& text) {
 }
 
 ReadFailure cannotRead(int error) {
-    return {"The file cannot be read (" + std::generic_category().message(error) + ")."};
+    return {"The file cannot be read (" + errorText(error) + ")."};
 }
 
 // What reading will do to the sheet, worked out before anything changes.

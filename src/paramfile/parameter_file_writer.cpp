@@ -1,10 +1,11 @@
 #include "paramfile/parameter_file.h"
+#include "platform/error_text.h"
 #include "platform/text_encoding.h"
 
 namespace zmbr {
 
 std::string saveFailureMessage(int code) {
-    return "Error. Try again." + std::to_string(code);
+    return "Error. Try again." + std::to_string(errorCode(code));
 }
 
 std::vector<std::string> parameterFileLines(const ParameterSheet& sheet) {

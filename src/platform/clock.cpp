@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <limits>
 
 namespace zmbr {
 
@@ -44,23 +44,27 @@ Clock& systemClock() {
     return clock;
 }
 
+// The calendar is counted here rather than by gmtime: time_t has 32 bits on some targets
+// (WebAssembly), and the dates reach the year 9999.
 std::optional<LocalDateTime> sourceDateEpoch(const std::string& value) {
     // Digits only: no sign, no decimals, no exponent.
     if (value.empty() || value.size() > 12 ||
         !std::all_of(value.begin(), value.end(), [](unsigned char c) { return std::isdigit(c); }))
         return std::nullopt;
-    // At most 12 digits: exact in a double. A 32-bit time_t ends in 2038.
-    const double given = *parseWholeNumber(value);
-    constexpr double kLastSecondOf9999 = 253402300799;
-    if (given > kLastSecondOf9999 ||
-        given > static_cast<double>(std::numeric_limits<std::time_t>::max()))
+    const auto seconds = static_cast<long long>(*parseWholeNumber(value));
+    constexpr long long kLastSecondOf9999 = 253402300799;
+    if (seconds > kLastSecondOf9999)
         return std::nullopt;
-    const auto seconds = static_cast<std::time_t>(given);
-    std::tm tm{};
-    if (!gmtime_r(&seconds, &tm))
-        return std::nullopt;
-    return LocalDateTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
-                         tm.tm_hour,        tm.tm_min,     tm.tm_sec};
+    constexpr long long kDay = 24 * 60 * 60;
+    const std::chrono::year_month_day date{
+        std::chrono::sys_days{std::chrono::days{static_cast<int>(seconds / kDay)}}};
+    const auto second = static_cast<int>(seconds % kDay);
+    return LocalDateTime{static_cast<int>(date.year()),
+                         static_cast<int>(static_cast<unsigned>(date.month())),
+                         static_cast<int>(static_cast<unsigned>(date.day())),
+                         second / 3600,
+                         second / 60 % 60,
+                         second % 60};
 }
 
 Clock& commandLineClock() {

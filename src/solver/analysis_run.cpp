@@ -31,7 +31,8 @@ struct RunSetup {
 void setUpRow(const RunParameters& p, RunState& rs, RunRows& rows, int i) {
     const RowParameters& row = p.row[i];
     finite(row.modularRatio, "the modular ratio Er / Ec");
-    if (row.ts == 0 || !std::isfinite(row.ts))
+    // As a double: libc++'s isfinite takes arithmetic types only.
+    if (row.ts == 0 || !std::isfinite(static_cast<double>(row.ts)))
         throwUndefinedQuotient(row.ts, "t·s");
     rs.rhoR[i] = row.rhoR;
     finite(rs.rhoR[i], "the reinforcement ratio ρ");

@@ -75,6 +75,8 @@ TEST(FileFaults, InjectedFailuresEndAsDefined) {
         {"save: close", Action::Save, FileOp::Close, 0, EIO},
         {"save: rename", Action::Save, FileOp::Rename, 0, EXDEV},
     };
+    // A failed save shows Linux's number for the failure on every system.
+    const std::map<int, int> shownCode{{ENOSPC, 28}, {EIO, 5}, {EXDEV, 18}};
     const auto golden = test::crlfLines(test::readFile(test::dataPath("default.TGC")));
     for (const Fault& f : faults) {
         SCOPED_TRACE(f.what);
@@ -98,7 +100,8 @@ TEST(FileFaults, InjectedFailuresEndAsDefined) {
                           (std::map<std::string, std::string>{{"p.mbr", "old contents\r\n"}}))
                     << "the old file is kept, and no scratch file is left beside it";
                 EXPECT_EQ(sheet.input().outputFileName, "") << "a failed save names nothing";
-                EXPECT_EQ(saveFailureMessage(e), "Error. Try again." + std::to_string(f.error));
+                EXPECT_EQ(saveFailureMessage(e),
+                          "Error. Try again." + std::to_string(shownCode.at(f.error)));
             }
             continue;
         }

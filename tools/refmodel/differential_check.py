@@ -9,6 +9,10 @@ program runs them as `zmbr --batch` does; the model reads each file itself.
 Usage:
   differential_check.py --zmbr build/zmbr --panels build/tools/panelgen/zmbr_random_panels
                         [--count N] [--seed S] [-j J] [--keep FOLDER]
+  differential_check.py --zmbr-cmd "node build-web/zmbr-node.mjs"
+                        --panels-cmd "node build-web/tools/panelgen/zmbr_random_panels.js" ...
+A command (--zmbr-cmd, --panels-cmd) is split as a shell would split it, without running a
+shell; its words that name files are taken from the current folder, as --zmbr and --panels are.
 Exit status 0 when every panel agrees, 1 when one differs, 2 on a usage or set-up error.
 """
 
@@ -18,6 +22,7 @@ import hashlib
 import json
 import multiprocessing
 import os
+import shlex
 import shutil
 import subprocess
 import sys
@@ -123,10 +128,21 @@ def report(folder, name, why, program=None, expected=None, at=None):
         print('    model:   %s' % show(expected[at] if at < len(expected) else None))
 
 
+def command(path, text):
+    """The program's command line: a path alone, or a command's words, with the words that
+    name files made absolute (the program runs in the panels' folder)."""
+    words = [path] if path else shlex.split(text)
+    return [os.path.abspath(w) if os.path.exists(w) else w for w in words]
+
+
 def main(argv):
     ap = argparse.ArgumentParser(description=__doc__.split('\n')[0])
-    ap.add_argument('--zmbr', required=True)
-    ap.add_argument('--panels', required=True, help='the zmbr_random_panels program')
+    program = ap.add_mutually_exclusive_group(required=True)
+    program.add_argument('--zmbr', help='the program')
+    program.add_argument('--zmbr-cmd', help='a command that runs the program (node zmbr-node.mjs)')
+    panels = ap.add_mutually_exclusive_group(required=True)
+    panels.add_argument('--panels', help='the zmbr_random_panels program')
+    panels.add_argument('--panels-cmd', help='a command that runs zmbr_random_panels')
     ap.add_argument('--count', type=int, default=200)
     ap.add_argument('--seed', type=int, default=1)
     ap.add_argument('-j', type=int, default=2)
@@ -135,12 +151,12 @@ def main(argv):
 
     folder = a.keep or tempfile.mkdtemp(prefix='zmbr_differential_')
     os.makedirs(folder, exist_ok=True)
-    subprocess.run([a.panels, '--seed', str(a.seed), '--count', str(a.count), '--out', folder],
-                   check=True)
+    subprocess.run(command(a.panels, a.panels_cmd) +
+                   ['--seed', str(a.seed), '--count', str(a.count), '--out', folder], check=True)
     names = sorted(n for n in os.listdir(folder) if n.endswith('.mbr'))[:a.count]
 
     started = time.monotonic()
-    batch = subprocess.run([os.path.abspath(a.zmbr), '--batch', '-j', str(a.j)] + names,
+    batch = subprocess.run(command(a.zmbr, a.zmbr_cmd) + ['--batch', '-j', str(a.j)] + names,
                            cwd=folder, capture_output=True)
     program_seconds = time.monotonic() - started
     summaries = batch.stdout.decode('utf-8', errors='replace').splitlines()
