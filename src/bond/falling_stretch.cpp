@@ -92,10 +92,10 @@ long FallingStretch::iteratesProvenFalling(double ly, const YieldZoneResidual& a
     if (walkSign == 0)
         return 0;
     for (int attempt = 0; attempt < 12 && m >= 16; ++attempt) {
-        if (proves(ly, step, m, at, walkSign))
+        const YieldZoneResidual far = yieldZoneResidual(t_, ly + static_cast<double>(m) * step);
+        if (proves(ly, step, m, at, far, walkSign))
             return m;
         // Aim short of where Pb would cross zero if it went on as from here to the far end.
-        const YieldZoneResidual far = yieldZoneResidual(t_, ly + static_cast<double>(m) * step);
         const double perStep = (far.Pb - at.Pb) / static_cast<double>(m);
         const double toZero = signOf(perStep) == walkSign ? -at.Pb / perStep : 0;
         const double aim = toZero > 0 ? 0.9 * toZero : 0;
@@ -105,10 +105,9 @@ long FallingStretch::iteratesProvenFalling(double ly, const YieldZoneResidual& a
 }
 
 bool FallingStretch::proves(double ly, double step, long m, const YieldZoneResidual& at,
-                            int slopeSign) const {
+                            const YieldZoneResidual& far, int slopeSign) const {
     const YieldZoneTerms& t = t_;
     const double farLy = ly + static_cast<double>(m) * step; /* exact: same binade */
-    const YieldZoneResidual far = yieldZoneResidual(t, farLy);
     if (!residualIsDefined(far) || signOf(far.Pb) != signOf(at.Pb))
         return false;
     const double L = std::max(dmath::fabs(ly), dmath::fabs(farLy));

@@ -42,9 +42,10 @@ class FallingStretch {
     long iteratesProvenFalling(double ly, const YieldZoneResidual& at, int dir) const;
 
   private:
-    // Whether the iterates of the stretch from ly to ly + m·step all bring |Pb| down, which
-    // needs Pb's change per step to have the sign `slopeSign`.
-    bool proves(double ly, double step, long m, const YieldZoneResidual& at, int slopeSign) const;
+    // Whether the iterates of the stretch from ly (residual `at`) to ly + m·step (`far`) all
+    // bring |Pb| down, which needs Pb's change per step to have the sign `slopeSign`.
+    bool proves(double ly, double step, long m, const YieldZoneResidual& at,
+                const YieldZoneResidual& far, int slopeSign) const;
 
     const YieldZoneTerms& t_;
     bool usable_ = false;
