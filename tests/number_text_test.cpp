@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <utility>
+
 #include <algorithm>
 #include <cfloat>
 #include <cstdint>
@@ -69,6 +72,17 @@ TEST(ParseNumber, ReadsTheLeadingNumberOfAnyText) {
 }
 
 // The shortest text of any value reads back as that value.
+// A text that must hold a number and nothing else: an exponent letter without digits is
+// something else.
+TEST(ParseNumber, WholeNumbersHoldNothingElse) {
+    const std::pair<const char*, std::optional<double>> cases[] = {
+        {"12", 12},           {" 1.5e3 ", 1500},     {"-2D-1", -0.2},
+        {"1e", std::nullopt}, {"1e+", std::nullopt}, {"1ex", std::nullopt},
+        {"1x", std::nullopt}, {"", std::nullopt}};
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(parseWholeNumber(text), value) << '"' << text << '"';
+}
+
 TEST(ParseNumber, ReadsBackWhatIsFormatted) {
     std::mt19937_64 random(1);
     for (int i = 0; i < 30000; ++i) {

@@ -107,7 +107,10 @@ TEST(YieldZoneSearch, ProvenStretchesHoldIterateByIterate) {
     for (int c = 0; c < 400 && walked < 30'000'000; ++c) {
         const YieldZoneTerms t = randomTerms(rng);
         const FallingStretch stretch(t);
-        double ly = std::uniform_real_distribution<double>(-50, 5000)(rng);
+        // Now and then just below a power of two, where a stretch must end with its binade.
+        double ly = rng() % 4 ? std::uniform_real_distribution<double>(-50, 5000)(rng)
+                              : std::ldexp(1.0, static_cast<int>(rng() % 12) + 1) -
+                                    std::uniform_real_distribution<double>(0.5, 5)(rng);
         const int dir = rng() % 2 ? 1 : -1;
         YieldZoneResidual at = yieldZoneResidual(t, ly);
         const long m = stretch.iteratesProvenFalling(ly, at, dir);
