@@ -92,38 +92,8 @@ class FigurePainter {
     }
 
     void drawAxes() {
-        const QPen grid(QColor(222, 222, 222), 1);
-        const QPen black(Qt::black, 1);
+        drawAxesAndTitles(p_, fm_, frame_, xs_, ys_, f_.x.title, f_.y.title, true);
         const double line = fm_.height();
-        for (double v : xs_.ticks) {
-            const double x = frame_.map(v, 0).x();
-            p_.setPen(grid);
-            p_.drawLine(QPointF(x, plot_.top()), QPointF(x, plot_.bottom()));
-            p_.setPen(black);
-            p_.drawLine(QPointF(x, plot_.bottom()), QPointF(x, plot_.bottom() + kTick));
-            p_.drawText(QRectF(x - 60, plot_.bottom() + kTick + 2, 120, line),
-                        Qt::AlignHCenter | Qt::AlignTop, tickText(v, xs_.decimals));
-        }
-        for (double v : ys_.ticks) {
-            const double y = frame_.map(xs_.low, v).y();
-            p_.setPen(grid);
-            p_.drawLine(QPointF(plot_.left(), y), QPointF(plot_.right(), y));
-            p_.setPen(black);
-            p_.drawLine(QPointF(plot_.left() - kTick, y), QPointF(plot_.left(), y));
-            p_.drawText(QRectF(0, y - line / 2, plot_.left() - kTick - 4, line),
-                        Qt::AlignRight | Qt::AlignVCenter, tickText(v, ys_.decimals));
-        }
-        p_.setPen(black);
-        p_.setBrush(Qt::NoBrush);
-        p_.drawRect(plot_);
-        p_.drawText(QRectF(plot_.left(), kHeight - kGap - line, plot_.width(), line),
-                    Qt::AlignHCenter | Qt::AlignBottom, f_.x.title);
-        p_.save();
-        p_.translate(kGap, plot_.center().y());
-        p_.rotate(-90);
-        p_.drawText(QRectF(-plot_.height() / 2, 0, plot_.height(), line),
-                    Qt::AlignHCenter | Qt::AlignTop, f_.y.title);
-        p_.restore();
         if (!f_.title.isEmpty()) {
             QFont bold = font_;
             bold.setBold(true);
@@ -267,6 +237,48 @@ static std::string tickPattern(int decimals) {
 
 QString tickText(double v, int decimals) {
     return QString::fromStdString(formatNumber(v, tickPattern(decimals)));
+}
+
+void drawAxesAndTitles(QPainter& p, const QFontMetricsF& fm, const GraphFrame& frame,
+                       const AxisScale& xs, const AxisScale& ys, const QString& xTitle,
+                       const QString& yTitle, bool grid) {
+    const QRectF plot = frame.area;
+    const QPen gridPen(QColor(222, 222, 222), 1);
+    const QPen black(Qt::black, 1);
+    const double line = fm.height();
+    for (double v : xs.ticks) {
+        const double x = frame.map(v, ys.low).x();
+        if (grid) {
+            p.setPen(gridPen);
+            p.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
+        }
+        p.setPen(black);
+        p.drawLine(QPointF(x, plot.bottom()), QPointF(x, plot.bottom() + kTick));
+        p.drawText(QRectF(x - 60, plot.bottom() + kTick + 2, 120, line),
+                   Qt::AlignHCenter | Qt::AlignTop, tickText(v, xs.decimals));
+    }
+    for (double v : ys.ticks) {
+        const double y = frame.map(xs.low, v).y();
+        if (grid) {
+            p.setPen(gridPen);
+            p.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+        }
+        p.setPen(black);
+        p.drawLine(QPointF(plot.left() - kTick, y), QPointF(plot.left(), y));
+        p.drawText(QRectF(0, y - line / 2, plot.left() - kTick - 4, line),
+                   Qt::AlignRight | Qt::AlignVCenter, tickText(v, ys.decimals));
+    }
+    p.setPen(black);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(plot);
+    p.drawText(QRectF(plot.left(), kHeight - kGap - line, plot.width(), line),
+               Qt::AlignHCenter | Qt::AlignBottom, xTitle);
+    p.save();
+    p.translate(kGap, plot.center().y());
+    p.rotate(-90);
+    p.drawText(QRectF(-plot.height() / 2, 0, plot.height(), line), Qt::AlignHCenter | Qt::AlignTop,
+               yTitle);
+    p.restore();
 }
 
 AxisScale axisScale(double low, double high, bool fromZero) {

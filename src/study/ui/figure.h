@@ -5,6 +5,7 @@
 #include "results/ui/graph_drawing.h"
 
 #include <QByteArray>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QString>
 
@@ -59,6 +60,10 @@ QString markText(EndMark m);
 // square for the step limit, a cross for a run that stopped.
 void drawMark(QPainter& p, QPointF centre, EndMark m, const QColor& colour, double r);
 QString tickText(double v, int decimals);
+// The frame of the plot with its ticks, tick labels and axis titles, and grid lines if asked.
+void drawAxesAndTitles(QPainter& p, const QFontMetricsF& fm, const GraphFrame& frame,
+                       const AxisScale& xs, const AxisScale& ys, const QString& xTitle,
+                       const QString& yTitle, bool grid);
 QByteArray renderPicture(const std::function<void(QPainter&)>& paint, const QString& title,
                          bool svg);
 

@@ -117,8 +117,7 @@ class MapPainter {
     }
 
     QPointF map(double x, double y) const {
-        return {plot_.left() + (x - xs_.low) / (xs_.high - xs_.low) * plot_.width(),
-                plot_.bottom() - (y - ys_.low) / (ys_.high - ys_.low) * plot_.height()};
+        return GraphFrame{plot_, xs_.low, xs_.high, ys_.low, ys_.high}.map(x, y);
     }
 
     double fraction(double v) const { return (v - vs_.low) / (vs_.high - vs_.low); }
@@ -157,31 +156,9 @@ class MapPainter {
     }
 
     void drawAxes() {
-        const QPen black(Qt::black, 1);
         const double line = fm_.height();
-        p_.setPen(black);
-        for (double v : xs_.ticks) {
-            const double x = map(v, ys_.low).x();
-            p_.drawLine(QPointF(x, plot_.bottom()), QPointF(x, plot_.bottom() + kTick));
-            p_.drawText(QRectF(x - 60, plot_.bottom() + kTick + 2, 120, line),
-                        Qt::AlignHCenter | Qt::AlignTop, tickText(v, xs_.decimals));
-        }
-        for (double v : ys_.ticks) {
-            const double y = map(xs_.low, v).y();
-            p_.drawLine(QPointF(plot_.left() - kTick, y), QPointF(plot_.left(), y));
-            p_.drawText(QRectF(0, y - line / 2, plot_.left() - kTick - 4, line),
-                        Qt::AlignRight | Qt::AlignVCenter, tickText(v, ys_.decimals));
-        }
-        p_.setBrush(Qt::NoBrush);
-        p_.drawRect(plot_);
-        p_.drawText(QRectF(plot_.left(), kFigureHeight - kGap - line, plot_.width(), line),
-                    Qt::AlignHCenter | Qt::AlignBottom, m_.xTitle);
-        p_.save();
-        p_.translate(kGap, plot_.center().y());
-        p_.rotate(-90);
-        p_.drawText(QRectF(-plot_.height() / 2, 0, plot_.height(), line),
-                    Qt::AlignHCenter | Qt::AlignTop, m_.yTitle);
-        p_.restore();
+        const GraphFrame frame{plot_, xs_.low, xs_.high, ys_.low, ys_.high};
+        drawAxesAndTitles(p_, fm_, frame, xs_, ys_, m_.xTitle, m_.yTitle, false);
         QFont bold = font_;
         bold.setBold(true);
         p_.setFont(bold);
