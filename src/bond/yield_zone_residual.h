@@ -24,7 +24,8 @@ struct YieldZoneTerms {
 struct YieldZoneResidual {
     double ea, eb;      // e^(k·(lb/2 − ly)), e^(−k·(lb/2 + ly))
     double T;           // tanh(k·lb/2) as evaluated at this ly
-    double denominator; // 2·ly + (lb − 2·ly)/(1 + 1/nρ)
+    double part;        // (lb − 2·ly)/(1 + 1/nρ)
+    double denominator; // 2·ly + part
     double Ply;         // bar force at the crack
     double slipShare;   // sby·k / T
     double bondShare;   // (Ply − tauBy·(1 + nρ)·ly) / (Er·Ar)
@@ -38,7 +39,8 @@ inline YieldZoneResidual yieldZoneResidual(const YieldZoneTerms& t, double ly) {
     r.ea = dmath::exp(t.k * (t.halfLength - ly));
     r.eb = dmath::exp(t.negK * (t.halfLength + ly));
     r.T = (r.ea - r.eb) / (r.ea + r.eb);
-    r.denominator = 2 * ly + (t.lb - 2 * ly) / t.shareOfBar;
+    r.part = (t.lb - 2 * ly) / t.shareOfBar;
+    r.denominator = 2 * ly + r.part;
     r.Ply = (t.barForce + t.tauBy * (ly * ly) + t.slipForce) / r.denominator;
     r.slipShare = t.slipTerm / r.T;
     r.bondShare = (r.Ply - t.bondStress * ly) / t.EA;
@@ -56,8 +58,8 @@ inline bool residualIsDefined(const YieldZoneResidual& r) {
            dmath::fabs(r.bondShare) <= DBL_MAX;
 }
 
-// The same evaluation through the run's guards, for the rare iterate that is not defined:
-// throws the message that names the first undefined quantity.
+// For the rare iterate that is not defined: the run's guards in the order of the evaluation,
+// the first that fails naming the quantity.
 [[noreturn]] void throwUndefinedResidual(const YieldZoneTerms& t, double ly);
 
 } // namespace zmbr

@@ -8,30 +8,20 @@
 
 namespace zmbr {
 
-namespace {
-
-// The checked evaluation, which throws on the first quantity that is not defined.
-void evaluateChecked(const YieldZoneTerms& t, double ly) {
-    const double ea = finite(dmath::exp(t.k * (t.halfLength - ly)), "e^(k·(lb/2 − ly))");
-    const double eb = dmath::exp(t.negK * (t.halfLength + ly));
-    const double T = divide(ea - eb, ea + eb, "e^(k·(lb/2 − ly)) + e^(−k·(lb/2 + ly))");
-    const double Ply =
-        divide(t.barForce + t.tauBy * (ly * ly) + t.slipForce,
-               2 * ly + divide(t.lb - 2 * ly, t.shareOfBar, "1 + 1/nρ"), "the yield-zone divisor");
-    divide(t.slipTerm, T, "tanh(k·lb/2)");
-    divide(Ply - t.bondStress * ly, t.EA, "Er·Ar");
-}
-
-} // namespace
-
 void throwUndefinedResidual(const YieldZoneTerms& t, double ly) {
     // Far out the exponentials leave the range of doubles; the length the search reached,
     // next to the bar's, tells the engineer how far it went.
     std::string where = "the yield-zone search reached ly = " + formatNumber(ly, "0.00") +
                         " mm (the bar between cracks is " + formatNumber(t.lb, "0.00") +
                         " mm long), and there ";
+    const YieldZoneResidual r = yieldZoneResidual(t, ly);
     try {
-        evaluateChecked(t, ly);
+        finite(r.ea, "e^(k·(lb/2 − ly))");
+        checkQuotient(r.T, r.ea + r.eb, "e^(k·(lb/2 − ly)) + e^(−k·(lb/2 + ly))");
+        checkQuotient(r.part, t.shareOfBar, "1 + 1/nρ");
+        checkQuotient(r.Ply, r.denominator, "the yield-zone divisor");
+        checkQuotient(r.slipShare, r.T, "tanh(k·lb/2)");
+        checkQuotient(r.bondShare, t.EA, "Er·Ar");
     } catch (const UndefinedNumber& u) {
         throw UndefinedNumber{where + u.what};
     }

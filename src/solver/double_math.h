@@ -71,14 +71,19 @@ inline double finite(double value, const char* quantity) {
     return value;
 }
 
-// n / d, when d is neither 0 nor infinite and the quotient is finite. A division by an
-// infinity is refused too: it would hide the infinity as a harmless 0.
-inline double divide(double n, double d, const char* divisor) {
-    const double q = n / d;
+// The quotient q by d, when both are finite: the check of divide() for a quotient already
+// worked out.
+inline double checkQuotient(double q, double d, const char* divisor) {
     // A divisor of 0 leaves no finite quotient, so two checks cover the three cases.
     if (!(std::fabs(q) <= DBL_MAX) || !(std::fabs(d) <= DBL_MAX)) [[unlikely]]
         throwUndefinedQuotient(d, divisor);
     return q;
+}
+
+// n / d, when d is neither 0 nor infinite and the quotient is finite. A division by an
+// infinity is refused too: it would hide the infinity as a harmless 0.
+inline double divide(double n, double d, const char* divisor) {
+    return checkQuotient(n / d, d, divisor);
 }
 
 } // namespace zmbr
