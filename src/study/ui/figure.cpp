@@ -1,6 +1,5 @@
 #include "study/ui/figure.h"
 
-#include "input/number_text.h"
 #include "input/ui/twips.h"
 
 #include <QBuffer>
@@ -171,30 +170,8 @@ QFont figureFont() {
     return f;
 }
 
-EndMark endMarkOf(const std::string& end) {
-    if (end == "concrete_ng")
-        return EndMark::ConcreteNG;
-    if (end == "rupture")
-        return EndMark::Rupture;
-    if (end == "step_limit")
-        return EndMark::StepLimit;
-    return EndMark::Stopped;
-}
-
 QString markText(EndMark m) {
-    switch (m) {
-    case EndMark::ConcreteNG:
-        return QStringLiteral("concrete NG");
-    case EndMark::Rupture:
-        return QStringLiteral("rupture");
-    case EndMark::StepLimit:
-        return QStringLiteral("step limit");
-    case EndMark::Stopped:
-        return QStringLiteral("stopped");
-    case EndMark::None:
-        break;
-    }
-    return {};
+    return QString::fromUtf8(markName(m));
 }
 
 // Hollow shapes, so that the line through them still shows: a circle for crushed concrete, a
@@ -231,12 +208,8 @@ void drawMark(QPainter& p, QPointF c, EndMark m, const QColor& colour, double r)
     p.restore();
 }
 
-static std::string tickPattern(int decimals) {
-    return decimals > 0 ? "0." + std::string(static_cast<std::size_t>(decimals), '0') : "0";
-}
-
 QString tickText(double v, int decimals) {
-    return QString::fromStdString(formatNumber(v, tickPattern(decimals)));
+    return QString::fromStdString(tickLabel(v, decimals));
 }
 
 void drawAxesAndTitles(QPainter& p, const QFontMetricsF& fm, const GraphFrame& frame,
@@ -279,41 +252,6 @@ void drawAxesAndTitles(QPainter& p, const QFontMetricsF& fm, const GraphFrame& f
     p.drawText(QRectF(-plot.height() / 2, 0, plot.height(), line), Qt::AlignHCenter | Qt::AlignTop,
                yTitle);
     p.restore();
-}
-
-AxisScale axisScale(double low, double high, bool fromZero) {
-    if (fromZero) {
-        low = std::min(low, 0.0);
-        high = std::max(high, 0.0);
-    }
-    if (!(high > low)) {
-        const double pad = low == 0 ? 1 : std::abs(low) * 0.1;
-        if (!fromZero || low < 0)
-            low -= pad;
-        if (!fromZero || high > 0 || low == 0)
-            high += pad;
-    }
-    const double raw = (high - low) / 8;
-    const double power = std::pow(10.0, std::floor(std::log10(raw)));
-    const double m = raw / power;
-    const double step = (m <= 1 ? 1 : m <= 2 ? 2 : m <= 5 ? 5 : 10) * power;
-    AxisScale s;
-    s.decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
-    if (fromZero) {
-        // The ends on ticks beyond the values, so that no curve runs along the frame; 0 stays
-        // on the frame.
-        const double room = (high - low) * 0.02;
-        s.low = std::floor((low < 0 ? low - room : low) / step + 1e-9) * step;
-        s.high = std::ceil((high > 0 ? high + room : high) / step - 1e-9) * step;
-    } else {
-        // A margin, so that the marks at the first and last value show whole.
-        const double margin = (high - low) * 0.05;
-        s.low = low - margin;
-        s.high = high + margin;
-    }
-    for (double k = std::ceil(s.low / step - 1e-9); k <= std::floor(s.high / step + 1e-9); ++k)
-        s.ticks.push_back(k * step);
-    return s;
 }
 
 QByteArray renderPicture(const std::function<void(QPainter&)>& paint, const QString& title,

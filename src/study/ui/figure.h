@@ -3,6 +3,7 @@
 // and marks for how each run ended; written as SVG or PNG without a display.
 
 #include "results/ui/graph_drawing.h"
+#include "study/figure_scale.h"
 
 #include <QByteArray>
 #include <QFontMetricsF>
@@ -15,8 +16,10 @@
 
 namespace zmbr::ui {
 
-// How a run ended, marked at a point of a curve.
-enum class EndMark { None, ConcreteNG, Rupture, StepLimit, Stopped };
+using zmbr::AxisScale;
+using zmbr::axisScale;
+using zmbr::EndMark;
+using zmbr::endMarkOf;
 
 struct FigureCurve {
     QString label;
@@ -37,14 +40,6 @@ struct Figure {
     std::vector<FigureCurve> curves;
 };
 
-// The axis's range and ticks: tick values step by 1, 2 or 5 times a power of ten.
-struct AxisScale {
-    double low = 0, high = 1; // the values at the ends of the axis
-    std::vector<double> ticks;
-    int decimals = 0; // of the tick labels
-};
-AxisScale axisScale(double dataLow, double dataHigh, bool fromZero);
-
 // The figure as the bytes of an SVG or a PNG file. Needs a QGuiApplication, which may run on
 // the offscreen platform.
 QByteArray renderFigure(const Figure& figure, bool svg);
@@ -53,8 +48,6 @@ QByteArray renderFigure(const Figure& figure, bool svg);
 // the end marks, the tick labels, and the drawing into SVG or PNG bytes.
 inline constexpr int kFigureWidth = 800, kFigureHeight = 520;
 QFont figureFont();
-// The mark of an end as the summary table names it ("concrete_ng", "rupture", ...).
-EndMark endMarkOf(const std::string& end);
 QString markText(EndMark m);
 // A hollow mark of half-size r: a circle for crushed concrete, a triangle for a rupture, a
 // square for the step limit, a cross for a run that stopped.

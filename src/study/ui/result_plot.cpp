@@ -13,8 +13,8 @@ Figure resultPlot(const std::vector<std::pair<std::string, ResultCurve>>& files,
             c.points.emplace_back(strains ? s.eps1 : s.gammaXY, strains ? s.eps2 : s.tauXY);
             c.marks.push_back(EndMark::None);
         }
-        if (curve.closed && !curve.steps.empty())
-            c.marks.back() = curve.concreteStatus == "NG" ? EndMark::ConcreteNG : EndMark::Rupture;
+        if (const EndMark m = lastStepMark(curve); m != EndMark::None)
+            c.marks.back() = m;
         f.curves.push_back(std::move(c));
     }
     return f;
