@@ -1,0 +1,337 @@
+// The page's way into the core: plain C functions over one parameter sheet (the parameter
+// window's rules) and one run (Execute, the analysis and what the calculation window shows).
+// Files live in the module's memory file system under their bare names; the page puts the
+// bytes of an opened file there and takes a saved file or a result file from there.
+//
+// The page loads the module twice: the main thread keeps the sheet, a worker runs the
+// analysis, so that the page stays live while a run goes on.
+
+#include "input/execute_command.h"
+#include "input/parameter_sheet.h"
+#include "paramfile/open_save_actions.h"
+#include "paramfile/parameter_file.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "results/calculation_fields.h"
+#include "solver/analysis_run.h"
+#include "study/figure_scale.h"
+#include "study/result_reading.h"
+
+#include <emscripten/emscripten.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <limits>
+#include <memory>
+#include <string>
+
+namespace {
+
+using namespace zmbr;
+
+ParameterSheet& sheet() {
+    static ParameterSheet s;
+    return s;
+}
+
+// A returned text stays valid until the next call that returns one.
+const char* handOut(std::string text) {
+    static std::string held;
+    held = std::move(text);
+    return held.c_str();
+}
+
+FieldRef field(int control, int element) {
+    return {static_cast<Control>(control), element};
+}
+
+// The last box a command showed: the page shows it the same way.
+struct Box {
+    std::string title, text;
+};
+Box lastBox;
+
+class BoxCollector final : public UserPrompts {
+  public:
+    void showMessage(const UserMessage& m) override { lastBox = {m.title, m.text}; }
+    // The page saves by download: there is never a file to overwrite.
+    bool askYesNo(const UserMessage&) override { return true; }
+};
+
+// What the calculation window shows, handed to the page at most every refresh interval
+// (the desktop's 15 ms), at the start and at the end of the run.
+// The page's answer is true when the user pressed Cancel.
+EM_JS(int, showProgress, (), { return Module.onProgress && Module.onProgress() ? 1 : 0; });
+
+CancelFlag cancelled{false};
+
+class PageView final : public CalculationFields {
+  public:
+    // Reading the clock at every 256th yield point, as the desktop does.
+    PageView() : CalculationFields(256) {}
+    void runStarted(const RunState& rs) override {
+        CalculationFields::runStarted(rs);
+        showNow();
+    }
+    void runEnded(const RunOutcome& o) override {
+        CalculationFields::runEnded(o);
+        showNow();
+    }
+    void yieldNow() override {
+        if (std::chrono::steady_clock::now() - last_ >= std::chrono::milliseconds(15))
+            showNow();
+    }
+
+  private:
+    void showNow() {
+        if (showProgress())
+            cancelled.store(true);
+        last_ = std::chrono::steady_clock::now();
+    }
+    std::chrono::steady_clock::time_point last_{};
+};
+
+std::unique_ptr<PageView> view;
+RunOutcome outcome;
+
+const GraphTrace& trace(int graph) {
+    return graph == 0 ? view->strains : view->shearCurve;
+}
+
+// The result files of the figure, in the order they came.
+std::vector<std::pair<std::string, ResultCurve>> plotted;
+
+void appendJson(std::string& out, const std::string& text) {
+    out += '"';
+    for (const char c : text) {
+        if (c == '"' || c == '\\')
+            out += '\\';
+        if (static_cast<unsigned char>(c) < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+}
+
+void appendJson(std::string& out, double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    out += text;
+}
+
+void appendAxis(std::string& out, const char* title, const AxisScale& s, bool negativeUp) {
+    out += "{\"title\":";
+    appendJson(out, title);
+    out += ",\"low\":";
+    appendJson(out, s.low);
+    out += ",\"high\":";
+    appendJson(out, s.high);
+    out += ",\"negativeUp\":";
+    out += negativeUp ? "true" : "false";
+    out += ",\"ticks\":[";
+    for (std::size_t k = 0; k < s.ticks.size(); ++k) {
+        out += k ? ",{\"value\":" : "{\"value\":";
+        appendJson(out, s.ticks[k]);
+        out += ",\"label\":";
+        appendJson(out, tickLabel(s.ticks[k], s.decimals));
+        out += '}';
+    }
+    out += "]}";
+}
+
+} // namespace
+
+extern "C" {
+
+// --- The parameter window ---------------------------------------------------------------
+
+EMSCRIPTEN_KEEPALIVE void zmbr_load() {
+    sheet() = ParameterSheet();
+    sheet().load();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* zmbr_text(int control, int element) {
+    return handOut(sheet().text(field(control, element)));
+}
+
+EMSCRIPTEN_KEEPALIVE void zmbr_set_text(int control, int element, const char* text) {
+    sheet().setText(field(control, element), text);
+}
+
+EMSCRIPTEN_KEEPALIVE void zmbr_leave_field(int control, int element) {
+    sheet().leaveField(field(control, element));
+}
+
+EMSCRIPTEN_KEEPALIVE void zmbr_set_option(int on) {
+    sheet().setOption(on != 0);
+}
+
+EMSCRIPTEN_KEEPALIVE int zmbr_option() {
+    return sheet().option() ? 1 : 0;
+}
+
+// paramFileName (which = 0) or outputFileName (1).
+EMSCRIPTEN_KEEPALIVE const char* zmbr_file_name(int which) {
+    const PanelInput& in = sheet().input();
+    return handOut(which == 0 ? in.paramFileName : in.outputFileName);
+}
+
+EMSCRIPTEN_KEEPALIVE void zmbr_set_file_name(int which, const char* name) {
+    PanelInput& in = sheet().input();
+    (which == 0 ? in.paramFileName : in.outputFileName) = name;
+}
+
+// --- Open and Save ----------------------------------------------------------------------
+
+EMSCRIPTEN_KEEPALIVE const char* zmbr_box_title() {
+    return handOut(lastBox.title);
+}
+
+EMSCRIPTEN_KEEPALIVE const char* zmbr_box_text() {
+    return handOut(lastBox.text);
+}
+
+// Reads the file of that name into the sheet as Open does; 1 if it did, 0 if a box tells why.
+EMSCRIPTEN_KEEPALIVE int zmbr_open(const char* name) {
+    lastBox = {};
+    BoxCollector prompts;
+    sheet().input().paramFileName = name;
+    openParameterFile(sheet(), realFileSystem(), name, prompts);
+    return lastBox.text.empty() ? 1 : 0;
+}
+
+// Writes the sheet to the file of that name as Save does; 1 if it did, 0 if a box tells why.
+EMSCRIPTEN_KEEPALIVE int zmbr_save(const char* name) {
+    lastBox = {};
+    BoxCollector prompts;
+    saveParameterFile(sheet(), realFileSystem(), name, prompts);
+    return lastBox.text.empty() ? 1 : 0;
+}
+
+// --- Execute and the run ----------------------------------------------------------------
+
+// Execute up to the run: 1 if the run may start, 0 if a box tells why not.
+EMSCRIPTEN_KEEPALIVE int zmbr_prepare_execute() {
+    lastBox = {};
+    if (auto refusal = prepareExecute(sheet(), realFileSystem())) {
+        lastBox = {"Error", refusal->message};
+        return 0;
+    }
+    return 1;
+}
+
+// The run, watched by the calculation window's fields. Returns how it ended (RunEnd).
+EMSCRIPTEN_KEEPALIVE int zmbr_run() {
+    view = std::make_unique<PageView>();
+    RunSettings settings;
+    settings.clock = &systemClock();
+    settings.observer = view.get();
+    cancelled.store(false);
+    settings.cancel = &cancelled;
+    outcome = runAnalysis(sheet().input(), settings);
+    lastBox = outcome.message.empty() ? Box{} : Box{"Error", outcome.message};
+    return static_cast<int>(outcome.end);
+}
+
+EMSCRIPTEN_KEEPALIVE int zmbr_run_steps() {
+    return outcome.steps;
+}
+
+// A field of the calculation window, by its control (CalcField) and element.
+EMSCRIPTEN_KEEPALIVE const char* zmbr_calc_text(int control, int element) {
+    return handOut(view ? view->text(static_cast<CalcField>(control), element) : "");
+}
+
+EMSCRIPTEN_KEEPALIVE int zmbr_calc_row_searching(int element) {
+    return view && view->rowSearching(element) ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* zmbr_calc_button() {
+    return handOut(view ? view->buttonCaption() : "");
+}
+
+// A graph (0: ε1-ε2, 1: τ-γ): its limits, its full-scale texts, and its points as x, y pairs
+// in the module's memory.
+EMSCRIPTEN_KEEPALIVE double zmbr_graph_limit(int graph, int axis) {
+    return axis == 0 ? trace(graph).xLim : trace(graph).yLim;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* zmbr_graph_scale_text(int graph, int axis) {
+    return handOut(axis == 0 ? trace(graph).xScaleText : trace(graph).yScaleText);
+}
+
+EMSCRIPTEN_KEEPALIVE int zmbr_graph_point_count(int graph) {
+    return static_cast<int>(trace(graph).points.size());
+}
+
+EMSCRIPTEN_KEEPALIVE const double* zmbr_graph_points(int graph) {
+    static_assert(sizeof(std::pair<double, double>) == 2 * sizeof(double));
+    const auto& points = trace(graph).points;
+    return points.empty() ? nullptr : &points.front().first;
+}
+
+// --- The figure of result files -----------------------------------------------------------
+
+// Adds the result file of that name to the figure: 1, or 0 with a box that tells why not.
+EMSCRIPTEN_KEEPALIVE int zmbr_plot_add(const char* name) {
+    lastBox = {};
+    std::string bytes, reason;
+    if (int error = realFileSystem().readAll(name, bytes)) {
+        lastBox = {"Error",
+                   std::string(name) + ": the file cannot be read (" + std::to_string(error) + ")"};
+        return 0;
+    }
+    auto curve = readResultCurve(bytes, reason);
+    if (!curve) {
+        lastBox = {"Error", std::string(name) + ": not a τ-γ result file: " + reason};
+        return 0;
+    }
+    plotted.emplace_back(name, std::move(*curve));
+    return 1;
+}
+
+EMSCRIPTEN_KEEPALIVE void zmbr_plot_clear() {
+    plotted.clear();
+}
+
+// The figure as JSON: its title, both axes with their ticks, and every curve from the origin
+// with the mark of how its run ended; τxy against γxy, or with `strains` ε2 against ε1.
+EMSCRIPTEN_KEEPALIVE const char* zmbr_plot_figure(int strains) {
+    double xLow = 0, xHigh = 0, yLow = 0, yHigh = 0;
+    std::string curves;
+    for (const auto& [name, curve] : plotted) {
+        curves += curves.empty() ? "{\"label\":" : ",{\"label\":";
+        appendJson(curves, name);
+        curves += ",\"mark\":";
+        appendJson(curves, markName(lastStepMark(curve)));
+        curves += ",\"points\":[0,0";
+        for (const ResultStep& step : curve.steps) {
+            const double x = strains ? step.eps1 : step.gammaXY;
+            const double y = strains ? step.eps2 : step.tauXY;
+            xLow = std::min(xLow, x);
+            xHigh = std::max(xHigh, x);
+            yLow = std::min(yLow, y);
+            yHigh = std::max(yHigh, y);
+            curves += ',';
+            appendJson(curves, x);
+            curves += ',';
+            appendJson(curves, y);
+        }
+        curves += "]}";
+    }
+    std::string out = "{\"title\":";
+    appendJson(out, strains ? "ε1-ε2" : "τ-γ");
+    out += ",\"x\":";
+    appendAxis(out, strains ? "ε1" : "γxy", axisScale(xLow, xHigh, true), false);
+    out += ",\"y\":";
+    appendAxis(out, strains ? "ε2" : "τxy (MPa)", axisScale(yLow, yHigh, true), strains != 0);
+    out += ",\"curves\":[" + curves + "]}";
+    return handOut(std::move(out));
+}
+
+} // extern "C"

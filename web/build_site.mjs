@@ -1,0 +1,54 @@
+// Puts the page together from web/ and the built module:
+//   <out>/site/       the page, its scripts and the WebAssembly, to be served;
+//   <out>/zmbr.html   the same page in one file (scripts, style and WebAssembly inlined), which
+//                     works opened from disk with no network.
+// Usage: node build_site.mjs <web folder> <module folder> <out folder>
+import { copyFileSync, mkdirSync, readFileSync, writeFileSync } from "node:fs";
+import { join } from "node:path";
+
+const [webDir, moduleDir, outDir] = process.argv.slice(2);
+const read = (dir, name) => readFileSync(join(dir, name), "utf8");
+
+// The scripts in load order: the core's loader, then the page's own.
+const scripts = [
+  ["zmbr-core-js", moduleDir, "zmbr-core.js"],
+  ["core-api-js", webDir, "core_api.js"],
+  ["sheet-view-js", webDir, "sheet_view.js"],
+  ["graphs-js", webDir, "graphs.js"],
+  ["run-view-js", webDir, "run_view.js"],
+  ["overlay-js", webDir, "overlay.js"],
+  ["page-js", webDir, "page.js"],
+];
+const page = read(webDir, "index.html");
+const marker = "<!-- ZMBR-SCRIPTS -->";
+if (!page.includes(marker)) throw new Error("index.html lacks the scripts' place");
+
+// The served site: every file beside the page.
+const site = join(outDir, "site");
+mkdirSync(site, { recursive: true });
+const tags = scripts.map(([id, , name]) => `<script id="${id}" src="${name}"></script>`);
+tags.splice(-1, 0, `<script id="run-worker-js" type="text/plain" src="run_worker.js"></script>`);
+writeFileSync(join(site, "index.html"), page.replace(marker, tags.join("\n    ")));
+for (const [, dir, name] of scripts) copyFileSync(join(dir, name), join(site, name));
+copyFileSync(join(webDir, "run_worker.js"), join(site, "run_worker.js"));
+copyFileSync(join(webDir, "style.css"), join(site, "style.css"));
+copyFileSync(join(moduleDir, "zmbr-core.wasm"), join(site, "zmbr-core.wasm"));
+
+// The one file: a script's text may not close its element early.
+const inline = (text) => text.replace(/<\/(script)/gi, "<\\/$1");
+const inlined = scripts.map(
+  ([id, dir, name]) => `<script id="${id}">${inline(read(dir, name))}</script>`,
+);
+inlined.splice(
+  -1,
+  0,
+  `<script id="run-worker-js" type="text/plain">${inline(read(webDir, "run_worker.js"))}</script>`,
+  `<script id="zmbr-wasm" type="application/octet-stream">${readFileSync(join(moduleDir, "zmbr-core.wasm")).toString("base64")}</script>`,
+);
+const single = page
+  .replace(
+    '<link rel="stylesheet" href="style.css" />',
+    `<style>${read(webDir, "style.css")}</style>`,
+  )
+  .replace(marker, () => inlined.join("\n"));
+writeFileSync(join(outDir, "zmbr.html"), single);

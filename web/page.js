@@ -1,0 +1,223 @@
+"use strict";
+// The page: loads the core, shows the parameter window, and wires Open, Save, Execute and Exit,
+// the dropping of files, the message boxes and the figure of result files.
+
+var ZMBR = self.ZMBR || (self.ZMBR = {});
+
+// A script's text, from the page itself (the one-file page) or from the site.
+ZMBR.scriptText = async (id) => {
+  const script = document.getElementById(id);
+  if (script.src) return (await fetch(script.src)).text();
+  return script.textContent;
+};
+
+ZMBR.loadSources = async () => {
+  const inline = document.getElementById("zmbr-wasm");
+  let wasm;
+  if (inline) {
+    const text = atob(inline.textContent.trim());
+    wasm = new Uint8Array(text.length);
+    for (let k = 0; k < text.length; k++) wasm[k] = text.charCodeAt(k);
+  } else {
+    wasm = new Uint8Array(await (await fetch("zmbr-core.wasm")).arrayBuffer());
+  }
+  const [coreScript, apiScript, workerScript] = await Promise.all(
+    ["zmbr-core-js", "core-api-js", "run-worker-js"].map(ZMBR.scriptText),
+  );
+  return { wasm, coreScript, apiScript, workerScript };
+};
+
+// A message box: its title, its text, an OK button; resolves when it closes.
+ZMBR.showBox = (box) => {
+  const dialog = document.getElementById("box");
+  document.getElementById("box-title").textContent = box.title || "ZMBR";
+  document.getElementById("box-text").textContent = box.text;
+  const returnTo = document.activeElement;
+  dialog.showModal();
+  return new Promise((resolve) => {
+    dialog.addEventListener(
+      "close",
+      () => {
+        if (returnTo && returnTo.focus) returnTo.focus();
+        resolve();
+      },
+      { once: true },
+    );
+  });
+};
+
+ZMBR.offerDownload = (name, bytes) => {
+  const url = URL.createObjectURL(new Blob([bytes], { type: "application/octet-stream" }));
+  const a = ZMBR.element("a");
+  a.href = url;
+  a.download = name;
+  document.body.append(a);
+  a.click();
+  a.remove();
+  setTimeout(() => URL.revokeObjectURL(url), 60000);
+};
+
+// A file's name as the memory file system holds it: no folders.
+ZMBR.bareName = (name) => name.replace(/^.*[\\/]/, "") || "panel.mbr";
+
+ZMBR.Page = class Page {
+  constructor(core, sources) {
+    this.core = core;
+    this.form1 = document.getElementById("form1");
+    this.runSection = document.getElementById("run");
+    this.status = document.getElementById("status");
+    this.sheet = new ZMBR.SheetView(core, document.getElementById("form1-client"), {
+      open: () => document.getElementById("open-file").click(),
+      save: () => this.save(),
+      execute: () => this.execute(),
+      exit: () => this.exit(),
+    });
+    this.run = new ZMBR.RunView(sources, () => this.closeRun());
+    this.run.onEnded = (message) => this.runEnded(message);
+    this.overlay = new ZMBR.Overlay(core);
+    document.getElementById("open-file").addEventListener("change", (event) => {
+      const file = event.target.files[0];
+      event.target.value = "";
+      if (file) this.open(file);
+    });
+    document.getElementById("start-again").addEventListener("click", () => location.reload());
+    this.acceptDrops();
+    this.sheet.refresh();
+  }
+
+  async open(file) {
+    const name = ZMBR.bareName(file.name);
+    const bytes = new Uint8Array(await file.arrayBuffer());
+    this.core.removeFile(name);
+    this.core.writeFile(name, bytes);
+    const opened = this.core.open(name);
+    this.core.removeFile(name);
+    this.sheet.refresh();
+    if (!opened) await ZMBR.showBox(this.core.box());
+    else this.say(`${name} opened.`);
+  }
+
+  save() {
+    const dialog = document.getElementById("save-box");
+    const input = document.getElementById("save-name");
+    const known = this.core.fileName(0) || this.core.fileName(1);
+    input.value = known && !/\.TGC$/i.test(known) ? known : "panel.mbr";
+    dialog.returnValue = "";
+    dialog.showModal();
+    input.select();
+    dialog.addEventListener(
+      "close",
+      async () => {
+        if (dialog.returnValue !== "save" || !input.value.trim()) return;
+        const name = ZMBR.bareName(input.value.trim());
+        this.core.removeFile(name);
+        if (!this.core.save(name)) {
+          await ZMBR.showBox(this.core.box());
+          return;
+        }
+        this.core.setFileName(0, name);
+        ZMBR.offerDownload(name, this.core.readFile(name));
+        this.core.removeFile(name);
+        this.say(`${name} saved.`);
+      },
+      { once: true },
+    );
+  }
+
+  execute() {
+    if (!this.core.prepareExecute()) {
+      ZMBR.showBox(this.core.box());
+      return;
+    }
+    this.form1.hidden = true;
+    this.runSection.hidden = false;
+    this.run.start(this.core.sheetState());
+    this.run.button.focus();
+    this.say("The run has started.");
+  }
+
+  runEnded(message) {
+    if (message.result) this.showResultLink(message.result);
+    if (!this.run.shown) return;
+    const box = message.refused || message.box;
+    this.say(`The run ended after ${message.steps || 0} steps.`);
+    if (box && box.text) ZMBR.showBox(box);
+  }
+
+  showResultLink(result) {
+    const holder = document.getElementById("result-link");
+    const url = URL.createObjectURL(new Blob([result.bytes], { type: "application/octet-stream" }));
+    holder.textContent = "Result file of the last run: ";
+    const a = ZMBR.element("a", null, result.name);
+    a.href = url;
+    a.download = result.name;
+    holder.append(a);
+    holder.hidden = false;
+  }
+
+  closeRun() {
+    this.runSection.hidden = true;
+    this.form1.hidden = false;
+    this.sheet.refresh();
+    document.getElementById("Command1").focus();
+  }
+
+  exit() {
+    this.form1.hidden = true;
+    document.getElementById("overlay").hidden = true;
+    document.getElementById("ended").hidden = false;
+    document.getElementById("start-again").focus();
+  }
+
+  say(text) {
+    this.status.textContent = text;
+  }
+
+  // A parameter file dropped on the page is opened (while the parameter window shows);
+  // result files go to the figure.
+  acceptDrops() {
+    document.addEventListener("dragover", (event) => {
+      if (event.dataTransfer && [...event.dataTransfer.types].includes("Files")) {
+        event.preventDefault();
+        event.dataTransfer.dropEffect = "copy";
+      }
+    });
+    document.addEventListener("drop", (event) => {
+      if (!event.dataTransfer || event.dataTransfer.files.length === 0) return;
+      event.preventDefault();
+      const files = [...event.dataTransfer.files];
+      const results = files.filter((f) => /\.tgc$/i.test(f.name));
+      if (results.length > 0) this.overlay.add(results);
+      const panel = files.find((f) => !/\.tgc$/i.test(f.name));
+      if (panel && !this.form1.hidden) this.open(panel);
+    });
+  }
+};
+
+// The size of a twip on the screen: the windows grow with the browser's window.
+ZMBR.fitToWindow = () => {
+  const scale = Math.max(1, Math.min((innerWidth - 40) / 600, (innerHeight - 120) / 440, 2.5));
+  document.documentElement.style.setProperty("--twip", `${scale / 15}px`);
+};
+
+(async () => {
+  ZMBR.fitToWindow();
+  addEventListener("resize", ZMBR.fitToWindow);
+  try {
+    const sources = await ZMBR.loadSources();
+    const module = await createZmbrCore({ wasmBinary: sources.wasm });
+    module.FS.mkdir("/files");
+    module.FS.chdir("/files");
+    const core = ZMBR.bindCore(module);
+    core.load();
+    ZMBR.page = new ZMBR.Page(core, sources);
+    document.getElementById("loading").hidden = true;
+    document.getElementById("form1").hidden = false;
+    document.getElementById("overlay").hidden = false;
+    document.documentElement.dataset.readyMs = performance.now().toFixed(0);
+    document.documentElement.dataset.ready = "true";
+  } catch (error) {
+    document.getElementById("loading").textContent = `ZMBR could not start: ${error}`;
+    throw error;
+  }
+})();

@@ -1,0 +1,216 @@
+"use strict";
+// The run as the page shows it: the calculation window and the two graph windows, fed by the
+// worker that runs the analysis. The button reads "Cancel" while the run goes on and "OK"
+// after it; pressing it closes the three windows and brings back the parameter window.
+
+var ZMBR = self.ZMBR || (self.ZMBR = {});
+
+ZMBR.RunView = class RunView {
+  // Labels of the calculation window: text, left, top, width, height.
+  static labels = [
+    ["ρ", 30, 120, 210],
+    ["εcr", 3960, 975, 330],
+    ["ly", 3960, 1335, 330],
+    ["Step", 240, 1695, 570],
+    ["Count", 1470, 1695, 570],
+    ["i", 2880, 1695, 330],
+    ["Pb", 3960, 1695, 330],
+    ["N-mm", 360, 2160, 900],
+    ["ε1", 360, 5175, 330],
+    ["τxy", 1800, 5145, 450],
+    ["γxy", 3360, 5175, 450],
+    ["Con- crete", 360, 5640, 780, 480],
+    ["τxy max", 1920, 5640, 690, 480],
+  ];
+  // Single fields: control (Text1 = 0), caption a screen reader reads, left, top, width.
+  static singles = [
+    [2, "εcr", 4320, 960, 960],
+    [15, "ly", 4320, 1320, 960],
+    [0, "Step", 840, 1680, 600],
+    [11, "Count", 2040, 1680, 600],
+    [12, "i", 3240, 1680, 600],
+    [16, "Pb", 4320, 1680, 960],
+    [6, "ε1", 720, 5160, 1020],
+    [7, "τxy", 2280, 5130, 900],
+    [8, "γxy", 3840, 5160, 1080],
+    [9, "Concrete", 1200, 5730, 600],
+    [14, "τxy max", 2640, 5760, 960],
+  ];
+  // The iteration table's columns: control, title, left, width.
+  static columns = [
+    [13, "θ", 600, 900],
+    [3, "Σfriy", 1560, 1080],
+    [4, "fc2", 2760, 1080],
+    [5, "fx", 3960, 1080],
+  ];
+
+  constructor(sources, onClosed) {
+    this.sources = sources;
+    this.onClosed = onClosed;
+    this.outputs = new Map(); // "control:element" -> output element
+    this.running = false;
+    this.result = null; // { name, bytes } of the last run
+    this.buildForm2(document.getElementById("form2-client"));
+    this.graphs = [
+      this.buildGraph(document.getElementById("form3-client"), "ε2", "ε1"),
+      this.buildGraph(document.getElementById("form4-client"), "τxy", "γxy"),
+    ];
+    // Where the page can share a flag with the worker, Cancel ends the run at its next
+    // yield point as on the desktop; elsewhere (a page opened from disk) the worker is
+    // stopped at once.
+    this.cancelFlag = self.crossOriginIsolated ? new Int32Array(new SharedArrayBuffer(4)) : null;
+    this.spawn();
+  }
+
+  output(control, element, left, top, width, height, name) {
+    const o = ZMBR.element("output", "value");
+    o.setAttribute("aria-label", name);
+    if (control === 9 || control === 10) o.classList.add("centred");
+    this.outputs.set(`${control}:${element}`, o);
+    this.form2.append(ZMBR.twips(o, left, top, width, height));
+  }
+
+  buildForm2(client) {
+    this.form2 = client;
+    const label = (text, left, top, width, height = 255) => {
+      const l = ZMBR.element("div", "calc-label", text);
+      l.setAttribute("aria-hidden", "true");
+      client.append(ZMBR.twips(l, left, top, width, height));
+    };
+    client.append(ZMBR.twips(ZMBR.element("div", "shape"), 240, 2040, 5055, 2655));
+    client.append(ZMBR.twips(ZMBR.element("div", "shape"), 240, 4800, 5055, 1455));
+    for (const [text, left, top, width, height] of RunView.labels)
+      label(text, left, top, width, height);
+    for (let i = 1; i <= 10; i++) {
+      const left = 600 + 1680 * Math.floor((i - 1) / 4);
+      const top = 120 + 360 * ((i - 1) % 4);
+      label(String(i), left - 300, top + 15, 270);
+      this.output(1, i - 1, left, top, 840, 285, `ρ of row ${i}`);
+      this.output(10, i - 1, left + 840, top, 480, 285, `status of row ${i}`);
+    }
+    for (const [control, name, left, top, width] of RunView.singles)
+      this.output(control, 0, left, top, width, 285, name);
+    for (const [control, title, left, width] of RunView.columns) {
+      label(title, left, 2400, width, 240);
+      for (let k = 0; k < 8; k++)
+        this.output(control, k, left, 2640 + 240 * k, width, 240, `${title}, iterate row ${k + 1}`);
+    }
+    this.button = ZMBR.element("button", "command", "Command");
+    this.button.type = "button";
+    this.button.id = "Form2-Command1";
+    this.button.addEventListener("click", () => this.press());
+    client.append(ZMBR.twips(this.button, 4080, 5760, 975, 375));
+    this.download = ZMBR.element("a", "download");
+    this.download.hidden = true;
+    client.parentElement.append(this.download);
+  }
+
+  buildGraph(client, yTitle, xTitle) {
+    const canvas = ZMBR.element("canvas", "surface");
+    canvas.setAttribute("role", "img");
+    canvas.setAttribute("aria-label", `${yTitle} against ${xTitle}`);
+    client.append(ZMBR.twips(canvas, 0, 0, 3195, 3060));
+    const yLabel = ZMBR.twips(ZMBR.element("div", "graph-label", yTitle), 30, 0, 600, 240);
+    const xLabel = ZMBR.twips(
+      ZMBR.element("div", "graph-label right", xTitle),
+      2280,
+      2520,
+      885,
+      240,
+    );
+    const yScale = ZMBR.twips(ZMBR.element("output", "value scale"), 0, 240, 915, 285);
+    const xScale = ZMBR.twips(ZMBR.element("output", "value scale"), 2280, 2760, 915, 285);
+    yScale.setAttribute("aria-label", `full scale of ${yTitle}`);
+    xScale.setAttribute("aria-label", `full scale of ${xTitle}`);
+    client.append(yLabel, xLabel, yScale, xScale);
+    return { curve: new ZMBR.GraphCurve(canvas), xScale, yScale };
+  }
+
+  spawn() {
+    const code = [this.sources.coreScript, this.sources.apiScript, this.sources.workerScript].join(
+      "\n;\n",
+    );
+    const url = URL.createObjectURL(new Blob([code], { type: "text/javascript" }));
+    this.worker = new Worker(url);
+    URL.revokeObjectURL(url);
+    this.worker.onmessage = (event) => this.receive(event.data);
+    this.worker.postMessage({ type: "init", wasm: this.sources.wasm, cancelFlag: this.cancelFlag });
+  }
+
+  // Execute has passed: the windows open and the worker runs the sheet's panel.
+  start(state) {
+    this.running = true;
+    this.shown = true;
+    this.result = null;
+    this.download.hidden = true;
+    for (const o of this.outputs.values()) {
+      o.value = "";
+      o.classList.remove("searching");
+    }
+    this.button.textContent = "Command";
+    for (const graph of this.graphs) {
+      graph.curve.clear();
+      graph.xScale.value = graph.yScale.value = "";
+    }
+    if (this.cancelFlag) Atomics.store(this.cancelFlag, 0, 0);
+    this.startedAt = performance.now();
+    this.worker.postMessage({ type: "run", state });
+  }
+
+  show(snapshot) {
+    if (!this.shown) return;
+    ZMBR.calcFields.forEach(([control, element], k) => {
+      const o = this.outputs.get(`${control}:${element}`);
+      if (o.value !== snapshot.texts[k]) o.value = snapshot.texts[k];
+    });
+    snapshot.searching.forEach((on, e) =>
+      this.outputs.get(`10:${e}`).classList.toggle("searching", on),
+    );
+    this.button.textContent = snapshot.button;
+    snapshot.graphs.forEach((g, k) => {
+      const graph = this.graphs[k];
+      graph.curve.update(g.xLim, g.yLim, g.from, g.coordinates);
+      graph.xScale.value = g.xText;
+      graph.yScale.value = g.yText;
+    });
+  }
+
+  receive(message) {
+    if (message.type === "progress") this.show(message.snapshot);
+    else if (message.type === "end") this.ended(message);
+  }
+
+  ended(message) {
+    this.running = false;
+    this.seconds = message.seconds;
+    this.endedAt = performance.now();
+    this.result = message.result;
+    this.show(message.snapshot);
+    if (this.result) {
+      const url = URL.createObjectURL(
+        new Blob([this.result.bytes], { type: "application/octet-stream" }),
+      );
+      this.download.href = url;
+      this.download.download = this.result.name;
+      this.download.textContent = `Download ${this.result.name}`;
+      this.download.hidden = !this.shown;
+    }
+    if (this.onEnded) this.onEnded(message);
+  }
+
+  // The button, whatever its caption: a run going on stops, and the windows close.
+  press() {
+    if (this.running) {
+      if (this.cancelFlag) {
+        Atomics.store(this.cancelFlag, 0, 1);
+      } else {
+        this.worker.terminate();
+        this.running = false;
+        // The next worker loads after the windows have closed.
+        setTimeout(() => this.spawn(), 0);
+      }
+    }
+    this.shown = false;
+    this.onClosed();
+  }
+};

@@ -1,0 +1,98 @@
+"use strict";
+// The worker that runs an analysis: it builds the sheet the page hands over, does Execute as
+// the core does it, and runs, handing the calculation window's fields and the graphs' new
+// points to the page at most every refresh interval. The result file is handed over at the
+// end.
+
+var ZMBR = self.ZMBR || (self.ZMBR = {});
+
+(() => {
+  let core = null;
+  let cancelFlag = null;
+  let waiting = null; // a run asked for before the module was ready
+  const sent = [
+    { count: 0, xLim: NaN, yLim: NaN },
+    { count: 0, xLim: NaN, yLim: NaN },
+  ];
+
+  function snapshot() {
+    const texts = ZMBR.calcFields.map(([control, element]) => core.calcText(control, element));
+    const searching = [];
+    for (let e = 0; e < ZMBR.rowCount; e++) searching.push(core.calcRowSearching(e));
+    const graphs = sent.map((last, graph) => {
+      const xLim = core.graphLimit(graph, 0);
+      const yLim = core.graphLimit(graph, 1);
+      // The points drawn since the last snapshot, or all of them after a redraw.
+      const count = core.module._zmbr_graph_point_count(graph);
+      const from = xLim === last.xLim && yLim === last.yLim && count >= last.count ? last.count : 0;
+      Object.assign(last, { count, xLim, yLim });
+      const coordinates = core.graphPoints(graph, from);
+      return {
+        xLim,
+        yLim,
+        from,
+        coordinates,
+        xText: core.graphScaleText(graph, 0),
+        yText: core.graphScaleText(graph, 1),
+      };
+    });
+    return { texts, searching, button: core.calcButton(), graphs };
+  }
+
+  // Called by the run at its refresh points; true asks the run to stop.
+  function onProgress() {
+    self.postMessage({ type: "progress", snapshot: snapshot() });
+    return cancelFlag !== null && Atomics.load(cancelFlag, 0) === 1;
+  }
+
+  function run(state) {
+    for (const last of sent) Object.assign(last, { count: 0, xLim: NaN, yLim: NaN });
+    const started = performance.now();
+    core.setSheetState(state);
+    if (!core.prepareExecute()) {
+      self.postMessage({
+        type: "end",
+        refused: core.box(),
+        snapshot: snapshot(),
+        result: null,
+        seconds: 0,
+      });
+      return;
+    }
+    const end = core.run();
+    const seconds = (performance.now() - started) / 1000;
+    const name = core.fileName(1);
+    let result = null;
+    try {
+      result = { name: name.replace(/^.*\//, ""), bytes: core.readFile(name) };
+    } catch (e) {
+      result = null; // no result file was written
+    }
+    self.postMessage({
+      type: "end",
+      end,
+      steps: core.runSteps(),
+      box: core.box(),
+      snapshot: snapshot(),
+      result,
+      seconds,
+      outputFileName: name,
+    });
+  }
+
+  self.onmessage = async (event) => {
+    const message = event.data;
+    if (message.type === "init") {
+      cancelFlag = message.cancelFlag;
+      const module = await createZmbrCore({ wasmBinary: message.wasm, onProgress });
+      core = ZMBR.bindCore(module);
+      module.FS.mkdir("/files");
+      module.FS.chdir("/files");
+      if (waiting) run(waiting);
+      waiting = null;
+    } else if (message.type === "run") {
+      if (core) run(message.state);
+      else waiting = message.state;
+    }
+  };
+})();

@@ -1,0 +1,163 @@
+"use strict";
+// The parameter window as a page: the controls at the window's own places (in twips, as the
+// desktop lays them out), in the window's focus order. Every rule (limits, reformatting,
+// fill-down, rows cleared by axes) is the core's: the page hands each edit and each leaving of
+// a field to the core's parameter sheet and shows the texts the sheet then holds.
+
+var ZMBR = self.ZMBR || (self.ZMBR = {});
+
+ZMBR.twips = (element, left, top, width, height) => {
+  const s = element.style;
+  s.left = `calc(var(--twip) * ${left})`;
+  s.top = `calc(var(--twip) * ${top})`;
+  s.width = `calc(var(--twip) * ${width})`;
+  s.height = `calc(var(--twip) * ${height})`;
+  return element;
+};
+
+ZMBR.element = (tag, className, text) => {
+  const e = document.createElement(tag);
+  if (className) e.className = className;
+  if (text !== undefined) e.textContent = text;
+  return e;
+};
+
+ZMBR.SheetView = class SheetView {
+  // The panel's fields in focus order: control, caption, unit a screen reader adds, top.
+  static panelFields = [
+    ["Text4", "axes", "rows", 1080],
+    ["Text5", "layer", "layers", 1440],
+    ["Text10", "t", "mm", 1800],
+    ["Text11", "sm", "mm", 2160],
+    ["Text8", "fc (-)", "N/mm²", 3000],
+    ["Text9", "εc (-)", "strain", 3360],
+    ["Text12", "Ec", "N/mm²", 3720],
+    ["Text13", "τby", "N/mm²", 4560],
+    ["Text14", "sby", "mm", 4920],
+  ];
+  // The table's columns: control, heading, unit, left.
+  static columns = [
+    ["Text15", "θr", "degrees", 2880],
+    ["Text2", "Ar", "mm²", 3840],
+    ["Text3", "s", "mm", 4800],
+    ["Text6", "fru", "N/mm²", 5760],
+    ["Text7", "Er", "N/mm²", 6720],
+  ];
+
+  constructor(core, client, commands) {
+    this.core = core;
+    this.client = client;
+    this.fields = new Map(); // "control:element" -> input
+    this.build(commands);
+  }
+
+  key(control, element) {
+    return `${control}:${element}`;
+  }
+
+  add(element, left, top, width, height) {
+    this.client.append(ZMBR.twips(element, left, top, width, height));
+    return element;
+  }
+
+  label(text, left, top, width, height, className, unit, forId) {
+    const l = ZMBR.element(forId ? "label" : "div", `label ${className}`, text);
+    if (forId) l.htmlFor = forId;
+    if (unit) l.append(ZMBR.element("span", "visually-hidden", ` (${unit})`));
+    return this.add(l, left, top, width, height);
+  }
+
+  field(name, element, left, top, width, height, accessibleName) {
+    const control = ZMBR.Control[name];
+    const input = ZMBR.element("input", name === "Text1" ? "field comment" : "field");
+    input.type = "text";
+    input.id = name === "Combo1" || ZMBR.rowControls.includes(name) ? `${name}_${element}` : name;
+    input.spellcheck = false;
+    input.autocomplete = "off";
+    if (accessibleName) input.setAttribute("aria-label", accessibleName);
+    if (name === "Combo1") input.setAttribute("list", "failure-modes");
+    input.addEventListener("input", () => this.core.setText(control, element, input.value));
+    input.addEventListener("blur", () => {
+      this.core.leaveField(control, element);
+      this.refresh();
+    });
+    this.fields.set(this.key(control, element), input);
+    return this.add(input, left, top, width, height);
+  }
+
+  button(caption, id, left, top, width, height, onClick) {
+    const b = ZMBR.element("button", "command", caption);
+    b.type = "button";
+    b.id = id;
+    b.addEventListener("click", onClick);
+    return this.add(b, left, top, width, height);
+  }
+
+  build(commands) {
+    const list = ZMBR.element("datalist");
+    list.id = "failure-modes";
+    for (const mode of ["rupture", "yield"]) list.append(new Option(mode));
+    this.client.append(list);
+    this.add(ZMBR.element("div", "shape filled"), 240, 120, 8415, 495);
+    this.add(ZMBR.element("div", "shape"), 240, 720, 2055, 4935);
+    this.add(ZMBR.element("div", "shape"), 2400, 720, 6255, 4335);
+    this.label("Data of panel unit : mm", 240, 720, 2055, 255, "heading");
+    this.label("Data of concrete unit : N-mm", 360, 2520, 1815, 375, "heading");
+    this.label("Data for bond ana. unit : N-mm", 360, 4080, 1815, 375, "heading");
+    this.label("Data of reinforcements unit : N-mm", 2400, 720, 6015, 255, "heading");
+    this.label("i", 2520, 1080, 255, 255, "field-label");
+    for (const [, heading, , left] of SheetView.columns)
+      this.label(heading, left, 1080, 855, 255, "field-label");
+    this.label("Yield", 7680, 1080, 855, 255, "field-label");
+    for (let e = 0; e < ZMBR.rowCount; e++)
+      this.label(String(e + 1), 2520, 1440 + 360 * e, 255, 285, "row-number");
+    this.add(ZMBR.sketches(), 2520, 5160, 3990, 960);
+    const title = this.label(
+      "ZMBR  Reinforced concrete membrane panel in shear  ver 3.00",
+      240,
+      6240,
+      7455,
+      255,
+      "title",
+    );
+    title.setAttribute("aria-hidden", "true");
+
+    // The focus order of the window: comment, the left column, the check box, Open, Save,
+    // the table row by row, Execute, Exit, the initial angle, and the failure modes.
+    this.label("Comment", 360, 240, 960, 255, "field-label", null, "Text1");
+    this.field("Text1", 0, 1320, 240, 5175, 285);
+    for (const [name, caption, unit, top] of SheetView.panelFields) {
+      this.label(caption, 360, top + 15, 795, 255, "field-label", unit, name);
+      this.field(name, 0, 1200, top, 975, 285);
+    }
+    const check = ZMBR.element("label", "check");
+    const box = ZMBR.element("input");
+    box.type = "checkbox";
+    box.id = "Check1";
+    box.addEventListener("click", () => this.core.setOption(box.checked));
+    check.append(box, " Option");
+    this.check1 = this.add(check, 360, 5280, 1815, 255).firstChild;
+    this.button("Open", "Command2", 240, 5760, 975, 375, commands.open);
+    this.button("Save", "Command3", 1320, 5760, 975, 375, commands.save);
+    for (let e = 0; e < ZMBR.rowCount; e++)
+      for (const [name, heading, unit, left] of SheetView.columns)
+        this.field(name, e, left, 1440 + 360 * e, 855, 285, `${heading} of row ${e + 1} (${unit})`);
+    this.button("Execute", "Command1", 7200, 5160, 1455, 375, commands.execute);
+    this.button("Exit", "Command4", 7200, 5640, 1455, 375, commands.exit);
+    this.label("Initial θ", 6720, 240, 720, 255, "field-label", "degrees", "Text16");
+    this.field("Text16", 0, 7440, 240, 1095, 285);
+    for (let e = 0; e < ZMBR.rowCount; e++)
+      this.field("Combo1", e, 7680, 1440 + 360 * e, 855, 300, `failure mode of row ${e + 1}`);
+  }
+
+  // Shows the texts the sheet holds, leaving alone a field whose text is already right (so
+  // that the caret of the field being typed in stays where it is).
+  refresh() {
+    for (const [key, input] of this.fields) {
+      const [control, element] = key.split(":").map(Number);
+      const text = this.core.text(control, element);
+      if (input.value !== text) input.value = text;
+    }
+    this.check1.checked = this.core.option();
+  }
+};

@@ -1,0 +1,415 @@
+// The browser edition in Debian's chromium, driven as a user drives it: typing, opening files by
+// the picker and by a drop, Execute, Cancel, downloads, the figure of result files, the
+// keyboard and an accessibility audit. The desktop's words and files come from the same core
+// built for node (zmbr-node.mjs) and from the known result files.
+// Environment: ZMBR_WEB_BUILD (the build-web folder), ZMBR_SOURCE (the repository),
+// ZMBR_SCREENSHOTS (a folder for the page's pictures; optional).
+import { after, before, test } from "node:test";
+import assert from "node:assert/strict";
+import { execFileSync, spawn } from "node:child_process";
+import { mkdirSync, mkdtempSync, readFileSync, writeFileSync } from "node:fs";
+import { createRequire } from "node:module";
+import { tmpdir } from "node:os";
+import { join } from "node:path";
+import { pathToFileURL } from "node:url";
+import { chromium } from "playwright-core";
+
+const build = process.env.ZMBR_WEB_BUILD;
+const source = process.env.ZMBR_SOURCE;
+const data = join(source, "tests", "data");
+const scratch = mkdtempSync(join(tmpdir(), "zmbr-web-"));
+const fromDisk = pathToFileURL(join(build, "zmbr.html")).href;
+let browser;
+let server;
+let served;
+
+before(async () => {
+  browser = await chromium.launch({
+    executablePath: process.env.ZMBR_CHROMIUM || "/usr/bin/chromium",
+    args: ["--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage"],
+  });
+  server = spawn("python3", [join(source, "web", "serve.py"), join(build, "site"), "0"]);
+  served = await new Promise((resolve, reject) => {
+    server.stdout.on("data", (text) => {
+      const address = /http:\S+/.exec(String(text));
+      if (address) resolve(address[0]);
+    });
+    server.on("exit", () => reject(new Error("the server ended")));
+  });
+});
+
+after(async () => {
+  await browser?.close();
+  server?.kill();
+});
+
+async function openPage(url = fromDisk, viewport = { width: 1280, height: 720 }) {
+  const context = await browser.newContext({ viewport, acceptDownloads: true });
+  const page = await context.newPage();
+  const errors = [];
+  page.on("pageerror", (error) => errors.push(error.message));
+  await page.goto(url);
+  await page.waitForSelector("html[data-ready=true]", { timeout: 20000 });
+  page.loadMs = Number(await page.getAttribute("html", "data-ready-ms"));
+  page.errors = errors;
+  return page;
+}
+
+// As a user types: into the field, everything selected, the keys, then Tab onwards.
+async function typeInto(page, id, text) {
+  await page.click(`#${id}`);
+  await page.keyboard.press("Control+A");
+  await page.keyboard.type(text);
+  const whileTyping = await page.inputValue(`#${id}`);
+  await page.keyboard.press("Tab");
+  return whileTyping;
+}
+
+async function dropFiles(page, files, target = "#form1") {
+  const payload = files.map(([name, bytes]) => [name, [...bytes]]);
+  await page.evaluate(
+    ([selector, list]) => {
+      const transfer = new DataTransfer();
+      for (const [name, bytes] of list) transfer.items.add(new File([new Uint8Array(bytes)], name));
+      const element = document.querySelector(selector);
+      element.dispatchEvent(
+        new DragEvent("dragover", { dataTransfer: transfer, bubbles: true, cancelable: true }),
+      );
+      element.dispatchEvent(
+        new DragEvent("drop", { dataTransfer: transfer, bubbles: true, cancelable: true }),
+      );
+    },
+    [target, payload],
+  );
+}
+
+async function downloadBy(page, action) {
+  const [download] = await Promise.all([page.waitForEvent("download"), action()]);
+  const path = join(scratch, `${Date.now()}-${download.suggestedFilename()}`);
+  await download.saveAs(path);
+  return { name: download.suggestedFilename(), bytes: readFileSync(path) };
+}
+
+async function boxText(page) {
+  await page.waitForSelector("#box[open]");
+  const box = {
+    title: await page.textContent("#box-title"),
+    text: await page.textContent("#box-text"),
+  };
+  await page.click("#box button");
+  return box;
+}
+
+// The desktop's program without windows: the same core, as node's command.
+function zmbr(...args) {
+  try {
+    return {
+      status: 0,
+      stderr: execFileSync("node", [join(build, "zmbr-node.mjs"), ...args], {
+        cwd: scratch,
+        stdio: "pipe",
+      }).toString(),
+    };
+  } catch (error) {
+    return { status: error.status, stderr: String(error.stderr) };
+  }
+}
+
+// A result file from its second line on: the first names the parameter file and the time.
+const fromLineTwo = (bytes) =>
+  Buffer.from(bytes).toString("latin1").split("\r\n").slice(1).join("\r\n");
+
+async function runToEnd(page) {
+  await page.click("#Command1");
+  await page.waitForFunction(() => ZMBR.page.run.running === false && ZMBR.page.run.endedAt, null, {
+    timeout: 120000,
+  });
+}
+
+test("the page is usable from disk and from 127.0.0.1", async () => {
+  for (const url of [fromDisk, served]) {
+    const page = await openPage(url);
+    console.log(
+      `# usable ${page.loadMs} ms after load from ${url.startsWith("file") ? "disk" : "127.0.0.1"}`,
+    );
+    assert.equal(await page.inputValue("#Text10"), "15.00");
+    assert.equal(await page.inputValue("#Combo1_9"), "rupture");
+    assert.deepEqual(page.errors, []);
+    await page.context().close();
+  }
+});
+
+test("typed values follow the parameter window's rules", async () => {
+  // field, typed text, text while typing, then the texts of fields after leaving it.
+  const cases = [
+    ["Text4", "12", "12", { Text4: "10", Text15_9: "90.0", Text2_9: "1.000" }],
+    ["Text2_0", "1.23456", "1.23456", { Text2_0: "1.235", Text2_9: "1.235" }],
+    ["Text15_0", "200", "200", { Text15_0: "180.0", Text15_1: "0.0" }],
+    ["Text8", "5", "5", { Text8: "0.00" }],
+    ["Text11", "-5", "-5", { Text11: "0.00" }],
+    ["Text4", "6", "6", { Text4: "6", Text2_5: "1.235", Text2_6: "", Combo1_6: "rupture" }],
+    [
+      "Text2_2",
+      "2.5",
+      "2.5",
+      { Text2_1: "1.235", Text2_2: "2.500", Text2_5: "2.500", Text2_6: "" },
+    ],
+    ["Text4", "10", "10", { Text2_6: "", Text7_9: "" }],
+  ];
+  const page = await openPage();
+  for (const [id, typed, whileTyping, after] of cases) {
+    assert.equal(await typeInto(page, id, typed), whileTyping, `${id} while typing ${typed}`);
+    for (const [other, text] of Object.entries(after))
+      assert.equal(await page.inputValue(`#${other}`), text, `${other} after ${id} = ${typed}`);
+  }
+  await page.context().close();
+});
+
+test("the keyboard reaches every control in the window's order, with a visible focus", async () => {
+  const page = await openPage();
+  await page.focus("#Text1");
+  const order = ["Text1"];
+  for (let k = 0; k < 80; k++) {
+    await page.keyboard.press("Tab");
+    order.push(await page.evaluate(() => document.activeElement.id));
+  }
+  const rows = [];
+  for (let e = 0; e < 10; e++)
+    rows.push(...["Text15", "Text2", "Text3", "Text6", "Text7"].map((c) => `${c}_${e}`));
+  const expected = [
+    "Text1",
+    "Text4",
+    "Text5",
+    "Text10",
+    "Text11",
+    "Text8",
+    "Text9",
+    "Text12",
+    "Text13",
+    "Text14",
+    "Check1",
+    "Command2",
+    "Command3",
+    ...rows,
+    "Command1",
+    "Command4",
+    "Text16",
+  ];
+  for (let e = 0; e < 10; e++) expected.push(`Combo1_${e}`);
+  assert.deepEqual(order.slice(0, expected.length), expected);
+  await page.focus("#Command1");
+  await page.keyboard.press("Shift+Tab");
+  await page.keyboard.press("Tab");
+  const outline = await page.evaluate(() => getComputedStyle(document.activeElement).outlineStyle);
+  assert.notEqual(outline, "none");
+  // The check box and the names a screen reader reads.
+  await page.focus("#Check1");
+  await page.keyboard.press("Space");
+  assert.equal(await page.evaluate(() => ZMBR.page.core.option()), true);
+  const snapshot = await page.accessibility.snapshot({ interestingOnly: true });
+  const names = JSON.stringify(snapshot);
+  for (const name of [
+    "t (mm)",
+    "fc (-) (N/mm²)",
+    "Ar of row 3 (mm²)",
+    "failure mode of row 10",
+    "Execute",
+  ])
+    assert.ok(names.includes(name), name);
+  await page.context().close();
+});
+
+test("a parameter file opens by the picker and by a drop, and saves as the desktop writes it", async () => {
+  const files = [
+    "steel_yield.mbr",
+    "ten_rows_mixed.mbr",
+    "layouts/version2.mbr",
+    "layouts/headerless.mbr",
+    "layouts/cp932_comment.mbr",
+  ];
+  const page = await openPage();
+  for (const [k, file] of files.entries()) {
+    // Each file into a fresh window: a layout that lacks a field leaves the field as it was.
+    await page.reload();
+    await page.waitForSelector("html[data-ready=true]");
+    const path = join(data, file);
+    const name = file.replace(/^.*\//, "");
+    if (k % 2 === 0) await page.setInputFiles("#open-file", path);
+    else await dropFiles(page, [[name, readFileSync(path)]]);
+    await page.waitForFunction((n) => ZMBR.page.core.fileName(1) === n, name);
+    const saved = await downloadBy(page, async () => {
+      await page.click("#Command3");
+      await page.click("#save-box button[value=save]");
+    });
+    const converted = join(scratch, `converted-${name}`);
+    assert.equal(zmbr("--convert", path, converted).status, 0);
+    assert.equal(saved.name, name);
+    assert.ok(saved.bytes.equals(readFileSync(converted)), `${file} saved as --convert writes it`);
+  }
+  await page.context().close();
+});
+
+test("an unreadable file is refused with the desktop's words and changes nothing", async () => {
+  const page = await openPage();
+  const bad = [
+    ["garbage.mbr", Buffer.from("Created by ZMBR3\r\nno comment\r\nten\r\n")],
+    ["empty.mbr", Buffer.alloc(0)],
+  ];
+  for (const [name, bytes] of bad) {
+    writeFileSync(join(scratch, name), bytes);
+    const desktop = zmbr("--batch", join(scratch, name));
+    assert.equal(desktop.status, 2);
+    const expected = desktop.stderr.split("\n")[0].replace(/^zmbr: [^:]*: /, "");
+    await dropFiles(page, [[name, bytes]]);
+    assert.deepEqual(await boxText(page), { title: "Error", text: expected });
+    assert.equal(await page.inputValue("#Text1"), "Please input the comment");
+  }
+  await page.context().close();
+});
+
+test("a long run draws as it goes, and Cancel stops it at once", async () => {
+  for (const url of [fromDisk, served]) {
+    const page = await openPage(url);
+    await page.setInputFiles("#open-file", join(source, "examples", "step_limit.mbr"));
+    await page.waitForFunction(() => ZMBR.page.core.fileName(1) === "step_limit.mbr");
+    // The run is quick: the page itself watches it and presses Cancel.
+    const seen = await page.evaluate(async () => {
+      const run = ZMBR.page.run;
+      const step = () => Number(document.querySelector("#form2 output[aria-label=Step]").value);
+      const ink = () => {
+        const canvas = document.querySelector("#form4 canvas");
+        const pixels = canvas.getContext("2d").getImageData(0, 0, canvas.width, canvas.height).data;
+        let dark = 0;
+        for (let k = 0; k < pixels.length; k += 4) if (pixels[k] < 128) dark++;
+        return dark;
+      };
+      const until = async (condition) => {
+        while (!condition()) await new Promise((r) => setTimeout(r, 0));
+      };
+      document.querySelector("#Command1").click();
+      await until(() => step() > 20);
+      const first = { step: step(), ink: ink() };
+      await until(() => step() > first.step + 300);
+      const later = { step: step(), ink: ink(), caption: run.button.textContent };
+      const pressed = performance.now();
+      const wasRunning = run.running;
+      run.button.click();
+      const shown = !document.querySelector("#form1").hidden;
+      await until(() => !run.running);
+      const ended = (run.cancelFlag ? run.endedAt : performance.now()) - pressed;
+      return {
+        first,
+        later,
+        wasRunning,
+        shown,
+        ended,
+        isolated: crossOriginIsolated,
+        steps: step(),
+      };
+    });
+    const latency = seen;
+    assert.ok(seen.later.ink > seen.first.ink, `the graphs grow: ${JSON.stringify(seen)}`);
+    assert.equal(seen.later.caption, "Cancel");
+    console.log(
+      `# Cancel (${latency.isolated ? "served, at the next yield point" : "from disk, worker stopped"}): run over ${latency.ended.toFixed(1)} ms after the press`,
+    );
+    assert.ok(latency.wasRunning, "the run was going on");
+    assert.ok(latency.shown, "the parameter window is back");
+    assert.equal(await page.isVisible("#box"), false, "no message");
+    assert.equal(latency.isolated, url === served);
+    // A run after a Cancel starts afresh.
+    await page.setInputFiles("#open-file", join(data, "default.mbr"));
+    await runToEnd(page);
+    assert.equal(await page.textContent("#Form2-Command1"), "OK");
+    await page.context().close();
+  }
+});
+
+test("a finished run's result file equals the desktop's from its second line on", async () => {
+  const page = await openPage(served);
+  const runs = [];
+  for (const panel of ["default", "steel_yield", "fibre_rupture"]) {
+    if (panel !== "default") await page.setInputFiles("#open-file", join(data, `${panel}.mbr`));
+    await runToEnd(page);
+    runs.push(await page.evaluate(() => ZMBR.page.run.seconds));
+    const result = await downloadBy(page, () =>
+      page.click("#form2 ~ a.download, #form2 a.download"),
+    );
+    assert.equal(result.name, `${panel}.TGC`);
+    assert.equal(
+      fromLineTwo(result.bytes),
+      fromLineTwo(readFileSync(join(data, `${panel}.TGC`))),
+      panel,
+    );
+    assert.match(
+      Buffer.from(result.bytes).toString("latin1").split("\r\n")[0],
+      new RegExp(`MBR file = ${panel === "default" ? "" : `${panel}.mbr`}, at `),
+    );
+    await page.click("#Form2-Command1");
+  }
+  console.log(
+    `# runs in the page: ${runs.map((s) => `${(s * 1000).toFixed(1)} ms`).join(", ")} (default, steel_yield, fibre_rupture)`,
+  );
+  await page.context().close();
+});
+
+test("result files dropped on the page are drawn in one figure", async () => {
+  const page = await openPage();
+  await dropFiles(
+    page,
+    ["steel_yield.TGC", "fibre_rupture.TGC"].map((n) => [n, readFileSync(join(data, n))]),
+    "#overlay",
+  );
+  await page.waitForFunction(() => ZMBR.page.overlay.count === 2);
+  assert.equal(
+    await page.getAttribute("#overlay-canvas", "aria-label"),
+    "τ-γ curves of steel_yield.TGC, fibre_rupture.TGC",
+  );
+  await page.selectOption("#overlay-curve", "eps");
+  assert.match(await page.getAttribute("#overlay-canvas", "aria-label"), /^ε1-ε2 curves/);
+  await dropFiles(page, [["notes.TGC", Buffer.from("hello\r\n")]], "#overlay");
+  const box = await boxText(page);
+  assert.equal(box.title, "Error");
+  assert.match(box.text, /^notes\.TGC: not a τ-γ result file: /);
+  if (process.env.ZMBR_SCREENSHOTS)
+    await page
+      .locator("#overlay")
+      .screenshot({ path: join(process.env.ZMBR_SCREENSHOTS, "web_overlay.png") });
+  await page.context().close();
+});
+
+test("the page passes an accessibility audit", async () => {
+  const axe = readFileSync(createRequire(import.meta.url).resolve("axe-core/axe.min.js"), "utf8");
+  const page = await openPage();
+  const audit = async (where) => {
+    await page.addScriptTag({ content: axe });
+    const result = await page.evaluate(() =>
+      axe.run(document, { runOnly: ["wcag2a", "wcag2aa", "wcag21a", "wcag21aa", "best-practice"] }),
+    );
+    for (const v of result.violations)
+      console.log(`# axe (${where}): ${v.impact} ${v.id}: ${v.nodes.length} nodes`);
+    return result.violations
+      .filter((v) => v.impact === "serious" || v.impact === "critical")
+      .map((v) => v.id);
+  };
+  assert.deepEqual(await audit("parameter window"), []);
+  await runToEnd(page);
+  assert.deepEqual(await audit("run windows"), []);
+  await page.context().close();
+});
+
+test("pictures of the page", { skip: !process.env.ZMBR_SCREENSHOTS }, async () => {
+  const folder = process.env.ZMBR_SCREENSHOTS;
+  mkdirSync(folder, { recursive: true });
+  for (const [name, viewport] of [
+    ["desktop", { width: 1920, height: 1080 }],
+    ["laptop", { width: 1280, height: 720 }],
+  ]) {
+    const page = await openPage(served, viewport);
+    await page.setInputFiles("#open-file", join(data, "steel_yield.mbr"));
+    await page.screenshot({ path: join(folder, `web_form_${name}.png`) });
+    await runToEnd(page);
+    await page.screenshot({ path: join(folder, `web_run_${name}.png`) });
+    await page.context().close();
+  }
+});
