@@ -11,21 +11,33 @@ ZMBR.scriptText = async (id) => {
   return script.textContent;
 };
 
+// The WebAssembly compiled once, for the page and for the worker, and the scripts the worker
+// is made of.
 ZMBR.loadSources = async () => {
   const inline = document.getElementById("zmbr-wasm");
   let wasm;
   if (inline) {
     const text = atob(inline.textContent.trim());
-    wasm = new Uint8Array(text.length);
-    for (let k = 0; k < text.length; k++) wasm[k] = text.charCodeAt(k);
+    const bytes = new Uint8Array(text.length);
+    for (let k = 0; k < text.length; k++) bytes[k] = text.charCodeAt(k);
+    wasm = WebAssembly.compile(bytes);
   } else {
-    wasm = new Uint8Array(await (await fetch("zmbr-core.wasm")).arrayBuffer());
+    wasm = WebAssembly.compileStreaming(fetch("zmbr-core.wasm"));
   }
-  const [coreScript, apiScript, workerScript] = await Promise.all(
-    ["zmbr-core-js", "core-api-js", "run-worker-js"].map(ZMBR.scriptText),
-  );
-  return { wasm, coreScript, apiScript, workerScript };
+  const [wasmModule, coreScript, apiScript, workerScript] = await Promise.all([
+    wasm,
+    ...["zmbr-core-js", "core-api-js", "run-worker-js"].map(ZMBR.scriptText),
+  ]);
+  return { wasmModule, coreScript, apiScript, workerScript };
 };
+
+// The module's instance from the compiled WebAssembly.
+ZMBR.instantiate = (wasmModule) => ({
+  instantiateWasm(imports, receive) {
+    WebAssembly.instantiate(wasmModule, imports).then((instance) => receive(instance, wasmModule));
+    return {};
+  },
+});
 
 // A message box: its title, its text, an OK button; resolves when it closes.
 ZMBR.showBox = (box) => {
@@ -205,7 +217,7 @@ ZMBR.fitToWindow = () => {
   addEventListener("resize", ZMBR.fitToWindow);
   try {
     const sources = await ZMBR.loadSources();
-    const module = await createZmbrCore({ wasmBinary: sources.wasm });
+    const module = await createZmbrCore(ZMBR.instantiate(sources.wasmModule));
     module.FS.mkdir("/files");
     module.FS.chdir("/files");
     const core = ZMBR.bindCore(module);

@@ -134,7 +134,11 @@ ZMBR.RunView = class RunView {
     this.worker = new Worker(url);
     URL.revokeObjectURL(url);
     this.worker.onmessage = (event) => this.receive(event.data);
-    this.worker.postMessage({ type: "init", wasm: this.sources.wasm, cancelFlag: this.cancelFlag });
+    this.worker.postMessage({
+      type: "init",
+      wasmModule: this.sources.wasmModule,
+      cancelFlag: this.cancelFlag,
+    });
   }
 
   // Execute has passed: the windows open and the worker runs the sheet's panel.

@@ -84,7 +84,15 @@ var ZMBR = self.ZMBR || (self.ZMBR = {});
     const message = event.data;
     if (message.type === "init") {
       cancelFlag = message.cancelFlag;
-      const module = await createZmbrCore({ wasmBinary: message.wasm, onProgress });
+      const module = await createZmbrCore({
+        onProgress,
+        instantiateWasm(imports, receive) {
+          WebAssembly.instantiate(message.wasmModule, imports).then((instance) =>
+            receive(instance, message.wasmModule),
+          );
+          return {};
+        },
+      });
       core = ZMBR.bindCore(module);
       module.FS.mkdir("/files");
       module.FS.chdir("/files");
