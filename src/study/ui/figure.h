@@ -45,6 +45,10 @@ struct AxisScale {
 };
 AxisScale axisScale(double dataLow, double dataHigh, bool fromZero);
 
+// The figure on a kFigureWidth × kFigureHeight area from the painter's origin, for a page
+// that places and scales it.
+void paintFigure(QPainter& p, const Figure& figure);
+
 // The figure as the bytes of an SVG or a PNG file. Needs a QGuiApplication, which may run on
 // the offscreen platform.
 QByteArray renderFigure(const Figure& figure, bool svg);
