@@ -114,10 +114,12 @@ ReportSection inputsSection(const ParameterSheet& sheet, const std::vector<Varie
     s.heading = varied.empty() ? "Inputs" : "Inputs that stay the same";
     auto group = [&](const auto& fields, const char* title) {
         std::vector<ReportItem> items{{title, "", ""}};
-        for (const FieldLine& f : fields)
-            items.push_back({f.caption,
-                             isVaried(varied, f.control, 0) ? "varied" : valueText(in, f.field),
-                             f.unit});
+        for (const FieldLine& f : fields) {
+            if (isVaried(varied, f.control, 0))
+                items.push_back({f.caption, "varied", ""});
+            else
+                items.push_back({f.caption, valueText(in, f.field), f.unit});
+        }
         return items;
     };
     s.itemGroups.push_back(group(kPanelFields, "Panel"));
@@ -198,7 +200,7 @@ ReportSection runSection(const PanelReportInput& in) {
     ReportSection s;
     s.heading = "Run";
     if (!in.refusal.empty()) {
-        s.intro.push_back("The panel was not run: " + in.refusal);
+        s.intro.push_back("The panel was not run. " + in.refusal);
         return s;
     }
     if (!in.outcome)
@@ -312,7 +314,7 @@ ReportDocument panelReport(const PanelReportInput& in) {
                                       ? "(none: the panel was not read from a file)"
                                       : in.parameterFile.path;
     d.titleBlock.push_back({"Parameter file", paramName, ""});
-    if (!in.resultFile.path.empty())
+    if (!in.resultFile.path.empty() && in.outcome)
         d.titleBlock.push_back({"Result file", in.resultFile.path, ""});
     d.titleBlock.push_back({"Program", programNameAndVersion(), ""});
     d.titleBlock.push_back({"Date", reportDateText(in.date), ""});
@@ -392,10 +394,16 @@ ReportDocument studyReport(const StudyReportInput& in) {
         row.insert(row.end(), {cells[2], cells[3], cells[5], cells[6], cells[8]});
         summary.table.rows.push_back(row);
     }
-    summary.lines.push_back("Each variant k is the file STEM-k.mbr of the study's folder, run as "
-                            "--batch runs it; summary.csv holds the same rows.");
-    summary.figures.push_back(ReportFigure::StudyChart);
+    std::string stem = fileNameOf(in.parameterFile.path);
+    stem = stem.substr(0, stem.rfind('.'));
+    summary.lines.push_back("Each variant k is the file " + stem +
+                            "-k.mbr of the study's folder, run as --batch runs it; " +
+                            fileNameOf(in.summaryFile.path) + " holds the same rows.");
     d.sections.push_back(summary);
+    ReportSection chart;
+    chart.heading = "Chart";
+    chart.figures.push_back(ReportFigure::StudyChart);
+    d.sections.push_back(chart);
     d.study = in.results;
     d.sections.push_back(checksumSection({in.parameterFile, in.summaryFile}, false));
     return d;

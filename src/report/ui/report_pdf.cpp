@@ -8,6 +8,7 @@
 
 #include <QBuffer>
 #include <QFontMetricsF>
+#include <QHashSeed>
 #include <QPainter>
 #include <QPdfWriter>
 
@@ -349,6 +350,10 @@ void replaceCreationDate(QByteArray& pdf, const LocalDateTime& t) {
 
 QByteArray renderReportPdf(const ReportDocument& document) {
     QByteArray bytes;
+    // The writer keeps the embedded faces' glyphs in hash tables and writes them in the
+    // tables' order: with the process's random seed the bytes would change from run to run.
+    // Tables made before keep their own seed.
+    QHashSeed::setDeterministicGlobalSeed();
     {
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
@@ -364,6 +369,7 @@ QByteArray renderReportPdf(const ReportDocument& document) {
         ReportLayout layout(document);
         layout.paint(writer, p);
     }
+    QHashSeed::resetRandomGlobalSeed();
     replaceCreationDate(bytes, document.date);
     return bytes;
 }
