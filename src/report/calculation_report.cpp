@@ -344,7 +344,6 @@ ReportDocument panelReport(const PanelReportInput& in) {
         d.curveName = fileNameOf(in.resultFile.path);
         ReportSection curves;
         curves.heading = "Curves";
-        curves.newPage = true;
         curves.lines.push_back("From the step lines of " + d.curveName +
                                ", drawn as the graph windows draw them; a failure is marked at "
                                "the last step.");

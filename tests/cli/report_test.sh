@@ -33,7 +33,7 @@ has() {
   grep -Eq -- "$2" "$1" || fail "$1 has no line matching '$2'"
 }
 
-cp "$examples/steel_yield.mbr" "$examples/gfrp_rupture.mbr" .
+cp "$examples/steel_yield.mbr" "$examples/gfrp_rupture.mbr" "$examples/ten_rows.mbr" .
 "$zmbr" --report steel_yield.mbr >run.txt 2>err.txt || fail "--report exited with $?: $(cat err.txt)"
 [ ! -s err.txt ] || fail "--report wrote to stderr: $(cat err.txt)"
 pdf_ok steel_yield.pdf
@@ -76,12 +76,14 @@ has refused.txt "The panel was not run. The analysis cannot start: t is 0"
 has refused.txt "^t +0.00 mm"
 has refused.txt "^ *refused.mbr +$(sha256sum refused.mbr | cut -d' ' -f1)\$"
 
-# --batch --report: a report beside each result; a usage error writes none.
+# --batch --report: a report beside each result, ten rows too in two pages; a usage error
+# writes none.
 rm -f steel_yield.pdf
-"$zmbr" --batch --report -j 2 steel_yield.mbr gfrp_rupture.mbr >/dev/null 2>&1 ||
+"$zmbr" --batch --report -j 2 steel_yield.mbr gfrp_rupture.mbr ten_rows.mbr >/dev/null 2>&1 ||
   fail "--batch --report exited with $?"
 pdf_ok steel_yield.pdf
 pdf_ok gfrp_rupture.pdf
+pdf_ok ten_rows.pdf
 pdftotext gfrp_rupture.pdf - | grep -q "ruptured at a crack" || fail "gfrp_rupture.pdf names no rupture"
 "$zmbr" --report steel_yield.mbr -o wrong.svg 2>/dev/null
 [ $? -eq 2 ] && [ ! -e wrong.svg ] || fail "--report -o wrong.svg was not refused"

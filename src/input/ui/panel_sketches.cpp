@@ -126,8 +126,10 @@ void drawBondLaw(QPainter& p) {
 }
 
 // Colours that stay apart in print, one for each direction.
-const QColor kFamilyColours[] = {QColor(214, 39, 40),  QColor(31, 119, 180),  QColor(44, 160, 44),
-                                 QColor(255, 127, 14), QColor(148, 103, 189), QColor(140, 86, 75)};
+const QColor kFamilyColours[] = {QColor(214, 39, 40),   QColor(31, 119, 180),  QColor(44, 160, 44),
+                                 QColor(255, 127, 14),  QColor(148, 103, 189), QColor(140, 86, 75),
+                                 QColor(227, 119, 194), QColor(127, 127, 127), QColor(188, 189, 34),
+                                 QColor(23, 190, 207)};
 
 } // namespace
 
@@ -144,7 +146,9 @@ void drawRowDirections(QPainter& p, const QRectF& area, const std::vector<RowFam
         const double a = qDegreesToRadians(families[k].degrees);
         const QPointF along(std::cos(a), -std::sin(a)), across(std::sin(a), std::cos(a));
         p.setPen(QPen(kFamilyColours[k % std::size(kFamilyColours)], 1.6));
-        for (int j = -2; j <= 2; ++j) {
+        // Fewer bars to a family where many directions cross.
+        const int reach = families.size() > 3 ? 1 : 2;
+        for (int j = -reach; j <= reach; ++j) {
             const QPointF c = panel.center() + across * (j * side / 5.0 + k * side / 40.0);
             p.drawLine(c - along * side, c + along * side);
         }

@@ -261,12 +261,13 @@ class ReportLayout {
         if ((f == ReportFigure::StudyChart && !d_.study) ||
             (f != ReportFigure::StudyChart && !d_.curve))
             return;
-        // A figure of the graph windows' look, scaled from its own size to the text's width.
-        const double scale = kTextWidth / kFigureWidth;
+        // A figure of the graph windows' look, scaled from its own size to most of the text's
+        // width: two of them and a page's worth of text above fit on one page.
+        const double scale = 0.88 * kTextWidth / kFigureWidth;
         const double h = kFigureHeight * scale + 10;
         add({h, [=, this](QPainter& p, double top) {
                  p.save();
-                 p.translate(kMargin, top + 5);
+                 p.translate(kMargin + (kTextWidth - kFigureWidth * scale) / 2, top + 5);
                  p.scale(scale, scale);
                  p.setClipRect(QRectF(0, 0, kFigureWidth, kFigureHeight));
                  paintOneFigure(p, f);
