@@ -34,8 +34,23 @@ std::string conflict(const CommandLine& cl) {
         if (!cl.files.empty())
             return "--study takes one parameter file, not \"" + cl.files.front() + "\"";
     }
-    if (!cl.plot && (!cl.plotOut.empty() || cl.curve != "tau-gamma"))
+    if (cl.report && (cl.plot || cl.convert))
+        return "--report goes with parameter files, --batch or --study";
+    if (cl.report && !cl.summary.empty())
+        return "--report and --summary are used one at a time";
+    if (cl.report && cl.study.empty() && cl.files.empty())
+        return "--report needs the parameter files to run";
+    if (cl.report && !cl.plotOut.empty()) {
+        if (cl.files.size() > 1)
+            return "-o names the report of one parameter file; without it each report goes "
+                   "beside its file";
+        if (!endsWithNoCase(cl.plotOut, ".pdf"))
+            return "-o needs a file ending in .pdf, not \"" + cl.plotOut + "\"";
+    }
+    if (!cl.plot && !cl.report && (!cl.plotOut.empty() || cl.curve != "tau-gamma"))
         return "-o and --curve go with --plot";
+    if (cl.report && cl.curve != "tau-gamma")
+        return "--curve goes with --plot";
     if (cl.plot) {
         if (cl.files.empty())
             return "--plot needs at least one result file";
@@ -46,8 +61,8 @@ std::string conflict(const CommandLine& cl) {
         if (cl.curve != "tau-gamma" && cl.curve != "eps1-eps2")
             return "--curve is tau-gamma or eps1-eps2, not \"" + cl.curve + "\"";
     }
-    if (cl.jobs > 0 && !cl.batch && cl.study.empty())
-        return "-j goes with --batch or --study";
+    if (cl.jobs > 0 && !cl.batch && !cl.report && cl.study.empty())
+        return "-j goes with --batch, --report or --study";
     if (cl.windows() && cl.files.size() > 1)
         return "the parameter window opens one parameter file; run several with --batch";
     return "";
@@ -105,6 +120,8 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
             cl.summaryOnly = true;
         } else if (a == "--plot") {
             cl.plot = true;
+        } else if (a == "--report") {
+            cl.report = true;
         } else if (a == "-o") {
             if (!(v = value(i, "a file to write")))
                 return std::nullopt;
@@ -152,6 +169,7 @@ std::string usageText() {
            "       zmbr --study FILE.mbr --vary NAME=FROM:TO:STEP [--vary ...] --out DIR\n"
            "            [-j N] [--summary-only]\n"
            "       zmbr --plot A.TGC [B.TGC ...] -o OUT.svg|OUT.png [--curve tau-gamma|eps1-eps2]\n"
+           "       zmbr --report [-j N] FILE.mbr [...] [-o OUT.pdf]\n"
            "       zmbr --convert IN.mbr OUT.mbr\n"
            "\n"
            "  --batch          run without windows: the default panel, or each parameter\n"
@@ -166,6 +184,9 @@ std::string usageText() {
            "                   NAME: t sm fc epsC Ec tauBy sBy layer initialTheta, or a row's\n"
            "                   thetaR Ar s fru Er (every used row) or thetaR.2 Ar.2 ... (row 2)\n"
            "  --summary-only   keep only summary.csv and the chart, not the variants' files\n"
+           "  --report         run each file as --batch does and write its calculation\n"
+           "                   report beside it as .pdf (or -o OUT.pdf for one file); with\n"
+           "                   --batch the same, with --study one report DIR/report.pdf\n"
            "  --plot FILES     draw the curves of result files in one figure\n"
            "  -o OUT           the figure's file: SVG or PNG by its ending\n"
            "  --curve KIND     tau-gamma (τxy against γxy, the default) or eps1-eps2\n"
@@ -176,7 +197,8 @@ std::string usageText() {
            "Exit status: 0 every run ended by failure (concrete NG or rupture),\n"
            "1 a run reached the step limit or was stopped, 2 usage or file errors;\n"
            "with several files, the worst of them.\n"
-           "SOURCE_DATE_EPOCH, when set, dates the result files of --batch and --study.\n";
+           "SOURCE_DATE_EPOCH, when set, dates the result files and reports of --batch,\n"
+           "--report and --study.\n";
 }
 
 } // namespace zmbr

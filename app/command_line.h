@@ -26,10 +26,13 @@ struct CommandLine {
 
     // --plot A.TGC ... -o OUT.svg|OUT.png [--curve tau-gamma|eps1-eps2]
     bool plot = false;
-    std::string plotOut;
+    std::string plotOut; // -o: the figure of --plot, or the report of --report
     std::string curve = "tau-gamma";
 
-    bool windows() const { return !batch && !convert && study.empty() && !plot; }
+    // --report PANEL.mbr... [-o OUT.pdf], --batch --report, --study ... --report
+    bool report = false;
+
+    bool windows() const { return !batch && !convert && study.empty() && !plot && !report; }
 };
 
 // Parses argv; on a usage error returns nothing and sets `error`.

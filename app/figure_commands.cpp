@@ -1,6 +1,7 @@
 #include "figure_commands.h"
 #include "platform/error_text.h"
 
+#include "report/ui/report_pdf.h"
 #include "study/summary_table.h"
 #include "study/ui/result_plot.h"
 #include "study/ui/study_chart.h"
@@ -67,6 +68,14 @@ std::string writeStudyChart(const StudyResults& results, const std::string& svgP
     const ui::Figure chart = ui::studyChart(results);
     std::string problem = writeFigure(chart, svgPath);
     return problem.empty() ? writeFigure(chart, pngPath) : problem;
+}
+
+std::string writeReport(const ReportDocument& document, const std::string& pdfPath) {
+    OffscreenToolkit toolkit;
+    WholeFile file(realFileSystem(), pdfPath);
+    const QByteArray bytes = ui::renderReportPdf(document);
+    const int error = bytes.isEmpty() ? EIO : file.commit(bytes.toStdString());
+    return error ? pdfPath + ": the report cannot be written (" + errorText(error) + ")" : "";
 }
 
 int runPlot(const CommandLine& cl, std::ostream&, std::ostream& err) {

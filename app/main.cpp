@@ -1,5 +1,6 @@
 #include "batch_run.h"
 #include "command_line.h"
+#include "report_command.h"
 #include "study_command.h"
 #include "windows_module.h"
 
@@ -20,7 +21,10 @@ int main(int argc, char** argv) {
     if (cl->windows())
         return zmbr::windows::run(argc, argv, cl->screenshot, cl->open);
     if (!cl->study.empty())
-        return zmbr::runStudy(*cl, std::cout, std::cerr, zmbr::windows::writeStudyChart);
+        return zmbr::runStudy(*cl, std::cout, std::cerr, zmbr::windows::writeStudyChart,
+                              zmbr::windows::writeReport);
+    if (cl->report)
+        return zmbr::runReports(*cl, std::cout, std::cerr, zmbr::windows::writeReport);
     if (cl->plot)
         return zmbr::windows::plot(*cl, std::cout, std::cerr);
     return zmbr::runBatch(*cl, std::cout, std::cerr);

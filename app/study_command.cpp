@@ -5,6 +5,7 @@
 #include "batch_summary.h"
 #include "ordered_jobs.h"
 #include "paramfile/parameter_file.h"
+#include "platform/clock.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -27,7 +28,7 @@ std::string prepareFolder(const std::string& dir, WholeFile& table) {
     int error = ec ? ec.value() : table.open();
     if (error)
         return "--out " + dir + ": the folder cannot be written (" + errorText(error) + ")";
-    for (const char* old : {"summary.csv", "chart.svg", "chart.png"})
+    for (const char* old : {"summary.csv", "chart.svg", "chart.png", "report.pdf"})
         fs::remove(fs::path(dir) / old, ec);
     return "";
 }
@@ -39,7 +40,7 @@ std::string variantPath(const std::string& dir, const std::string& stem, std::si
 } // namespace
 
 int runStudy(const CommandLine& cl, std::ostream& out, std::ostream& err,
-             const ChartWriter& writeChart) {
+             const ChartWriter& writeChart, const ReportWriter& writeReport) {
     auto usage = [&err](const std::string& message) {
         err << "zmbr: " << message << "\n";
         return 2;
@@ -91,7 +92,8 @@ int runStudy(const CommandLine& cl, std::ostream& out, std::ostream& err,
         names.push_back(r.name.text);
         results.names.push_back(r.name);
     }
-    if (int code = table.commit(summaryCsv(entries, names, stored))) {
+    const std::string csv = summaryCsv(entries, names, stored);
+    if (int code = table.commit(csv)) {
         err << "zmbr: " << cl.out << "/summary.csv: the summary table cannot be written ("
             << errorText(code) << ")\n";
         return 2;
@@ -107,6 +109,25 @@ int runStudy(const CommandLine& cl, std::ostream& out, std::ostream& err,
     if (std::string problem = writeChart(results, svg, png); !problem.empty()) {
         err << "zmbr: " << problem << "\n";
         return 2;
+    }
+    if (cl.report && writeReport) {
+        std::string bytes;
+        StudyReportInput in{{cl.study, std::nullopt},
+                            &base,
+                            ranges,
+                            entries,
+                            stored,
+                            results,
+                            {(fs::path(cl.out) / "summary.csv").string(), csv},
+                            commandLineClock().now()};
+        if (realFileSystem().readAll(cl.study, bytes) == 0)
+            in.parameterFile.bytes = bytes;
+        const std::string path =
+            cl.plotOut.empty() ? (fs::path(cl.out) / "report.pdf").string() : cl.plotOut;
+        if (std::string problem = writeReport(studyReport(in), path); !problem.empty()) {
+            err << "zmbr: " << problem << "\n";
+            return 2;
+        }
     }
     return exitCode;
 }

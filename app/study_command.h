@@ -3,6 +3,7 @@
 // the varied values, a summary table and a design chart.
 
 #include "command_line.h"
+#include "report_command.h"
 #include "study/parameter_study.h"
 
 #include <functional>
@@ -17,8 +18,9 @@ namespace zmbr {
 using ChartWriter = std::function<std::string(const StudyResults&, const std::string& svgPath,
                                               const std::string& pngPath)>;
 
-// Runs the study; returns the exit status (2 for a usage error, with nothing written).
+// Runs the study; returns the exit status (2 for a usage error, with nothing written). With
+// --report, `writeReport` draws the study's report into DIR/report.pdf (or -o).
 int runStudy(const CommandLine& cl, std::ostream& out, std::ostream& err,
-             const ChartWriter& writeChart);
+             const ChartWriter& writeChart, const ReportWriter& writeReport = {});
 
 } // namespace zmbr

@@ -22,6 +22,10 @@ std::string writeStudyChart(const StudyResults&, const std::string&, const std::
     return std::string(kNoWindows) + ": the study's chart is not drawn";
 }
 
+std::string writeReport(const ReportDocument&, const std::string& pdfPath) {
+    return pdfPath + ": " + kNoWindows + ": the report is not drawn";
+}
+
 int plot(const CommandLine&, std::ostream&, std::ostream& err) {
     err << "zmbr: " << kNoWindows << "\n";
     return 2;

@@ -64,4 +64,13 @@ int plot(const CommandLine& cl, std::ostream& out, std::ostream& err) {
     return f ? f(&cl, &out, &err) : 2;
 }
 
+std::string writeReport(const ReportDocument& document, const std::string& pdfPath) {
+    auto* f = entry<decltype(zmbr_windows_report)>("zmbr_windows_report");
+    if (!f)
+        return pdfPath + ": the report cannot be drawn without the windows module";
+    std::string error;
+    f(&document, &pdfPath, &error);
+    return error;
+}
+
 } // namespace zmbr::windows

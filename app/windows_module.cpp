@@ -22,3 +22,8 @@ ZMBR_ENTRY int zmbr_windows_plot(const zmbr::CommandLine* cl, std::ostream* out,
                                  std::ostream* err) {
     return zmbr::runPlot(*cl, *out, *err);
 }
+
+ZMBR_ENTRY void zmbr_windows_report(const zmbr::ReportDocument* document,
+                                    const std::string* pdfPath, std::string* error) {
+    *error = zmbr::writeReport(*document, *pdfPath);
+}

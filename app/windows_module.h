@@ -3,6 +3,7 @@
 // needs them: a run without windows does not pay for loading the toolkit.
 
 #include "command_line.h"
+#include "report/calculation_report.h"
 #include "study/parameter_study.h"
 
 #include <iosfwd>
@@ -20,6 +21,9 @@ std::string writeStudyChart(const StudyResults& results, const std::string& svgP
 // zmbr --plot (see figure_commands.h).
 int plot(const CommandLine& cl, std::ostream& out, std::ostream& err);
 
+// A calculation report as a PDF file (see figure_commands.h); an error text, or "".
+std::string writeReport(const ReportDocument& document, const std::string& pdfPath);
+
 } // namespace zmbr::windows
 
 // The module's entry points, looked up by name.
@@ -29,4 +33,6 @@ int zmbr_windows_run(int* argc, char** argv, const std::string* screenshotPath,
 void zmbr_windows_study_chart(const zmbr::StudyResults* results, const std::string* svgPath,
                               const std::string* pngPath, std::string* error);
 int zmbr_windows_plot(const zmbr::CommandLine* cl, std::ostream* out, std::ostream* err);
+void zmbr_windows_report(const zmbr::ReportDocument* document, const std::string* pdfPath,
+                         std::string* error);
 }

@@ -144,7 +144,7 @@ gzip -dc "$doc/changelog.gz" 2>/dev/null | head -n 1 | grep -q '^zmbr (' ||
 icon=$usr/share/icons/hicolor/scalable/apps/zmbr.svg
 grep -q '<svg' "$icon" 2>/dev/null || fail "the icon is not installed as SVG"
 [ -s "$usr/share/doc/zmbr/docs/guide.md" ] || fail "the user's guide is not installed"
-for picture in form1.png run.png study_chart.png overlay.png; do
+for picture in form1.png run.png study_chart.png overlay.png report.png; do
   [ -s "$usr/share/doc/zmbr/docs/$picture" ] || fail "the guide's picture $picture is not installed"
 done
 [ -s "$usr/share/doc/zmbr/README.md" ] || fail "the README is not installed"

@@ -85,6 +85,8 @@ void setUpRun(const RunParameters& p, RunState& rs, RunSetup& setup, int maxStep
 
 void fillOutcome(RunOutcome& out, const RunState& rs, const RunParameters& p) {
     out.tauMax = rs.tauMax;
+    for (int i = 0; i < rs.rows; ++i)
+        out.yielded[i] = rs.yielded[i] == 1;
     if (out.end != RunEnd::Failure)
         return;
     out.concreteNG = rs.concreteStatus == ConcreteStatus::NG;

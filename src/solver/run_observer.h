@@ -27,8 +27,9 @@ struct RunOutcome {
     int steps = 0; // steps completed
     bool concreteNG = false;
     PerRow<bool> ruptured{};
-    double tauMax = 0;   // as the τxy max field shows it at the end
-    std::string message; // for an "Error" box; empty when the end is quiet
+    PerRow<bool> yielded{}; // yield rows whose bars reached fru, whatever the end
+    double tauMax = 0;      // as the τxy max field shows it at the end
+    std::string message;    // for an "Error" box; empty when the end is quiet
     bool buttonShowsOk = false;
 };
 

@@ -4,10 +4,13 @@
 #include "input/ui/program_windows.h"
 #include "input/ui/twips.h"
 #include "paramfile/parameter_file.h"
+#include "report/sha256.h"
+#include "report/ui/report_action.h"
 #include "results/ui/value_box.h"
 #include "solver/analysis_run.h"
 #include "test_support.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -68,6 +71,27 @@ class ProgramWindowsTest : public QObject {
         QApplication::setActiveWindow(&program_->form1());
         QVERIFY(QTest::qWaitForWindowActive(&program_->form1()));
         answerMessageBoxes();
+    }
+
+    // After the run, the calculation window's context menu saves the report of that run,
+    // naming the result file the run wrote by its checksum.
+    void savesTheReportOfTheRun() {
+        ui::RunWindows* runs = execute();
+        QVERIFY(runs);
+        auto* save = runs->form2()->findChild<QAction*>(QStringLiteral("saveReport"));
+        QVERIFY(save && runs->form2()->actions().contains(save));
+        QCOMPARE(runs->form2()->contextMenuPolicy(), Qt::ActionsContextMenu);
+        QVERIFY(waitForEnd(runs));
+        QVERIFY(save->isEnabled());
+        const std::string result = sheet().input().outputFileName;
+        QVERIFY(fs_.files.count(result));
+        QCOMPARE(ui::saveReportOfWindows(*runs, sheet(), fs_, clock_, "run.pdf"), 0);
+        QVERIFY(fs_.files["run.pdf"].starts_with("%PDF-"));
+        const ReportDocument d = ui::reportOfWindows(*runs, sheet(), fs_, clock_);
+        const auto& sums = d.sections.back().heading == "Curves" ? d.sections[d.sections.size() - 2]
+                                                                 : d.sections.back();
+        QCOMPARE(sums.table.rows.size(), std::size_t{1}); // no parameter file was read
+        QCOMPARE(sums.table.rows[0][1], sha256Hex(fs_.files[result]));
     }
 
     void startsWithTheDefaults() {

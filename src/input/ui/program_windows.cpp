@@ -1,5 +1,7 @@
 #include "input/ui/program_windows.h"
 
+#include "report/ui/report_action.h"
+
 namespace zmbr::ui {
 
 ProgramWindows::ProgramWindows(FileSystem& fs, const Clock& clock)
@@ -16,6 +18,7 @@ void ProgramWindows::execute() {
     // Owned by the parameter window too, so windows whose disposal is still pending go with it.
     runs_->setParent(&form1_);
     QObject::connect(runs_, &RunWindows::closed, &form1_, [this] { runWindowsClosed(); });
+    offerReport(*runs_, sheet_, fs_, clock_);
     runs_->open();
 }
 

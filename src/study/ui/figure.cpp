@@ -280,9 +280,12 @@ QByteArray renderPicture(const std::function<void(QPainter&)>& paint, const QStr
     return bytes;
 }
 
+void paintFigure(QPainter& p, const Figure& figure) {
+    FigurePainter(p, figure).paint();
+}
+
 QByteArray renderFigure(const Figure& figure, bool svg) {
-    return renderPicture([&figure](QPainter& p) { FigurePainter(p, figure).paint(); }, figure.title,
-                         svg);
+    return renderPicture([&figure](QPainter& p) { paintFigure(p, figure); }, figure.title, svg);
 }
 
 } // namespace zmbr::ui

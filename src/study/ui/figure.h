@@ -40,6 +40,10 @@ struct Figure {
     std::vector<FigureCurve> curves;
 };
 
+// The figure on a kFigureWidth × kFigureHeight area from the painter's origin, for a page
+// that places and scales it.
+void paintFigure(QPainter& p, const Figure& figure);
+
 // The figure as the bytes of an SVG or a PNG file. Needs a QGuiApplication, which may run on
 // the offscreen platform.
 QByteArray renderFigure(const Figure& figure, bool svg);

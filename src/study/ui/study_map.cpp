@@ -257,8 +257,12 @@ StudyMap studyMap(const StudyResults& r) {
     return m;
 }
 
+void paintStudyMap(QPainter& p, const StudyMap& map) {
+    MapPainter(p, map).paint();
+}
+
 QByteArray renderStudyMap(const StudyMap& map, bool svg) {
-    return renderPicture([&map](QPainter& p) { MapPainter(p, map).paint(); }, map.title, svg);
+    return renderPicture([&map](QPainter& p) { paintStudyMap(p, map); }, map.title, svg);
 }
 
 } // namespace zmbr::ui

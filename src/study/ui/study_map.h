@@ -15,6 +15,9 @@ struct StudyMap {
 
 StudyMap studyMap(const StudyResults& results);
 
+// The map on a kFigureWidth × kFigureHeight area from the painter's origin.
+void paintStudyMap(QPainter& p, const StudyMap& map);
+
 // The map as the bytes of an SVG or a PNG file, the size of the other figures.
 QByteArray renderStudyMap(const StudyMap& map, bool svg);
 

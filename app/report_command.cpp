@@ -1,0 +1,69 @@
+#include "report_command.h"
+
+#include "ordered_jobs.h"
+#include "paramfile/parameter_file.h"
+
+#include <filesystem>
+#include <optional>
+#include <ostream>
+
+namespace zmbr {
+
+namespace {
+
+std::optional<std::string> bytesOf(const std::string& path) {
+    std::string bytes;
+    if (path.empty() || realFileSystem().readAll(path, bytes) != 0)
+        return std::nullopt;
+    return bytes;
+}
+
+} // namespace
+
+std::string reportPathFor(const std::string& parameterFile) {
+    return std::filesystem::path(parameterFile).replace_extension(".pdf").string();
+}
+
+ReportDocument reportOfRun(const std::string& parameterFile, const BatchResult& run,
+                           const LocalDateTime& date) {
+    PanelReportInput in;
+    in.parameterFile = {parameterFile, bytesOf(parameterFile)};
+    ParameterSheet sheet;
+    sheet.load();
+    if (auto failure = readParameterFile(sheet, realFileSystem(), parameterFile))
+        in.readFailure = failure->message;
+    else
+        in.sheet = &sheet;
+    if (!run.outcome && !run.unreadable)
+        in.refusal = run.message;
+    in.outcome = run.outcome;
+    in.resultFile = {run.resultFile, run.outcome ? bytesOf(run.resultFile) : std::nullopt};
+    in.date = date;
+    return panelReport(in);
+}
+
+int runReports(const CommandLine& cl, std::ostream& out, std::ostream& err,
+               const ReportWriter& write) {
+    warnOfMalformedSourceDateEpoch(err);
+    const LocalDateTime date = commandLineClock().now();
+    // Each worker makes its file's report; the reports are drawn here, one after the other,
+    // by the one thread the toolkit runs on.
+    std::vector<std::optional<ReportDocument>> documents(cl.files.size());
+    auto afterRun = [&](std::size_t i, const BatchResult& r) {
+        if (realFileSystem().kindOf(cl.files[i]) == PathKind::NormalFile)
+            documents[i] = reportOfRun(cl.files[i], r, date);
+    };
+    int exitCode = runFiles(cl.files, cl.jobs > 0 ? cl.jobs : defaultJobs(), out, err, afterRun);
+    for (std::size_t i = 0; i < documents.size(); ++i) {
+        if (!documents[i])
+            continue;
+        const std::string path = cl.plotOut.empty() ? reportPathFor(cl.files[i]) : cl.plotOut;
+        if (std::string problem = write(*documents[i], path); !problem.empty()) {
+            err << "zmbr: " << problem << "\n";
+            exitCode = 2;
+        }
+    }
+    return exitCode;
+}
+
+} // namespace zmbr

@@ -1,0 +1,108 @@
+#pragma once
+// A calculation report: what was analysed, with which inputs, what came out, and the checksums
+// that tie the report to its parameter and result files. This is the report's content in
+// order; the PDF painter lays it out and draws its figures.
+
+#include "input/parameter_sheet.h"
+#include "platform/clock.h"
+#include "solver/run_observer.h"
+#include "study/parameter_study.h"
+#include "study/result_reading.h"
+#include "study/summary_table.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zmbr {
+
+// One value with its caption and unit: "fc (-)", "-30.00", "N/mm²".
+struct ReportItem {
+    std::string caption, value, unit;
+};
+
+struct ReportTable {
+    std::vector<std::string> header;
+    std::vector<std::vector<std::string>> rows;
+    bool empty() const { return header.empty(); }
+};
+
+// The drawings a section may hold, from the document's own data.
+enum class ReportFigure { PanelRows, TauGamma, Eps1Eps2, StudyChart };
+
+// A section is drawn in this order: heading, intro, items, table, lines, figures.
+struct ReportSection {
+    std::string heading;
+    std::vector<std::string> intro;                  // paragraphs before the items
+    std::vector<std::vector<ReportItem>> itemGroups; // side by side, each a column of items
+    ReportTable table;
+    std::vector<std::string> lines;
+    std::vector<ReportFigure> figures;
+    bool newPage = false; // starts a page of its own
+};
+
+// A row's direction for the drawing of the panel.
+struct RowDirection {
+    int row;
+    float degrees;
+    std::string text; // the angle as the table shows it
+};
+
+struct ReportDocument {
+    std::string title;                  // the heading of the first page
+    std::string comment;                // the panel's comment line
+    std::vector<ReportItem> titleBlock; // files, program, date
+    std::vector<ReportSection> sections;
+    std::string footer; // on every page, before the page number
+    LocalDateTime date; // the report's date, also the PDF file's
+    // For the figures.
+    std::vector<RowDirection> rows;
+    std::optional<ResultCurve> curve;
+    std::string curveName;
+    std::optional<StudyResults> study;
+};
+
+// The program as the report names it: "ZMBR 3.0.0".
+std::string programNameAndVersion();
+
+// A date as the report shows it: "2024-05-01 12:00:00".
+std::string reportDateText(const LocalDateTime& t);
+
+// A file named by a report, with its bytes when it could be read.
+struct ReportFile {
+    std::string path;
+    std::optional<std::string> bytes;
+};
+
+// Everything one panel's report is made from.
+struct PanelReportInput {
+    ReportFile parameterFile;          // empty path for the default panel
+    std::string readFailure;           // why the parameter file could not be read, or ""
+    const ParameterSheet* sheet = 0;   // the inputs as the parameter window shows them
+    bool editedAfterReading = false;   // the window's inputs differ from the parameter file's
+    std::string refusal;               // why Execute did not start the run, or ""
+    std::optional<RunOutcome> outcome; // when the run started
+    ReportFile resultFile;
+    LocalDateTime date;
+};
+
+ReportDocument panelReport(const PanelReportInput& in);
+
+// How the run ended, in words: "The concrete was crushed (status NG) at step 412."
+std::string runEndText(const RunOutcome& outcome, const ResultCurve* curve);
+
+// Everything a study's report is made from.
+struct StudyReportInput {
+    ReportFile parameterFile;        // the panel the variants come from
+    const ParameterSheet* sheet = 0; // that panel as read
+    std::vector<VariedRange> ranges;
+    std::vector<SummaryEntry> entries;            // one per variant
+    std::vector<std::vector<std::string>> stored; // each variant's varied values
+    StudyResults results;                         // for the chart
+    ReportFile summaryFile;                       // summary.csv
+    LocalDateTime date;
+};
+
+ReportDocument studyReport(const StudyReportInput& in);
+
+} // namespace zmbr

@@ -1,0 +1,101 @@
+#!/bin/sh
+# The calculation reports, read back with poppler's tools: a well-formed A4 PDF with embedded
+# fonts, the result file's key values and both files' SHA-256 in its text, the same bytes for
+# the same SOURCE_DATE_EPOCH, a refused panel, --batch --report and --study --report.
+#   report_test.sh ZMBR EXAMPLES_DIR
+set -u
+zmbr=$1
+examples=$2
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/zmbr-report.XXXXXX") || exit 1
+trap 'rm -rf "$tmp"' EXIT INT TERM
+cd "$tmp" || exit 1
+unset DISPLAY WAYLAND_DISPLAY
+export SOURCE_DATE_EPOCH=1700000000
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+
+# pdfinfo reads it, A4 portrait, one or two pages (or as given), every font embedded.
+pdf_ok() {
+  info=$(pdfinfo "$1" 2>&1) || { fail "pdfinfo cannot read $1: $info"; return; }
+  echo "$info" | grep -q '^Page size: *595 x 842 pts (A4)' || fail "$1 is not A4 portrait: $info"
+  pages=$(echo "$info" | sed -n 's/^Pages: *//p')
+  [ "$pages" -ge 1 ] && [ "$pages" -le "${2:-2}" ] || fail "$1 has $pages pages"
+  echo "$info" | grep -q '^CreationDate: *Tue Nov 14 22:13:20 2023' ||
+    fail "$1 is not dated by SOURCE_DATE_EPOCH: $info"
+  pdffonts "$1" | awk 'NR > 2 && $(NF-4) != "yes" { bad = 1 } END { exit bad }' ||
+    fail "$1 has a font that is not embedded: $(pdffonts "$1")"
+}
+# The text holds a line matching the pattern.
+has() {
+  grep -Eq -- "$2" "$1" || fail "$1 has no line matching '$2'"
+}
+
+cp "$examples/steel_yield.mbr" "$examples/gfrp_rupture.mbr" "$examples/ten_rows.mbr" .
+"$zmbr" --report steel_yield.mbr >run.txt 2>err.txt || fail "--report exited with $?: $(cat err.txt)"
+[ ! -s err.txt ] || fail "--report wrote to stderr: $(cat err.txt)"
+pdf_ok steel_yield.pdf
+pdftotext -layout steel_yield.pdf steel_yield.txt || fail "pdftotext cannot read the report"
+# The values as the result file has them: the largest τxy (the first of equals), γxy there,
+# and the crack angle of the last step line.
+set -- $(awk 'NR > 4 && $1 ~ /^-?[0-9]+[.][0-9]+$/ { n++; if (n == 1 || $1 + 0 > top + 0) { top = $1; gamma = $2; at = n }
+              theta = $5 } END { print top, gamma, at, theta, n }' steel_yield.TGC)
+[ $# -eq 5 ] || fail "steel_yield.TGC has no step lines"
+has steel_yield.txt "τxy max +$1 MPa"
+has steel_yield.txt "γxy at τxy max +$2 "
+has steel_yield.txt "at step +$3 "
+has steel_yield.txt "Last crack angle θ +$4 °"
+has steel_yield.txt "Last step in the file +$5\$"
+steps=$(sed -n 's/^steel_yield.TGC: \([0-9]*\) steps, .*/\1/p' run.txt)
+has steel_yield.txt "Steps completed +$steps "
+has steel_yield.txt "failed at step $steps: the concrete was crushed"
+has steel_yield.txt "Rows 1 and 2 have yielded"
+has steel_yield.txt "^RC wall, D13 bars"
+has steel_yield.txt "fc \(-\) +-30.00 N/mm²"
+for f in steel_yield.mbr steel_yield.TGC; do
+  has steel_yield.txt "^ *$f +$(sha256sum $f | cut -d' ' -f1)\$"
+done
+
+# The same run again gives the same bytes.
+"$zmbr" --report steel_yield.mbr -o again.pdf >/dev/null 2>&1
+cmp -s steel_yield.pdf again.pdf || fail "two reports of one panel differ"
+
+# A panel that cannot be run: its inputs and the message, with the exit status of --batch.
+sed '5s/.*/0/' steel_yield.mbr >refused.mbr
+"$zmbr" --batch refused.mbr >/dev/null 2>&1
+batch_status=$?
+"$zmbr" --report refused.mbr >/dev/null 2>err.txt
+status=$?
+[ "$status" -eq "$batch_status" ] && [ "$status" -ne 0 ] ||
+  fail "--report of a refused panel exited with $status, --batch with $batch_status"
+pdf_ok refused.pdf 1
+pdftotext -layout refused.pdf refused.txt
+has refused.txt "The panel was not run. The analysis cannot start: t is 0"
+has refused.txt "^t +0.00 mm"
+has refused.txt "^ *refused.mbr +$(sha256sum refused.mbr | cut -d' ' -f1)\$"
+
+# --batch --report: a report beside each result, ten rows too in two pages; a usage error
+# writes none.
+rm -f steel_yield.pdf
+"$zmbr" --batch --report -j 2 steel_yield.mbr gfrp_rupture.mbr ten_rows.mbr >/dev/null 2>&1 ||
+  fail "--batch --report exited with $?"
+pdf_ok steel_yield.pdf
+pdf_ok gfrp_rupture.pdf
+pdf_ok ten_rows.pdf
+pdftotext gfrp_rupture.pdf - | grep -q "ruptured at a crack" || fail "gfrp_rupture.pdf names no rupture"
+"$zmbr" --report steel_yield.mbr -o wrong.svg 2>/dev/null
+[ $? -eq 2 ] && [ ! -e wrong.svg ] || fail "--report -o wrong.svg was not refused"
+
+# --study --report: one report with the varied names, the summary and the chart.
+"$zmbr" --study steel_yield.mbr --vary fc=-20:-30:-5 --vary t=150:200:50 --out study \
+  --report >/dev/null 2>err.txt || fail "--study --report exited with $?: $(cat err.txt)"
+pdf_ok study/report.pdf
+pdftotext -layout study/report.pdf study.txt
+has study.txt "^ *fc \(N/mm²\) +-20, -25, -30\$"
+has study.txt "^ *6 +-30.00 +200.00 .*concrete_ng"
+has study.txt "summary.csv +$(sha256sum study/summary.csv | cut -d' ' -f1)\$"
+
+[ "$failures" -eq 0 ] || { echo "$failures check(s) failed" >&2; exit 1; }
+echo "reports OK"
