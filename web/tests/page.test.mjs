@@ -220,7 +220,13 @@ test("the keyboard reaches every control in the window's order, with a visible f
 });
 
 test("a parameter file opens by the picker and by a drop, and saves as the desktop writes it", async () => {
+  // A panel saved by another editor in UTF-8.
+  const utf8 = join(scratch, "utf8_comment.mbr");
+  const lines = readFileSync(join(data, "steel_yield.mbr"), "latin1").split("\r\n");
+  lines[1] = "Wand W1 — Bewehrung ±0°/90°, τ-γ";
+  writeFileSync(utf8, lines.join("\r\n"), "utf8");
   const files = [
+    utf8,
     "steel_yield.mbr",
     "ten_rows_mixed.mbr",
     "layouts/version2.mbr",
@@ -232,7 +238,7 @@ test("a parameter file opens by the picker and by a drop, and saves as the deskt
     // Each file into a fresh window: a layout that lacks a field leaves the field as it was.
     await page.reload();
     await page.waitForSelector("html[data-ready=true]");
-    const path = join(data, file);
+    const path = file.startsWith("/") ? file : join(data, file);
     const name = file.replace(/^.*\//, "");
     if (k % 2 === 0) await page.setInputFiles("#open-file", path);
     else await dropFiles(page, [[name, readFileSync(path)]]);

@@ -1,0 +1,101 @@
+// The browser edition's figures, measured in Debian's chromium: how soon the page is usable,
+// how long the default panel's run takes in the page (against the native program's
+// in-process time, from zmbr_bench), how soon Cancel ends a 10 000-step run, and the size of
+// what the browser loads. Medians of several tries.
+// Usage: node bench/web_bench.mjs [build-web folder] [native build folder]
+import { execFileSync, spawn } from "node:child_process";
+import { readFileSync, readdirSync, statSync } from "node:fs";
+import { createRequire } from "node:module";
+import { join, resolve } from "node:path";
+import { pathToFileURL } from "node:url";
+
+const source = resolve(new URL("..", import.meta.url).pathname);
+const web = resolve(process.argv[2] || join(source, "build-web"));
+const native = resolve(process.argv[3] || join(source, "build"));
+const { chromium } = createRequire(join(source, "web", "package.json"))("playwright-core");
+const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
+const tries = 7;
+
+const server = spawn("python3", [join(source, "web", "serve.py"), join(web, "site"), "0"]);
+const served = await new Promise((ok) =>
+  server.stdout.on("data", (text) => ok(/http:\S+/.exec(String(text))[0])),
+);
+const browser = await chromium.launch({
+  executablePath: "/usr/bin/chromium",
+  args: ["--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage"],
+});
+
+async function open(url) {
+  const page = await browser.newPage({ viewport: { width: 1280, height: 720 } });
+  await page.goto(url);
+  await page.waitForSelector("html[data-ready=true]");
+  return page;
+}
+
+const results = {};
+for (const [where, url] of [
+  ["disk", pathToFileURL(join(web, "zmbr.html")).href],
+  ["127.0.0.1", served],
+]) {
+  const usable = [];
+  for (let k = 0; k < tries; k++) {
+    const page = await open(url);
+    usable.push(Number(await page.getAttribute("html", "data-ready-ms")));
+    await page.close();
+  }
+  results[`usable after load from ${where} (ms)`] = median(usable);
+}
+
+const page = await open(served);
+const runs = [];
+for (let k = 0; k < tries; k++) {
+  runs.push(
+    await page.evaluate(async () => {
+      const run = ZMBR.page.run;
+      document.querySelector("#Command1").click();
+      while (run.running) await new Promise((r) => setTimeout(r, 1));
+      document.querySelector("#Form2-Command1").click();
+      return run.seconds * 1000;
+    }),
+  );
+}
+results["default panel's run in the page (ms)"] = median(runs);
+await page.setInputFiles("#open-file", join(source, "examples", "step_limit.mbr"));
+const cancels = [];
+for (let k = 0; k < tries; k++) {
+  cancels.push(
+    await page.evaluate(async () => {
+      const run = ZMBR.page.run;
+      const step = () => Number(document.querySelector("#form2 output[aria-label=Step]").value);
+      document.querySelector("#Command1").click();
+      while (step() < 100) await new Promise((r) => setTimeout(r, 0));
+      const pressed = performance.now();
+      run.button.click();
+      while (run.running) await new Promise((r) => setTimeout(r, 0));
+      return run.endedAt - pressed;
+    }),
+  );
+}
+results["Cancel to the run's end, 10 000-step panel (ms)"] = median(cancels);
+await browser.close();
+server.kill();
+
+const bench = JSON.parse(
+  execFileSync(join(native, "bench", "zmbr_bench"), [
+    "--benchmark_filter=BM_DefaultPanel/real_time/threads:1",
+    "--benchmark_repetitions=7",
+    "--benchmark_format=json",
+  ]).toString(),
+);
+const nativeMs =
+  bench.benchmarks.find((b) => b.aggregate_name === "median").real_time /
+  { ns: 1e6, us: 1e3, ms: 1 }[bench.benchmarks[0].time_unit];
+results["default panel's run, native in-process (ms)"] = nativeMs;
+results["page / native"] = results["default panel's run in the page (ms)"] / nativeMs;
+const site = join(web, "site");
+results["WebAssembly and scripts (bytes)"] = readdirSync(site)
+  .filter((name) => /\.(js|wasm)$/.test(name))
+  .reduce((sum, name) => sum + statSync(join(site, name)).size, 0);
+results["zmbr.html (bytes)"] = readFileSync(join(web, "zmbr.html")).length;
+for (const [name, value] of Object.entries(results))
+  console.log(`${name.padEnd(52)} ${Number.isInteger(value) ? value : value.toFixed(2)}`);
