@@ -66,14 +66,15 @@ class ResultReader {
         if (!utf8_ && !line_.starts_with(cp932Title))
             return here(quotedLine(line_, readsAsUtf8(line_)) + " does not begin with \"" +
                         std::string(kTitle) + "\".");
-        for (int n = 2; n <= 4; ++n)
+        for (std::size_t n = 2; n <= kResultHeaderLines; ++n)
             if (!nextLine(kResultHeaderLines))
                 return failure();
+        // Five panel values, then two strains for each of 1 to 10 rows.
         const std::size_t items = words(line_).size();
-        curve.rows = static_cast<int>((items - 5) / 2);
-        if (!line_.starts_with(kZeroLine) || items % 2 == 0 || curve.rows < 1 ||
-            curve.rows > kMaxRows)
+        if (!line_.starts_with(kZeroLine) || items % 2 == 0 || items < 7 ||
+            items > static_cast<std::size_t>(5 + 2 * kMaxRows))
             return here(quote() + " is not the zero line.");
+        curve.rows = static_cast<int>((items - 5) / 2);
         return std::nullopt;
     }
 
