@@ -445,12 +445,18 @@ TEST(Batch, HostileFilesEndAtOnceWithAShortMessage) {
         {"--plot", dir.file("result-binary.TGC"),
          "Line 4: " + quotedBinary + " is not the zero line.", 2},
     };
+    // --plot loads the toolkit before it reads a file: the bound is on what reading adds to a
+    // refusal of a missing file (the toolkit under the sanitizers alone comes near 64 MB).
+    const std::string picture = dir.file("plot.svg");
+    const long plotBaseKiB =
+        runProgram("--plot '" + dir.file("missing.TGC") + "' -o '" + picture + "'",
+                   dir.file("stderr"))
+            .peakKiB;
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.command) + " " + c.file);
         const bool plot = std::string(c.command) == "--plot";
         if (plot && !ZMBR_DRAWS_PICTURES)
             continue;
-        const std::string picture = dir.file("plot.svg");
         const ProgramRun run = runProgram(std::string(c.command) + " '" + c.file + "'" +
                                               (plot ? " -o '" + picture + "'" : ""),
                                           dir.file("stderr"));
@@ -458,7 +464,9 @@ TEST(Batch, HostileFilesEndAtOnceWithAShortMessage) {
         const std::string err = test::readFile(dir.file("stderr"));
         EXPECT_EQ(err, c.err.empty() ? "" : "zmbr: " + c.file + ": " + c.err + "\n");
         EXPECT_LT(err.size(), 300u);
-        EXPECT_TRUE(run.peakKiB > 0 && run.peakKiB < 64 * 1024) << run.peakKiB << " KiB";
+        const long beforeReading = plot ? plotBaseKiB : 0;
+        EXPECT_TRUE(run.peakKiB > 0 && run.peakKiB - beforeReading < 64 * 1024)
+            << run.peakKiB << " KiB, " << beforeReading << " KiB before reading";
         EXPECT_FALSE(std::filesystem::exists(picture));
     }
 }
