@@ -22,9 +22,9 @@ std::vector<SummaryEntry> runForSummary(const std::vector<std::string>& files, i
         e.unreadable = r.unreadable;
         e.outcome = r.outcome;
         e.seconds = r.seconds;
-        std::string bytes, reason;
-        if (r.outcome && fs.readAll(r.resultFile, bytes) == 0)
-            e.written = readResultCurve(bytes, reason);
+        ResultCurve written;
+        if (r.outcome && !readResultFile(fs, r.resultFile, written))
+            e.written = std::move(written);
         if (removeFiles) {
             fs.remove(files[i]);
             if (!r.resultFile.empty())

@@ -81,17 +81,12 @@ std::string writeReport(const ReportDocument& document, const std::string& pdfPa
 int runPlot(const CommandLine& cl, std::ostream&, std::ostream& err) {
     std::vector<std::pair<std::string, ResultCurve>> curves;
     for (const std::string& file : cl.files) {
-        std::string bytes, reason;
-        if (int error = realFileSystem().readAll(file, bytes)) {
-            err << "zmbr: " << file << ": the file cannot be read (" << errorText(error) << ")\n";
+        ResultCurve curve;
+        if (auto failure = readResultFile(realFileSystem(), file, curve)) {
+            err << "zmbr: " << file << ": " << failure->message << "\n";
             return 2;
         }
-        auto curve = readResultCurve(bytes, reason);
-        if (!curve) {
-            err << "zmbr: " << file << ": not a τ-γ result file: " << reason << "\n";
-            return 2;
-        }
-        curves.emplace_back(file, std::move(*curve));
+        curves.emplace_back(file, std::move(curve));
     }
     OffscreenToolkit toolkit;
     const std::string problem =

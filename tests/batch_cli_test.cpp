@@ -357,20 +357,20 @@ TEST(Study, BadRequestsAreUsageErrorsAndCorrectedValuesAreReported) {
     }
 }
 
-// The program run on one file as a user runs it, killed after 5 s: its exit status and its
-// peak memory in KiB. A parent of its own, small beside the bound, measures it: a child of the
+// The program run as a user runs it, killed after 5 s: its exit status and its peak memory in
+// KiB. A parent of its own, small beside the bound, measures it: a child of the
 // test would start from the test's own memory.
 struct ProgramRun {
     int status = -1;
     long peakKiB = 0;
 };
 
-ProgramRun runProgram(const std::string& file, const std::string& errFile) {
+ProgramRun runProgram(const std::string& args, const std::string& errFile) {
     const std::string command =
         "python3 -c \"import resource, subprocess, sys; r = subprocess.run(sys.argv[2:], "
         "stdout=subprocess.DEVNULL, stderr=open(sys.argv[1], 'w'), timeout=5); "
         "print(r.returncode, resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)\" '" +
-        errFile + "' '" ZMBR_PROGRAM "' --batch '" + file + "'";
+        errFile + "' '" ZMBR_PROGRAM "' " + args;
     ProgramRun run;
     if (FILE* out = popen(command.c_str(), "r")) {
         if (std::fscanf(out, "%d %ld", &run.status, &run.peakKiB) != 2)
@@ -380,8 +380,9 @@ ProgramRun runProgram(const std::string& file, const std::string& errFile) {
     return run;
 }
 
-// Files that are no parameter files end at once, in little memory, with a short message that
-// quotes no more than a little of a bad line; lines beyond a layout are never read.
+// Files that are no parameter files or no result files end at once, in little memory, with a
+// short message that quotes no more than a little of a bad line; lines beyond a layout are
+// never read, and a refused plot draws nothing.
 TEST(Batch, HostileFilesEndAtOnceWithAShortMessage) {
     test::ScratchFolder dir;
     ASSERT_EQ(mkfifo(dir.file("pipe.mbr").c_str(), 0600), 0); // nobody writes to it
@@ -400,29 +401,73 @@ TEST(Batch, HostileFilesEndAtOnceWithAShortMessage) {
                                           "Created by ZMBR3\r\n");
     std::filesystem::resize_file(dir.file("huge.mbr"), 1ull << 30); // zeros, without the disk
     test::writeFile(dir.file("junk.mbr"), test::readFile(test::dataPath("default.mbr")) + junk);
+    // Result files (not named as the runs above name theirs): a valid header, then more step
+    // lines than a run writes, then zeros.
+    const std::string result = test::readFile(test::dataPath("steel_yield.TGC"));
+    std::string steps = result.substr(0, result.find("Concrete"));
+    const std::string step = steps.substr(steps.rfind("\r\n", steps.size() - 3) + 2);
+    while (steps.size() < 2000000)
+        steps += step;
+    test::writeFile(dir.file("result-steps.TGC"), steps);
+    std::filesystem::resize_file(dir.file("result-steps.TGC"), 1ull << 30);
+    test::writeFile(dir.file("result-huge.TGC"), result.substr(0, result.find("\r\n") + 2));
+    std::filesystem::resize_file(dir.file("result-huge.TGC"), 1ull << 30);
+    test::writeFile(dir.file("result-junk.TGC"), result + junk);
+    std::string binary = result.substr(0, result.find("    0.0"));
+    binary += std::string("1\0\xFF\x1B[2J", 7) + std::string(60, 'x') + "\r\n";
+    test::writeFile(dir.file("result-binary.TGC"), binary);
 
+    const std::string quotedBinary = "\"1\\x00\\xFF\\x1B[2J" + std::string(24, 'x') + "…\"";
     const struct {
+        const char* command;
         std::string file;
         std::string err;
         int status;
     } cases[] = {
-        {"/dev/zero", "This is a device, not a file.", 2},
-        {dir.file("pipe.mbr"), "This is a pipe, not a file.", 2},
-        {dir.file("folder.mbr"), "This is a folder, not a file.", 2},
-        {dir.file("long.mbr"), "Line 2 is longer than 65536 bytes.", 2},
-        {dir.file("binary.mbr"),
-         "Line 4: \"1\\x00\\xFF\\x1B[2J" + std::string(24, 'x') + "…\" is not a number.", 2},
-        {dir.file("huge.mbr"), "Line 3: the row count \"Created by ZMBR3\" is outside 1 to 10.", 2},
-        {dir.file("junk.mbr"), "", 0}, // the valid file before the junk is run
+        {"--batch", "/dev/zero", "This is a device, not a file.", 2},
+        {"--batch", dir.file("pipe.mbr"), "This is a pipe, not a file.", 2},
+        {"--batch", dir.file("folder.mbr"), "This is a folder, not a file.", 2},
+        {"--batch", dir.file("long.mbr"), "Line 2 is longer than 65536 bytes.", 2},
+        {"--batch", dir.file("binary.mbr"), "Line 4: " + quotedBinary + " is not a number.", 2},
+        {"--batch", dir.file("huge.mbr"),
+         "Line 3: the row count \"Created by ZMBR3\" is outside 1 to 10.", 2},
+        {"--batch", dir.file("junk.mbr"), "", 0}, // the valid file before the junk is run
+        {"--plot", "/dev/zero", "This is a device, not a file.", 2},
+        {"--plot", dir.file("pipe.mbr"), "This is a pipe, not a file.", 2},
+        {"--plot", dir.file("folder.mbr"), "This is a folder, not a file.", 2},
+        {"--plot", dir.file("long.mbr"),
+         "Line 1: \"Created by ZMBR3\" does not begin with \"τ-γ relationship created by ZMBR3\".",
+         2},
+        {"--plot", dir.file("result-steps.TGC"),
+         "Line 10005: a result file has at most 10000 steps.", 2},
+        {"--plot", dir.file("result-huge.TGC"), "Line 2 is longer than 65536 bytes.", 2},
+        {"--plot", dir.file("result-junk.TGC"), "Line 136: nothing follows the closing lines.", 2},
+        {"--plot", dir.file("result-binary.TGC"),
+         "Line 4: " + quotedBinary + " is not the zero line.", 2},
     };
+    // --plot loads the toolkit before it reads a file: the bound is on what reading adds to a
+    // refusal of a missing file (the toolkit under the sanitizers alone comes near 64 MB).
+    const std::string picture = dir.file("plot.svg");
+    const long plotBaseKiB =
+        runProgram("--plot '" + dir.file("missing.TGC") + "' -o '" + picture + "'",
+                   dir.file("stderr"))
+            .peakKiB;
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
-        const ProgramRun run = runProgram(c.file, dir.file("stderr"));
+        SCOPED_TRACE(std::string(c.command) + " " + c.file);
+        const bool plot = std::string(c.command) == "--plot";
+        if (plot && !ZMBR_DRAWS_PICTURES)
+            continue;
+        const ProgramRun run = runProgram(std::string(c.command) + " '" + c.file + "'" +
+                                              (plot ? " -o '" + picture + "'" : ""),
+                                          dir.file("stderr"));
         EXPECT_EQ(run.status, c.status);
         const std::string err = test::readFile(dir.file("stderr"));
         EXPECT_EQ(err, c.err.empty() ? "" : "zmbr: " + c.file + ": " + c.err + "\n");
         EXPECT_LT(err.size(), 300u);
-        EXPECT_TRUE(run.peakKiB > 0 && run.peakKiB < 64 * 1024) << run.peakKiB << " KiB";
+        const long beforeReading = plot ? plotBaseKiB : 0;
+        EXPECT_TRUE(run.peakKiB > 0 && run.peakKiB - beforeReading < 64 * 1024)
+            << run.peakKiB << " KiB, " << beforeReading << " KiB before reading";
+        EXPECT_FALSE(std::filesystem::exists(picture));
     }
 }
 

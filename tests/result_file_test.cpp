@@ -1,6 +1,7 @@
 #include "results/result_file.h"
 
 #include "platform/text_encoding.h"
+#include "study/result_reading.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -52,6 +53,80 @@ TEST(ResultFile, HeaderIsCp932WithCrLf) {
     // τ is 83 D1 in code page 932.
     EXPECT_EQ(bytes.substr(0, 2), "\x83\xD1");
     EXPECT_EQ(cp932ToUtf8(test::crlfLines(bytes).at(1)), "試験体 A");
+}
+
+// A known result file, read back; or refused by the line that is wrong, quoted short.
+TEST(ResultFile, ReadBackOrRefusedAtTheLineThatIsWrong) {
+    const std::string known = test::readFile(test::dataPath("fibre_rupture.TGC")); // 2 rows
+    const std::size_t body = known.find("\r\n    0.000") + 2;                      // the zero line
+    const std::string header = known.substr(0, body) + resultZeroLine(2) + "\r\n";
+    const std::string step = "    1.000  0.000100  0.000100 -0.000100  45.00"
+                             "  0.000100  0.000100  0.000100  0.000100\r\n";
+    auto steps = [&](int n) {
+        std::string s;
+        for (int i = 0; i < n; ++i)
+            s += step;
+        return s;
+    };
+    const std::string closing = "Concrete : NG\r\nReinforcements : \r\n 1 OK  2 RPT \r\n";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string failure; // empty where the file reads
+        std::size_t steps = 0;
+        const char* end = "";
+    };
+    std::string utf8 = cp932ToUtf8(known);
+    for (std::size_t at; (at = utf8.find("\r\n")) != std::string::npos;)
+        utf8.replace(at, 2, "\n");
+    const Case cases[] = {
+        {"known", known, "", 169, "rupture of rows 1, 2"},
+        {"UTF-8 with LF", utf8, "", 169, "rupture of rows 1, 2"},
+        {"header only", header, "", 0, ""},
+        {"step limit", header + steps(kStepLimit), "", 10000, ""},
+        {"step limit and closing", header + steps(kStepLimit) + closing, "", 10000,
+         "concrete NG and rupture of row 2"},
+        {"empty", "", "Line 1: the file is empty."},
+        {"parameter file", "Created by ZMBR3\r\n",
+         "Line 1: \"Created by ZMBR3\" does not begin with \"τ-γ relationship created by ZMBR3\"."},
+        {"short header", known.substr(0, body),
+         "Line 4: the file ends before this line; its layout needs 4 lines."},
+        {"eleven rows", known.substr(0, body) + resultZeroLine(11) + "\r\n",
+         "Line 4: \"    0.000  0.000000  0.000000  0.000000 …\" is not the zero line."},
+        {"binary step", header + std::string("1\0\xFF\x1B[2J\r\n", 9),
+         "Line 5: \"1\\x00\\xFF\\x1B[2J\" is neither a step line nor the start of the closing "
+         "lines."},
+        {"cut closing", header + step + "Concrete : NG\r\n",
+         "Line 7: the file ends before this line; its layout needs 8 lines."},
+        {"second closing line", header + "Concrete : NG\r\nReinforcement\r\n",
+         "Line 6: \"Reinforcement\" is not \"Reinforcements : \"."},
+        {"rows' statuses", header + "Concrete : NG\r\nReinforcements : \r\n 2 OK  1 OK \r\n",
+         "Line 7: \" 2 OK  1 OK \" is not the status of rows 1 to 2."},
+        {"after closing", header + closing + step, "Line 8: nothing follows the closing lines."},
+        {"a step too many", header + steps(kStepLimit + 1),
+         "Line 10005: a result file has at most 10000 steps."},
+        {"beyond the layout", header + steps(kStepLimit) + closing + step,
+         "Line 10008: a result file has at most 10007 lines."},
+        {"long comment",
+         known.substr(0, known.find("\r\n") + 2) + std::string(kMaxLineBytes + 1, 'c'),
+         "Line 2 is longer than 65536 bytes."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::MemoryFileSystem fs;
+        fs.files["r.TGC"] = c.bytes;
+        ResultCurve curve;
+        curve.rows = 7;
+        const auto failure = readResultFile(fs, "r.TGC", curve);
+        EXPECT_EQ(failure ? failure->message : "", c.failure);
+        EXPECT_EQ(curve.rows, c.failure.empty() ? 2 : 0);
+        EXPECT_EQ(curve.steps.size(), c.steps);
+        EXPECT_EQ(curve.failureText(), c.end);
+    }
+    test::MemoryFileSystem fs;
+    ResultCurve curve;
+    EXPECT_EQ(readResultFile(fs, "missing.TGC", curve)->message,
+              "The file cannot be read (No such file or directory).");
 }
 
 } // namespace

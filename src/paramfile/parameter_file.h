@@ -3,7 +3,7 @@
 // the version-3 layout; read in the version-3, version-2 and headerless layouts.
 
 #include "input/parameter_sheet.h"
-#include "platform/file_system.h"
+#include "platform/guarded_reading.h"
 
 #include <optional>
 #include <string>
@@ -11,15 +11,8 @@
 
 namespace zmbr {
 
-// Why a file could not be read, as the user reads it: "Line 3: ..." or a sentence about the
-// file as a whole.
-struct ReadFailure {
-    std::string message;
-};
-
-// The longest line a parameter file may hold, far longer than any comment: reading holds no
-// more than this of any line.
-inline constexpr std::size_t kMaxLineBytes = 65536;
+// The longest layout: version 3 with ten rows. Lines beyond a layout are never read.
+inline constexpr std::size_t kMaxParameterFileLines = 13 + 6 * kMaxRows;
 
 // Replaces the sheet's texts with the file's, each through its change handling, and sets
 // outputFileName to the path. Only the lines its layout uses are read, and they are checked

@@ -1,7 +1,6 @@
 #include "input/number_text.h"
 #include "paramfile/parameter_file.h"
-#include "paramfile/quoted_line.h"
-#include "platform/error_text.h"
+#include "platform/quoted_line.h"
 #include "platform/text_encoding.h"
 
 #include <algorithm>
@@ -16,23 +15,17 @@ namespace {
 const char* const kVersion3Header = "Created by ZMBR3";
 const char* const kVersion2Header = "Created by ZMBR2";
 
-// The program writes CP932, so CP932 comes first and a written file always reads back as it
-// was; lines CP932 cannot hold but UTF-8 can were typed in another editor.
 bool readAsUtf8(const std::deque<std::string>& lines) {
     std::string all;
     for (const std::string& line : lines)
         all += line + '\n';
-    return !isValidCp932(all) && isValidUtf8(all);
+    return readsAsUtf8(all);
 }
 
 // Most lines are numbers: they read the same in every encoding, without a conversion.
 bool isAscii(const std::string& text) {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-ReadFailure cannotRead(int error) {
-    return {"The file cannot be read (" + errorText(error) + ")."};
 }
 
 // What reading will do to the sheet, worked out before anything changes.
@@ -55,7 +48,7 @@ struct ReadPlan {
 // Works out the plan from the file's lines, reading each only when the layout needs it.
 class Planner {
   public:
-    explicit Planner(LineReader& reader) : reader_(reader) {}
+    explicit Planner(GuardedFile& file) : file_(file) {}
 
     std::optional<ReadFailure> plan(ReadPlan& out) {
         if (!line(1))
@@ -71,34 +64,15 @@ class Planner {
     const std::deque<std::string>& lines() const { return lines_; }
 
   private:
-    static ReadFailure atLine(std::size_t n, const std::string& reason) {
-        return {"Line " + std::to_string(n) + ": " + reason};
-    }
-
     // Line n (1-based), read up to there if need be, and valid while later lines are read; or
     // null after a failure.
     const std::string* line(std::size_t n) {
         std::string text;
         while (lines_.size() < n && !failure_) {
-            const std::size_t next = lines_.size() + 1;
-            switch (reader_.next(text)) {
-            case LineReader::Status::Line:
+            if (file_.next(text))
                 lines_.push_back(std::move(text));
-                break;
-            case LineReader::Status::End:
-                failure_ = next == 1
-                               ? atLine(1, "the file is empty.")
-                               : atLine(n, "the file ends before this line; its layout needs " +
-                                               std::to_string(needed_) + " lines.");
-                break;
-            case LineReader::Status::TooLong:
-                failure_ = ReadFailure{"Line " + std::to_string(next) + " is longer than " +
-                                       std::to_string(kMaxLineBytes) + " bytes."};
-                break;
-            case LineReader::Status::Failed:
-                failure_ = cannotRead(reader_.error());
-                break;
-            }
+            else
+                failure_ = file_.failure() ? *file_.failure() : endsBeforeLine(n, needed_);
         }
         return n <= lines_.size() ? &lines_[n - 1] : nullptr;
     }
@@ -108,7 +82,7 @@ class Planner {
     std::optional<ReadFailure> rowCountFailure(std::size_t n, float count) const {
         if (count >= 1 && count <= kMaxRows)
             return std::nullopt;
-        return atLine(n, "the row count " + quote(n) + " is outside 1 to 10.");
+        return lineFailure(n, "the row count " + quote(n) + " is outside 1 to 10.");
     }
 
     std::optional<ReadFailure> planVersioned(ReadPlan& out, bool version3) {
@@ -164,7 +138,7 @@ class Planner {
     std::optional<ReadFailure> wholeNumber(std::size_t n, double& value) {
         auto v = parseWholeNumber(lines_[n - 1]);
         if (!v)
-            return atLine(n, quote(n) + " is not a number.");
+            return lineFailure(n, quote(n) + " is not a number.");
         value = *v;
         return std::nullopt;
     }
@@ -180,7 +154,7 @@ class Planner {
         if (auto f = rowCountFailure(4, toFieldValue(count)))
             return f;
         if (ratio == 0)
-            return atLine(12, "the ratio Er / Ec is 0.");
+            return lineFailure(12, "the ratio Er / Ec is 0.");
 
         auto put = [&out, this](Control c, std::size_t n) { out.text({c}, lines_[n - 1]); };
         put(Control::Text1, 1);
@@ -223,7 +197,7 @@ class Planner {
         return "90.0";
     }
 
-    LineReader& reader_;
+    GuardedFile& file_;
     std::deque<std::string> lines_; // a line stays where it is while more are read
     std::size_t needed_ = 0;
     std::optional<ReadFailure> failure_;
@@ -249,36 +223,14 @@ void apply(ParameterSheet& sheet, const ReadPlan& plan) {
     }
 }
 
-const char* notAFile(PathKind kind) {
-    switch (kind) {
-    case PathKind::Folder:
-        return "a folder";
-    case PathKind::Pipe:
-        return "a pipe";
-    case PathKind::Socket:
-        return "a socket";
-    case PathKind::Device:
-        return "a device";
-    case PathKind::Missing:
-    case PathKind::NormalFile:
-        break;
-    }
-    return nullptr;
-}
-
 } // namespace
 
 std::optional<ReadFailure> readParameterFile(ParameterSheet& sheet, FileSystem& fs,
                                              const std::string& path) {
-    // Checked before opening: a pipe or a device could hold the reader for ever.
-    if (const char* what = notAFile(fs.kindOf(path)))
-        return ReadFailure{std::string("This is ") + what + ", not a file."};
-    int error = 0;
-    const std::unique_ptr<InputFile> file = fs.open(path, error);
-    if (!file)
-        return cannotRead(error);
-    LineReader reader(*file, kMaxLineBytes);
-    Planner planner(reader);
+    GuardedFile file("a parameter file", kMaxParameterFileLines);
+    if (auto failure = file.open(fs, path))
+        return failure;
+    Planner planner(file);
     ReadPlan plan;
     if (auto failure = planner.plan(plan))
         return failure;

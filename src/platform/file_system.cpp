@@ -175,18 +175,6 @@ FileSystem& realFileSystem() {
     return fs;
 }
 
-int FileSystem::readAll(const std::string& path, std::string& contents) {
-    contents.clear();
-    int error = 0;
-    const std::unique_ptr<InputFile> file = open(path, error);
-    if (!file)
-        return error;
-    char buffer[65536];
-    for (std::size_t got = 0; !(error = file->read(buffer, sizeof buffer, got)) && got > 0;)
-        contents.append(buffer, got);
-    return error;
-}
-
 std::unique_ptr<InputFile> memoryInputFile(std::string bytes) {
     return std::make_unique<MemoryInputFile>(std::move(bytes));
 }

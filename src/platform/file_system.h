@@ -45,8 +45,6 @@ class FileSystem {
     // Opens a file for reading without ever waiting for a writer. On failure returns null and
     // sets `error`.
     virtual std::unique_ptr<InputFile> open(const std::string& path, int& error) = 0;
-    // Reads a whole file; returns 0 or the errno of the failure.
-    int readAll(const std::string& path, std::string& contents);
     // Replaces `target` by `source` in one step.
     virtual int rename(const std::string& source, const std::string& target) = 0;
     virtual int remove(const std::string& path) = 0;

@@ -13,6 +13,13 @@
 
 namespace zmbr {
 
+// The most lines the layout holds: the header, a line per step up to the step limit, and the
+// closing lines.
+inline constexpr std::size_t kResultHeaderLines = 4;
+inline constexpr std::size_t kResultClosingLines = 3;
+inline constexpr std::size_t kResultMaxLines =
+    kResultHeaderLines + kStepLimit + kResultClosingLines;
+
 // "default.TGC" for an empty name, else the name with its last three characters replaced
 // by "TGC" (a name of one or two characters gets ".TGC" appended).
 std::string resultFileName(std::string_view outputFileName);

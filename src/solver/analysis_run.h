@@ -5,6 +5,7 @@
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "solver/run_observer.h"
+#include "solver/run_state.h"
 
 namespace zmbr {
 
@@ -13,7 +14,7 @@ struct RunSettings {
     const Clock* clock = nullptr;     // the system clock when null
     RunObserver* observer = nullptr;  // nobody watches when null
     const CancelFlag* cancel = nullptr;
-    int maxSteps = 10000;          // largest step that may run; also the history size
+    int maxSteps = kStepLimit;     // largest step that may run; also the history size
     bool walkEveryIterate = false; // see RunContext
 };
 

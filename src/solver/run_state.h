@@ -46,13 +46,16 @@ struct GraphState {
     std::vector<double> eps1, eps2, gammaXY, tauXY; // indexed by step, 0..the last step recorded
 };
 
+// The largest step that may run: a result file holds at most this many step lines.
+inline constexpr int kStepLimit = 10000;
+
 struct RunState {
     int rows = 0; // rows in use, 1..floor(axes)
     int step = 0;
     double eps1 = 0;
     double dEps1 = 1e-5;
     double tolFriy = 0.1;
-    int maxSteps = 10000;
+    int maxSteps = kStepLimit;
     int runEnd = 0;
     double ft = 0, epsCr = 0;
     double thetaStart = 0;

@@ -2,9 +2,10 @@
 // Reading a τ-γ result file back: its step lines as numbers and how it closes, for the
 // summary tables and the overlay plots.
 
+#include "platform/guarded_reading.h"
+
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace zmbr {
@@ -28,8 +29,10 @@ struct ResultCurve {
     std::string failureText() const;
 };
 
-// Reads the bytes of a result file (CP932 or UTF-8, CR LF or LF). On a file that is not a
-// result file returns nothing and says why in `reason`, naming the line.
-std::optional<ResultCurve> readResultCurve(std::string_view bytes, std::string& reason);
+// Reads a result file (CP932 or UTF-8, CR LF or LF) through the guarded reader, a line at a
+// time and no further than its layout can reach. On a file that is not a result file says
+// why, naming the line, and leaves the curve empty.
+std::optional<ReadFailure> readResultFile(FileSystem& fs, const std::string& path,
+                                          ResultCurve& curve);
 
 } // namespace zmbr

@@ -67,7 +67,7 @@ done
 "$zmbr" --plot steel_yield.TGC steel_yield.mbr -o wrong.svg 2>wrong.txt
 status=$?
 [ "$status" -eq 2 ] || fail "--plot of a parameter file exited with $status, expected 2"
-grep -qx 'zmbr: steel_yield.mbr: not a τ-γ result file: line 1 does not begin with "τ-γ relationship created by ZMBR3"' wrong.txt ||
+grep -qx 'zmbr: steel_yield.mbr: Line 1: "Created by ZMBR3" does not begin with "τ-γ relationship created by ZMBR3".' wrong.txt ||
   fail "--plot of a parameter file said: $(cat wrong.txt)"
 [ ! -e wrong.svg ] || fail "--plot of a parameter file wrote a picture"
 

@@ -14,4 +14,9 @@ inline constexpr std::size_t kQuoteWidth = 40;
 // \uNNNN; a line wider than kQuoteWidth is cut and ends in "…".
 std::string quotedLine(std::string_view bytes, bool utf8);
 
+// Whether a file's bytes read as UTF-8. The program writes CP932, so CP932 comes first and a
+// file it wrote always reads back as it was; bytes CP932 cannot hold but UTF-8 can were typed
+// in another editor.
+bool readsAsUtf8(std::string_view bytes);
+
 } // namespace zmbr

@@ -1,4 +1,4 @@
-#include "paramfile/quoted_line.h"
+#include "platform/quoted_line.h"
 
 #include "platform/text_encoding.h"
 
@@ -83,6 +83,10 @@ std::string quotedLine(std::string_view bytes, bool utf8) {
         i += c.length;
     }
     return quote + "\"";
+}
+
+bool readsAsUtf8(std::string_view bytes) {
+    return !isValidCp932(bytes) && isValidUtf8(bytes);
 }
 
 } // namespace zmbr

@@ -1,0 +1,82 @@
+#include "platform/guarded_reading.h"
+
+#include "platform/error_text.h"
+
+namespace zmbr {
+
+namespace {
+
+const char* notAFile(PathKind kind) {
+    switch (kind) {
+    case PathKind::Folder:
+        return "a folder";
+    case PathKind::Pipe:
+        return "a pipe";
+    case PathKind::Socket:
+        return "a socket";
+    case PathKind::Device:
+        return "a device";
+    case PathKind::Missing:
+    case PathKind::NormalFile:
+        break;
+    }
+    return nullptr;
+}
+
+ReadFailure cannotRead(int error) {
+    return {"The file cannot be read (" + errorText(error) + ")."};
+}
+
+} // namespace
+
+ReadFailure lineFailure(std::size_t n, const std::string& reason) {
+    return {"Line " + std::to_string(n) + ": " + reason};
+}
+
+ReadFailure endsBeforeLine(std::size_t n, std::size_t layoutLines) {
+    return lineFailure(n, "the file ends before this line; its layout needs " +
+                              std::to_string(layoutLines) + " lines.");
+}
+
+std::optional<ReadFailure> GuardedFile::open(FileSystem& fs, const std::string& path) {
+    // Checked before opening: a pipe or a device could hold the reader for ever.
+    if (const char* what = notAFile(fs.kindOf(path)))
+        return failure_ = ReadFailure{std::string("This is ") + what + ", not a file."};
+    int error = 0;
+    file_ = fs.open(path, error);
+    if (!file_)
+        return failure_ = cannotRead(error);
+    reader_ = std::make_unique<LineReader>(*file_, kMaxLineBytes);
+    return std::nullopt;
+}
+
+bool GuardedFile::next(std::string& line) {
+    line.clear();
+    if (failure_ || !reader_)
+        return false;
+    const std::size_t n = lines_ + 1;
+    switch (reader_->next(line)) {
+    case LineReader::Status::Line:
+        if (n > maxLines_) {
+            failure_ = lineFailure(n, kindOfFile_ + " has at most " + std::to_string(maxLines_) +
+                                          " lines.");
+            return false;
+        }
+        lines_ = n;
+        return true;
+    case LineReader::Status::End:
+        if (n == 1)
+            failure_ = lineFailure(1, "the file is empty.");
+        return false;
+    case LineReader::Status::TooLong:
+        failure_ = ReadFailure{"Line " + std::to_string(n) + " is longer than " +
+                               std::to_string(kMaxLineBytes) + " bytes."};
+        return false;
+    case LineReader::Status::Failed:
+        failure_ = cannotRead(reader_->error());
+        return false;
+    }
+    return false;
+}
+
+} // namespace zmbr
