@@ -9,17 +9,6 @@
 
 namespace zmbr {
 
-namespace {
-
-std::optional<std::string> bytesOf(const std::string& path) {
-    std::string bytes;
-    if (path.empty() || realFileSystem().readAll(path, bytes) != 0)
-        return std::nullopt;
-    return bytes;
-}
-
-} // namespace
-
 std::string reportPathFor(const std::string& parameterFile) {
     return std::filesystem::path(parameterFile).replace_extension(".pdf").string();
 }
@@ -27,7 +16,7 @@ std::string reportPathFor(const std::string& parameterFile) {
 ReportDocument reportOfRun(const std::string& parameterFile, const BatchResult& run,
                            const LocalDateTime& date) {
     PanelReportInput in;
-    in.parameterFile = {parameterFile, bytesOf(parameterFile)};
+    in.parameterFile = reportFileOf(realFileSystem(), parameterFile);
     ParameterSheet sheet;
     sheet.load();
     if (auto failure = readParameterFile(sheet, realFileSystem(), parameterFile))
@@ -37,7 +26,10 @@ ReportDocument reportOfRun(const std::string& parameterFile, const BatchResult& 
     if (!run.outcome && !run.unreadable)
         in.refusal = run.message;
     in.outcome = run.outcome;
-    in.resultFile = {run.resultFile, run.outcome ? bytesOf(run.resultFile) : std::nullopt};
+    if (run.outcome)
+        readResultFileBack(in, realFileSystem(), run.resultFile);
+    else
+        in.resultFile = {run.resultFile, std::nullopt};
     in.date = date;
     return panelReport(in);
 }

@@ -111,17 +111,14 @@ int runStudy(const CommandLine& cl, std::ostream& out, std::ostream& err,
         return 2;
     }
     if (cl.report && writeReport) {
-        std::string bytes;
-        StudyReportInput in{{cl.study, std::nullopt},
+        StudyReportInput in{reportFileOf(realFileSystem(), cl.study),
                             &base,
                             ranges,
                             entries,
                             stored,
                             results,
-                            {(fs::path(cl.out) / "summary.csv").string(), csv},
+                            reportFileOfBytes((fs::path(cl.out) / "summary.csv").string(), csv),
                             commandLineClock().now()};
-        if (realFileSystem().readAll(cl.study, bytes) == 0)
-            in.parameterFile.bytes = bytes;
         const std::string path =
             cl.plotOut.empty() ? (fs::path(cl.out) / "report.pdf").string() : cl.plotOut;
         if (std::string problem = writeReport(studyReport(in), path); !problem.empty()) {

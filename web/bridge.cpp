@@ -282,18 +282,12 @@ EMSCRIPTEN_KEEPALIVE const double* zmbr_graph_points(int graph) {
 // Adds the result file of that name to the figure: 1, or 0 with a box that tells why not.
 EMSCRIPTEN_KEEPALIVE int zmbr_plot_add(const char* name) {
     lastBox = {};
-    std::string bytes, reason;
-    if (int error = realFileSystem().readAll(name, bytes)) {
-        lastBox = {"Error",
-                   std::string(name) + ": the file cannot be read (" + std::to_string(error) + ")"};
+    ResultCurve curve;
+    if (auto failure = readResultFile(realFileSystem(), name, curve)) {
+        lastBox = {"Error", std::string(name) + ": " + failure->message};
         return 0;
     }
-    auto curve = readResultCurve(bytes, reason);
-    if (!curve) {
-        lastBox = {"Error", std::string(name) + ": not a τ-γ result file: " + reason};
-        return 0;
-    }
-    plotted.emplace_back(name, std::move(*curve));
+    plotted.emplace_back(name, std::move(curve));
     return 1;
 }
 

@@ -38,16 +38,25 @@ ReadFailure endsBeforeLine(std::size_t n, std::size_t layoutLines) {
                               std::to_string(layoutLines) + " lines.");
 }
 
-std::optional<ReadFailure> GuardedFile::open(FileSystem& fs, const std::string& path) {
+std::unique_ptr<InputFile> openGuarded(FileSystem& fs, const std::string& path,
+                                       std::optional<ReadFailure>& failure) {
     // Checked before opening: a pipe or a device could hold the reader for ever.
-    if (const char* what = notAFile(fs.kindOf(path)))
-        return failure_ = ReadFailure{std::string("This is ") + what + ", not a file."};
+    if (const char* what = notAFile(fs.kindOf(path))) {
+        failure = ReadFailure{std::string("This is ") + what + ", not a file."};
+        return nullptr;
+    }
     int error = 0;
-    file_ = fs.open(path, error);
-    if (!file_)
-        return failure_ = cannotRead(error);
-    reader_ = std::make_unique<LineReader>(*file_, kMaxLineBytes);
-    return std::nullopt;
+    auto file = fs.open(path, error);
+    if (!file)
+        failure = cannotRead(error);
+    return file;
+}
+
+std::optional<ReadFailure> GuardedFile::open(FileSystem& fs, const std::string& path) {
+    file_ = openGuarded(fs, path, failure_);
+    if (file_)
+        reader_ = std::make_unique<LineReader>(*file_, kMaxLineBytes);
+    return failure_;
 }
 
 bool GuardedFile::next(std::string& line) {

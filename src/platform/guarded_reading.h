@@ -30,6 +30,11 @@ ReadFailure lineFailure(std::size_t n, const std::string& reason);
 // Line n was needed, but the file ended before it.
 ReadFailure endsBeforeLine(std::size_t n, std::size_t layoutLines);
 
+// Refuses anything but a normal file before opening it, then opens it without waiting; on a
+// failure returns null and says why in `failure`.
+std::unique_ptr<InputFile> openGuarded(FileSystem& fs, const std::string& path,
+                                       std::optional<ReadFailure>& failure);
+
 // The lines of one file, read one by one from its start.
 class GuardedFile {
   public:

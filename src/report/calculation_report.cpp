@@ -1,6 +1,7 @@
 #include "report/calculation_report.h"
 
 #include "input/number_text.h"
+#include "platform/guarded_reading.h"
 #include "report/sha256.h"
 
 #include <cstdio>
@@ -206,13 +207,9 @@ ReportSection runSection(const PanelReportInput& in) {
     if (!in.outcome)
         return s;
     const RunOutcome& o = *in.outcome;
-    std::optional<ResultCurve> curve;
-    if (in.resultFile.bytes) {
-        std::string reason;
-        curve = readResultCurve(*in.resultFile.bytes, reason);
-        if (!curve)
-            s.intro.push_back("The result file cannot be read back: " + reason);
-    }
+    const std::optional<ResultCurve>& curve = in.resultCurve;
+    if (!in.resultCurveFailure.empty())
+        s.intro.push_back("The result file cannot be read back: " + in.resultCurveFailure);
     s.intro.push_back(runEndText(o, curve ? &*curve : nullptr));
     std::vector<ReportItem> left, right;
     left.push_back({"Steps completed", std::to_string(o.steps), ""});
@@ -246,7 +243,7 @@ ReportSection checksumSection(const std::vector<ReportFile>& files, bool edited)
     s.table.header = {"file", "SHA-256"};
     for (const ReportFile& f : files)
         s.table.rows.push_back(
-            {f.path, f.bytes ? sha256Hex(*f.bytes) : std::string("(the file cannot be read)")});
+            {f.path, f.sha256 ? *f.sha256 : std::string("(the file cannot be read)")});
     s.lines.push_back("sha256sum FILE prints the same digest when the file is the one this "
                       "report was made from.");
     if (edited)
@@ -307,6 +304,38 @@ std::string runEndText(const RunOutcome& o, const ResultCurve* curve) {
     return "";
 }
 
+ReportFile reportFileOf(FileSystem& fs, const std::string& path) {
+    ReportFile f{path, std::nullopt};
+    std::optional<ReadFailure> failure;
+    const auto file = path.empty() ? nullptr : openGuarded(fs, path, failure);
+    if (!file)
+        return f;
+    Sha256 digest;
+    char buffer[65536];
+    for (std::size_t got = 0;;) {
+        if (file->read(buffer, sizeof buffer, got) != 0)
+            return f;
+        if (got == 0)
+            break;
+        digest.add(std::string_view(buffer, got));
+    }
+    f.sha256 = hexOf(digest.finish());
+    return f;
+}
+
+ReportFile reportFileOfBytes(std::string path, std::string_view bytes) {
+    return {std::move(path), sha256Hex(bytes)};
+}
+
+void readResultFileBack(PanelReportInput& in, FileSystem& fs, const std::string& path) {
+    in.resultFile = reportFileOf(fs, path);
+    ResultCurve curve;
+    if (auto failure = readResultFile(fs, path, curve))
+        in.resultCurveFailure = failure->message;
+    else
+        in.resultCurve = std::move(curve);
+}
+
 ReportDocument panelReport(const PanelReportInput& in) {
     ReportDocument d;
     d.title = "Calculation report: reinforced concrete membrane panel in shear";
@@ -337,9 +366,8 @@ ReportDocument panelReport(const PanelReportInput& in) {
     if (in.parameterFile.path.empty())
         files.erase(files.begin());
     d.sections.push_back(checksumSection(files, in.editedAfterReading));
-    std::string reason;
-    if (in.outcome && in.resultFile.bytes)
-        d.curve = readResultCurve(*in.resultFile.bytes, reason);
+    if (in.outcome)
+        d.curve = in.resultCurve;
     if (d.curve && !d.curve->steps.empty()) {
         d.curveName = fileNameOf(in.resultFile.path);
         ReportSection curves;

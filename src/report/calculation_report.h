@@ -5,6 +5,7 @@
 
 #include "input/parameter_sheet.h"
 #include "platform/clock.h"
+#include "platform/file_system.h"
 #include "solver/run_observer.h"
 #include "study/parameter_study.h"
 #include "study/result_reading.h"
@@ -12,6 +13,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zmbr {
@@ -68,11 +70,16 @@ std::string programNameAndVersion();
 // A date as the report shows it: "2024-05-01 12:00:00".
 std::string reportDateText(const LocalDateTime& t);
 
-// A file named by a report, with its bytes when it could be read.
+// A file named by a report, with its SHA-256 when it could be read.
 struct ReportFile {
     std::string path;
-    std::optional<std::string> bytes;
+    std::optional<std::string> sha256;
 };
+
+// The file at `path`, read through the guarded open (a pipe or a device is not read).
+ReportFile reportFileOf(FileSystem& fs, const std::string& path);
+// A file whose bytes the program holds (the summary table it has just written).
+ReportFile reportFileOfBytes(std::string path, std::string_view bytes);
 
 // Everything one panel's report is made from.
 struct PanelReportInput {
@@ -83,8 +90,13 @@ struct PanelReportInput {
     std::string refusal;               // why Execute did not start the run, or ""
     std::optional<RunOutcome> outcome; // when the run started
     ReportFile resultFile;
+    std::optional<ResultCurve> resultCurve; // the result file read back
+    std::string resultCurveFailure;         // why it could not be, or ""
     LocalDateTime date;
 };
+
+// The result file of a run: its checksum and its curve, read back as --plot reads it.
+void readResultFileBack(PanelReportInput& in, FileSystem& fs, const std::string& path);
 
 ReportDocument panelReport(const PanelReportInput& in);
 

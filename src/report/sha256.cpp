@@ -89,9 +89,13 @@ std::array<std::uint8_t, 32> Sha256::finish() {
 std::string sha256Hex(std::string_view bytes) {
     Sha256 sha;
     sha.add(bytes);
+    return hexOf(sha.finish());
+}
+
+std::string hexOf(const std::array<std::uint8_t, 32>& digest) {
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string hex;
-    for (std::uint8_t b : sha.finish()) {
+    for (std::uint8_t b : digest) {
         hex += kDigits[b >> 4];
         hex += kDigits[b & 15];
     }

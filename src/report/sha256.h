@@ -27,5 +27,7 @@ class Sha256 {
 
 // The digest of the bytes as 64 lower-case hexadecimal digits.
 std::string sha256Hex(std::string_view bytes);
+// A digest as 64 lower-case hexadecimal digits.
+std::string hexOf(const std::array<std::uint8_t, 32>& digest);
 
 } // namespace zmbr

@@ -15,24 +15,13 @@
 
 namespace zmbr::ui {
 
-namespace {
-
-std::optional<std::string> bytesOf(FileSystem& fs, const std::string& path) {
-    std::string bytes;
-    if (path.empty() || fs.readAll(path, bytes) != 0)
-        return std::nullopt;
-    return bytes;
-}
-
-} // namespace
-
 ReportDocument reportOfWindows(const RunWindows& runs, const ParameterSheet& sheet, FileSystem& fs,
                                const Clock& clock) {
     const PanelInput& in = sheet.input();
     PanelReportInput r;
     r.sheet = &sheet;
     if (fs.kindOf(in.paramFileName) == PathKind::NormalFile) {
-        r.parameterFile = {in.paramFileName, bytesOf(fs, in.paramFileName)};
+        r.parameterFile = reportFileOf(fs, in.paramFileName);
         // The checksum stands for the inputs only while the window holds what the file does.
         ParameterSheet fromFile;
         fromFile.load();
@@ -41,7 +30,7 @@ ReportDocument reportOfWindows(const RunWindows& runs, const ParameterSheet& she
     }
     if (runs.runEnded())
         r.outcome = runs.outcome();
-    r.resultFile = {in.outputFileName, bytesOf(fs, in.outputFileName)};
+    readResultFileBack(r, fs, in.outputFileName);
     r.date = clock.now();
     return panelReport(r);
 }
