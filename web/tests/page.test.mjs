@@ -273,56 +273,75 @@ test("an unreadable file is refused with the desktop's words and changes nothing
   await page.context().close();
 });
 
-test("a long run draws as it goes, and Cancel stops it at once", async () => {
+// Watches a run in the page: the step and the graphs' points at each refresh, and how long
+// Cancel, pressed at the first refresh past `cancelAtStep`, takes to end the run.
+const watchRun = (page, cancelAtStep) =>
+  page.evaluate(async (cancelAt) => {
+    const run = ZMBR.page.run;
+    const step = () => Number(document.querySelector("#form2 output[aria-label=Step]").value);
+    const seen = [];
+    const show = run.show.bind(run);
+    let pressed = null;
+    let wasRunning = null;
+    run.show = (snapshot) => {
+      show(snapshot);
+      seen.push({ step: step(), points: run.graphs.map((g) => g.curve.points.length) });
+      if (cancelAt !== null && pressed === null && step() > cancelAt && run.running) {
+        wasRunning = run.running;
+        pressed = performance.now();
+        run.button.click();
+      }
+    };
+    document.querySelector("#Command1").click();
+    while (run.running) await new Promise((r) => setTimeout(r, 1));
+    run.show = show;
+    return {
+      seen,
+      wasRunning,
+      formBack: !document.querySelector("#form1").hidden,
+      ended: pressed === null ? null : (run.cancelFlag ? run.endedAt : performance.now()) - pressed,
+      isolated: crossOriginIsolated,
+      result: run.result && {
+        name: run.result.name,
+        lines: new TextDecoder().decode(run.result.bytes).split("\r\n").length,
+      },
+    };
+  }, cancelAtStep);
+
+test("a long run draws as it goes, and Cancel stops it", async () => {
+  const longRun = join(data, "long_run.mbr");
   for (const url of [fromDisk, served]) {
     const page = await openPage(url);
-    await page.setInputFiles("#open-file", join(source, "examples", "step_limit.mbr"));
-    await page.waitForFunction(() => ZMBR.page.core.fileName(1) === "step_limit.mbr");
-    // The run is quick: the page itself watches it and presses Cancel.
-    const seen = await page.evaluate(async () => {
-      const run = ZMBR.page.run;
-      const step = () => Number(document.querySelector("#form2 output[aria-label=Step]").value);
-      const ink = () => {
-        const canvas = document.querySelector("#form4 canvas");
-        const pixels = canvas.getContext("2d").getImageData(0, 0, canvas.width, canvas.height).data;
-        let dark = 0;
-        for (let k = 0; k < pixels.length; k += 4) if (pixels[k] < 128) dark++;
-        return dark;
-      };
-      const until = async (condition) => {
-        while (!condition()) await new Promise((r) => setTimeout(r, 0));
-      };
-      document.querySelector("#Command1").click();
-      await until(() => step() > 20);
-      const first = { step: step(), ink: ink() };
-      await until(() => step() > first.step + 300);
-      const later = { step: step(), ink: ink(), caption: run.button.textContent };
-      const pressed = performance.now();
-      const wasRunning = run.running;
-      run.button.click();
-      const shown = !document.querySelector("#form1").hidden;
-      await until(() => !run.running);
-      const ended = (run.cancelFlag ? run.endedAt : performance.now()) - pressed;
-      return {
-        first,
-        later,
-        wasRunning,
-        shown,
-        ended,
-        isolated: crossOriginIsolated,
-        steps: step(),
-      };
-    });
-    const latency = seen;
-    assert.ok(seen.later.ink > seen.first.ink, `the graphs grow: ${JSON.stringify(seen)}`);
-    assert.equal(seen.later.caption, "Cancel");
+    await page.setInputFiles("#open-file", longRun);
+    await page.waitForFunction(() => ZMBR.page.core.fileName(1) === "long_run.mbr");
+    // To its end: the step and both graphs grow from one refresh to the next.
+    const whole = await watchRun(page, null);
+    const steps = whole.seen.map((s) => s.step);
+    assert.ok(whole.seen.length >= 3, `refreshes: ${whole.seen.length}`);
+    for (let k = 1; k < whole.seen.length; k++) {
+      assert.ok(steps[k] >= steps[k - 1], `steps ${steps}`);
+      for (const g of [0, 1]) assert.ok(whole.seen[k].points[g] >= whole.seen[k - 1].points[g]);
+    }
+    assert.ok(steps.at(-1) === 10000 && whole.seen.at(-1).points[1] > whole.seen[1].points[1]);
+    assert.equal(await page.textContent("#Form2-Command1"), "Cancel"); // the step limit
+    await page.click("#box button");
+    await page.click("#Form2-Command1");
+    // Cancelled at its first refresh: the parameter window is back at once and the run ends.
+    const cancelled = await watchRun(page, 0);
+    assert.ok(cancelled.wasRunning && cancelled.formBack);
+    assert.equal(cancelled.isolated, url === served);
     console.log(
-      `# Cancel (${latency.isolated ? "served, at the next yield point" : "from disk, worker stopped"}): run over ${latency.ended.toFixed(1)} ms after the press`,
+      `# Cancel (${cancelled.isolated ? "served: the run ends at its next yield point" : "from disk: the worker is stopped"}): ${cancelled.ended.toFixed(1)} ms after the press`,
     );
-    assert.ok(latency.wasRunning, "the run was going on");
-    assert.ok(latency.shown, "the parameter window is back");
-    assert.equal(await page.isVisible("#box"), false, "no message");
-    assert.equal(latency.isolated, url === served);
+    if (cancelled.isolated) {
+      // The lines written before the Cancel are kept: the header, the zero line, some steps.
+      assert.equal(cancelled.result.name, "long_run.TGC");
+      assert.ok(
+        cancelled.result.lines > 4 && cancelled.result.lines < 10005,
+        `${cancelled.result.lines} lines`,
+      );
+    }
+    assert.equal(await page.isVisible("#box"), false, "no message after a Cancel");
     // A run after a Cancel starts afresh.
     await page.setInputFiles("#open-file", join(data, "default.mbr"));
     await runToEnd(page);
