@@ -48,6 +48,12 @@ async function openPage(url = fromDisk, viewport = { width: 1280, height: 720 })
   const page = await context.newPage();
   const errors = [];
   page.on("pageerror", (error) => errors.push(error.message));
+  // Everything the page loads is its own: nothing from the network.
+  page.on("request", (request) => {
+    const address = request.url();
+    if (!/^(file|data|blob):/.test(address) && !address.startsWith(served))
+      errors.push(`fetched ${address}`);
+  });
   await page.goto(url);
   await page.waitForSelector("html[data-ready=true]", { timeout: 20000 });
   page.loadMs = Number(await page.getAttribute("html", "data-ready-ms"));
