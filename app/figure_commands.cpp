@@ -78,16 +78,7 @@ std::string writeReport(const ReportDocument& document, const std::string& pdfPa
     return error ? pdfPath + ": the report cannot be written (" + errorText(error) + ")" : "";
 }
 
-int runPlot(const CommandLine& cl, std::ostream&, std::ostream& err) {
-    std::vector<std::pair<std::string, ResultCurve>> curves;
-    for (const std::string& file : cl.files) {
-        ResultCurve curve;
-        if (auto failure = readResultFile(realFileSystem(), file, curve)) {
-            err << "zmbr: " << file << ": " << failure->message << "\n";
-            return 2;
-        }
-        curves.emplace_back(file, std::move(curve));
-    }
+int runPlot(const CommandLine& cl, const PlotCurves& curves, std::ostream& err) {
     OffscreenToolkit toolkit;
     const std::string problem =
         writeFigure(ui::resultPlot(curves, cl.curve == "eps1-eps2"), cl.plotOut);

@@ -3,6 +3,7 @@
 // reports.
 
 #include "command_line.h"
+#include "plot_files.h"
 #include "report/calculation_report.h"
 #include "study/parameter_study.h"
 
@@ -18,7 +19,7 @@ std::string writeStudyChart(const StudyResults& results, const std::string& svgP
 // A calculation report as a PDF file, written whole; an error text, or "".
 std::string writeReport(const ReportDocument& document, const std::string& pdfPath);
 
-// zmbr --plot A.TGC ... -o OUT: the curves of the result files in one figure.
-int runPlot(const CommandLine& cl, std::ostream& out, std::ostream& err);
+// zmbr --plot A.TGC ... -o OUT: the curves of the result files, already read, in one figure.
+int runPlot(const CommandLine& cl, const PlotCurves& curves, std::ostream& err);
 
 } // namespace zmbr

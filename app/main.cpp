@@ -25,7 +25,9 @@ int main(int argc, char** argv) {
                               zmbr::windows::writeReport);
     if (cl->report)
         return zmbr::runReports(*cl, std::cout, std::cerr, zmbr::windows::writeReport);
-    if (cl->plot)
-        return zmbr::windows::plot(*cl, std::cout, std::cerr);
+    if (cl->plot) {
+        const auto curves = zmbr::readPlotFiles(cl->files, std::cerr);
+        return curves ? zmbr::windows::plot(*cl, *curves, std::cerr) : 2;
+    }
     return zmbr::runBatch(*cl, std::cout, std::cerr);
 }

@@ -26,7 +26,7 @@ std::string writeReport(const ReportDocument&, const std::string& pdfPath) {
     return pdfPath + ": " + kNoWindows + ": the report is not drawn";
 }
 
-int plot(const CommandLine&, std::ostream&, std::ostream& err) {
+int plot(const CommandLine&, const PlotCurves&, std::ostream& err) {
     err << "zmbr: " << kNoWindows << "\n";
     return 2;
 }

@@ -59,9 +59,9 @@ std::string writeStudyChart(const StudyResults& results, const std::string& svgP
     return error;
 }
 
-int plot(const CommandLine& cl, std::ostream& out, std::ostream& err) {
+int plot(const CommandLine& cl, const PlotCurves& curves, std::ostream& err) {
     auto* f = entry<decltype(zmbr_windows_plot)>("zmbr_windows_plot");
-    return f ? f(&cl, &out, &err) : 2;
+    return f ? f(&cl, &curves, &err) : 2;
 }
 
 std::string writeReport(const ReportDocument& document, const std::string& pdfPath) {

@@ -18,9 +18,9 @@ ZMBR_ENTRY void zmbr_windows_study_chart(const zmbr::StudyResults* results,
     *error = zmbr::writeStudyChart(*results, *svgPath, *pngPath);
 }
 
-ZMBR_ENTRY int zmbr_windows_plot(const zmbr::CommandLine* cl, std::ostream* out,
+ZMBR_ENTRY int zmbr_windows_plot(const zmbr::CommandLine* cl, const zmbr::PlotCurves* curves,
                                  std::ostream* err) {
-    return zmbr::runPlot(*cl, *out, *err);
+    return zmbr::runPlot(*cl, *curves, *err);
 }
 
 ZMBR_ENTRY void zmbr_windows_report(const zmbr::ReportDocument* document,

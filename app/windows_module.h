@@ -3,6 +3,7 @@
 // needs them: a run without windows does not pay for loading the toolkit.
 
 #include "command_line.h"
+#include "plot_files.h"
 #include "report/calculation_report.h"
 #include "study/parameter_study.h"
 
@@ -18,8 +19,8 @@ int run(int& argc, char** argv, const std::string& screenshotPath, const std::st
 std::string writeStudyChart(const StudyResults& results, const std::string& svgPath,
                             const std::string& pngPath);
 
-// zmbr --plot (see figure_commands.h).
-int plot(const CommandLine& cl, std::ostream& out, std::ostream& err);
+// zmbr --plot, once its files are read (see figure_commands.h).
+int plot(const CommandLine& cl, const PlotCurves& curves, std::ostream& err);
 
 // A calculation report as a PDF file (see figure_commands.h); an error text, or "".
 std::string writeReport(const ReportDocument& document, const std::string& pdfPath);
@@ -32,7 +33,8 @@ int zmbr_windows_run(int* argc, char** argv, const std::string* screenshotPath,
                      const std::string* openPath);
 void zmbr_windows_study_chart(const zmbr::StudyResults* results, const std::string* svgPath,
                               const std::string* pngPath, std::string* error);
-int zmbr_windows_plot(const zmbr::CommandLine* cl, std::ostream* out, std::ostream* err);
+int zmbr_windows_plot(const zmbr::CommandLine* cl, const zmbr::PlotCurves* curves,
+                      std::ostream* err);
 void zmbr_windows_report(const zmbr::ReportDocument* document, const std::string* pdfPath,
                          std::string* error);
 }
