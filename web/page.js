@@ -58,15 +58,20 @@ ZMBR.showBox = (box) => {
   });
 };
 
-ZMBR.offerDownload = (name, bytes) => {
-  const url = URL.createObjectURL(new Blob([bytes], { type: "application/octet-stream" }));
-  const a = ZMBR.element("a");
-  a.href = url;
+// Makes the link download the bytes as the named file; the bytes it offered before are let go.
+ZMBR.linkToFile = (a, name, bytes) => {
+  if (a.href.startsWith("blob:")) URL.revokeObjectURL(a.href);
+  a.href = URL.createObjectURL(new Blob([bytes], { type: "application/octet-stream" }));
   a.download = name;
+  return a;
+};
+
+ZMBR.offerDownload = (name, bytes) => {
+  const a = ZMBR.linkToFile(ZMBR.element("a"), name, bytes);
   document.body.append(a);
   a.click();
   a.remove();
-  setTimeout(() => URL.revokeObjectURL(url), 60000);
+  setTimeout(() => URL.revokeObjectURL(a.href), 60000);
 };
 
 // A file's name as the memory file system holds it: no folders.
@@ -158,12 +163,10 @@ ZMBR.Page = class Page {
 
   showResultLink(result) {
     const holder = document.getElementById("result-link");
-    const url = URL.createObjectURL(new Blob([result.bytes], { type: "application/octet-stream" }));
+    const old = holder.querySelector("a");
+    if (old) URL.revokeObjectURL(old.href);
     holder.textContent = "Result file of the last run: ";
-    const a = ZMBR.element("a", null, result.name);
-    a.href = url;
-    a.download = result.name;
-    holder.append(a);
+    holder.append(ZMBR.linkToFile(ZMBR.element("a", null, result.name), result.name, result.bytes));
     holder.hidden = false;
   }
 

@@ -191,11 +191,7 @@ ZMBR.RunView = class RunView {
     this.result = message.result;
     this.show(message.snapshot);
     if (this.result) {
-      const url = URL.createObjectURL(
-        new Blob([this.result.bytes], { type: "application/octet-stream" }),
-      );
-      this.download.href = url;
-      this.download.download = this.result.name;
+      ZMBR.linkToFile(this.download, this.result.name, this.result.bytes);
       this.download.textContent = `Download ${this.result.name}`;
       this.download.hidden = !this.shown;
     }
