@@ -2,13 +2,13 @@
 #include "platform/error_text.h"
 
 #include "batch_summary.h"
-#include "input/execute_command.h"
-#include "input/number_text.h"
 #include "input/parameter_sheet.h"
+#include "numeric/number_text.h"
 #include "ordered_jobs.h"
 #include "paramfile/parameter_file.h"
 #include "platform/clock.h"
-#include "solver/analysis_run.h"
+#include "run/analysis_run.h"
+#include "run/execute_command.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,8 +1,9 @@
 #include "batch_run.h"
 #include "command_line.h"
+#include "plot_files.h"
 #include "report_command.h"
 #include "study_command.h"
-#include "windows_module.h"
+#include "ui/windows_module.h"
 
 #include <iostream>
 
@@ -27,7 +28,9 @@ int main(int argc, char** argv) {
         return zmbr::runReports(*cl, std::cout, std::cerr, zmbr::windows::writeReport);
     if (cl->plot) {
         const auto curves = zmbr::readPlotFiles(cl->files, std::cerr);
-        return curves ? zmbr::windows::plot(*cl, *curves, std::cerr) : 2;
+        return curves
+                   ? zmbr::windows::plot(*curves, cl->curve == "eps1-eps2", cl->plotOut, std::cerr)
+                   : 2;
     }
     return zmbr::runBatch(*cl, std::cout, std::cerr);
 }

@@ -2,7 +2,7 @@
 // The result files of --plot, read before anything is drawn: a file that cannot be read is
 // refused at the cost of --batch, before the windows module is loaded.
 
-#include "study/result_reading.h"
+#include "run/result_reading.h"
 
 #include <iosfwd>
 #include <optional>
@@ -11,9 +11,6 @@
 #include <vector>
 
 namespace zmbr {
-
-// Each file's name and curve, in the order given.
-using PlotCurves = std::vector<std::pair<std::string, ResultCurve>>;
 
 // Reads every file through the result-file reader; on the first that cannot be read, says why
 // on `err` and returns nothing.

@@ -1,7 +1,7 @@
 // A program built without the windows (the WebAssembly build): the commands that need them
 // say so and end with the usage status; the rest of the command line is the same.
 
-#include "windows_module.h"
+#include "ui/windows_module.h"
 
 #include <iostream>
 
@@ -26,7 +26,7 @@ std::string writeReport(const ReportDocument&, const std::string& pdfPath) {
     return pdfPath + ": " + kNoWindows + ": the report is not drawn";
 }
 
-int plot(const CommandLine&, const PlotCurves&, std::ostream& err) {
+int plot(const PlotCurves&, bool, const std::string&, std::ostream& err) {
     err << "zmbr: " << kNoWindows << "\n";
     return 2;
 }

@@ -1,7 +1,7 @@
 // Loads the windows module from beside the program, or from the private library folder it
 // is installed in, the first time a command needs it.
 
-#include "windows_module.h"
+#include "ui/windows_module.h"
 
 #include <dlfcn.h>
 #include <filesystem>
@@ -59,9 +59,10 @@ std::string writeStudyChart(const StudyResults& results, const std::string& svgP
     return error;
 }
 
-int plot(const CommandLine& cl, const PlotCurves& curves, std::ostream& err) {
+int plot(const PlotCurves& curves, bool strainCurve, const std::string& outPath,
+         std::ostream& err) {
     auto* f = entry<decltype(zmbr_windows_plot)>("zmbr_windows_plot");
-    return f ? f(&cl, &curves, &err) : 2;
+    return f ? f(&curves, strainCurve, &outPath, &err) : 2;
 }
 
 std::string writeReport(const ReportDocument& document, const std::string& pdfPath) {

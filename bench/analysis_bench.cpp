@@ -2,11 +2,11 @@
 // the shares of a run spent formatting its result lines and writing them to a file.
 // Run with: build/bench/zmbr_bench
 
-#include "input/execute_command.h"
 #include "input/parameter_sheet.h"
 #include "paramfile/parameter_file.h"
-#include "results/result_file.h"
-#include "solver/analysis_run.h"
+#include "run/analysis_run.h"
+#include "run/execute_command.h"
+#include "run/result_file.h"
 
 #include "discarding_file_system.h"
 

@@ -3,11 +3,11 @@
 // panels of the differential check (seed 1) run one after the other, with the slowest of them.
 // Run with: build/bench/zmbr_bench --benchmark_filter='LongSearch|RandomPanel'
 
-#include "input/execute_command.h"
 #include "input/parameter_sheet.h"
 #include "paramfile/parameter_file.h"
 #include "random_panel.h"
-#include "solver/analysis_run.h"
+#include "run/analysis_run.h"
+#include "run/execute_command.h"
 
 #include "discarding_file_system.h"
 

@@ -2,8 +2,8 @@
 // step lines (88 MB), which is refused after the 10000th without reading the rest.
 
 #include "platform/text_encoding.h"
-#include "results/result_file.h"
-#include "study/result_reading.h"
+#include "run/result_file.h"
+#include "run/result_reading.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,14 +1,14 @@
 // The live run through the windows against the headless run, side by side in one process,
 // offscreen: QT_QPA_PLATFORM=offscreen.
 
-#include "input/execute_command.h"
 #include "input/parameter_sheet.h"
-#include "input/ui/program_windows.h"
 #include "paramfile/parameter_file.h"
 #include "platform/clock.h"
-#include "results/ui/after_toolkit_code.h"
-#include "results/ui/run_windows.h"
-#include "solver/analysis_run.h"
+#include "run/analysis_run.h"
+#include "run/execute_command.h"
+#include "ui/after_toolkit_code.h"
+#include "ui/program_windows.h"
+#include "ui/run_windows.h"
 
 #include "discarding_file_system.h"
 #include <QApplication>

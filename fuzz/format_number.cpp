@@ -1,6 +1,6 @@
 // Any value, float or double, through any display pattern: no crash, no endless loop.
 
-#include "input/number_text.h"
+#include "numeric/number_text.h"
 
 #include <cstdint>
 #include <cstring>

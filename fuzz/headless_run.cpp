@@ -3,14 +3,14 @@
 // cancels runs that would go on too long for a fuzzer.
 
 #include "fuzz_check.h"
-#include "input/execute_command.h"
 #include "input/parameter_sheet.h"
 #include "memory_file_system.h"
 #include "paramfile/parameter_file.h"
 #include "platform/clock.h"
 #include "platform/text_encoding.h"
 #include "random_panel.h"
-#include "solver/analysis_run.h"
+#include "run/analysis_run.h"
+#include "run/execute_command.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -1,6 +1,6 @@
 // Any text through the number parser; what it accepts must format without an undefined number.
 
-#include "input/number_text.h"
+#include "numeric/number_text.h"
 
 #include <cmath>
 #include <cstdint>

@@ -5,8 +5,8 @@
 #include "fuzz_check.h"
 #include "memory_file_system.h"
 #include "platform/text_encoding.h"
-#include "results/result_file.h"
-#include "study/result_reading.h"
+#include "run/result_file.h"
+#include "run/result_reading.h"
 
 #include <algorithm>
 #include <cmath>

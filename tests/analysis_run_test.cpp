@@ -1,8 +1,8 @@
-#include "solver/analysis_run.h"
+#include "run/analysis_run.h"
 
-#include "input/execute_command.h"
-#include "results/calculation_fields.h"
-#include "results/graph_scale.h"
+#include "run/calculation_fields.h"
+#include "run/execute_command.h"
+#include "run/graph_scale.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

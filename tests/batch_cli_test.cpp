@@ -3,9 +3,9 @@
 
 #include "batch_run.h"
 #include "command_line.h"
-#include "input/number_text.h"
+#include "numeric/number_text.h"
 #include "paramfile/parameter_file.h"
-#include "study/result_reading.h"
+#include "run/result_reading.h"
 #include "study_command.h"
 #include "test_support.h"
 

@@ -1,9 +1,9 @@
 // The correctly rounded cos, sin, tan and exp against MPFR: the hardest-to-round arguments
 // of tests/data/hard_to_round.txt, the special and end cases, and random arguments over the
 // whole domains (a longer check: tools/crcheck).
-#include "solver/correctly_rounded.h"
-#include "solver/double_bits.h"
-#include "solver/double_math.h"
+#include "numeric/correctly_rounded.h"
+#include "numeric/double_bits.h"
+#include "numeric/double_math.h"
 
 #include <gtest/gtest.h>
 #include <mpfr.h>

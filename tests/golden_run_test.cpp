@@ -17,10 +17,10 @@
 //   the run two steps earlier; only cosines in double give this file.
 // - step_limit: 300 step lines and no closing lines.
 
-#include "input/execute_command.h"
 #include "input/parameter_sheet.h"
 #include "paramfile/parameter_file.h"
-#include "solver/analysis_run.h"
+#include "run/analysis_run.h"
+#include "run/execute_command.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

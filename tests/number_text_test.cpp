@@ -1,4 +1,4 @@
-#include "input/number_text.h"
+#include "numeric/number_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "input/execute_command.h"
-#include "input/number_text.h"
 #include "input/panel_input.h"
-#include "results/result_file.h"
+#include "numeric/number_text.h"
+#include "run/execute_command.h"
+#include "run/result_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "input/execute_command.h"
 #include "input/parameter_sheet.h"
 #include "paramfile/parameter_file.h"
+#include "run/execute_command.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

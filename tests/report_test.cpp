@@ -1,6 +1,6 @@
 // The report's content: the checksum against sha256sum's, and what a report says of a run.
 
-#include "input/number_text.h"
+#include "numeric/number_text.h"
 #include "paramfile/parameter_file.h"
 #include "report/calculation_report.h"
 #include "report/sha256.h"

@@ -1,7 +1,7 @@
-#include "results/result_file.h"
+#include "run/result_file.h"
 
 #include "platform/text_encoding.h"
-#include "study/result_reading.h"
+#include "run/result_reading.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

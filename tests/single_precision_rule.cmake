@@ -3,7 +3,8 @@
 # where the few quantities defined in single precision are formed too and kept as Single. Fails
 # on a float, or on a reach into the fields, anywhere else in the solver and the bond analysis.
 # Usage: cmake -DSRC=<src folder> -P single_precision_rule.cmake
-file(GLOB sources ${SRC}/solver/*.cpp ${SRC}/solver/*.h ${SRC}/bond/*.cpp ${SRC}/bond/*.h)
+file(GLOB sources ${SRC}/solver/*.cpp ${SRC}/solver/*.h ${SRC}/bond/*.cpp ${SRC}/bond/*.h
+     ${SRC}/run/analysis_run.*)
 set(found "")
 foreach(source ${sources})
   get_filename_component(name ${source} NAME)

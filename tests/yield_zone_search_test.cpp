@@ -3,11 +3,11 @@
 // evaluates every iterate, and the proof must never claim an iterate at which |Pb| turns.
 
 #include "bond/falling_stretch.h"
-#include "input/execute_command.h"
 #include "input/parameter_sheet.h"
 #include "paramfile/parameter_file.h"
 #include "random_panel.h"
-#include "solver/analysis_run.h"
+#include "run/analysis_run.h"
+#include "run/execute_command.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

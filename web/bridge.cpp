@@ -6,16 +6,16 @@
 // The page loads the module twice: the main thread keeps the sheet, a worker runs the
 // analysis, so that the page stays live while a run goes on.
 
-#include "input/execute_command.h"
 #include "input/parameter_sheet.h"
 #include "paramfile/open_save_actions.h"
 #include "paramfile/parameter_file.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
-#include "results/calculation_fields.h"
-#include "solver/analysis_run.h"
+#include "run/analysis_run.h"
+#include "run/calculation_fields.h"
+#include "run/execute_command.h"
+#include "run/result_reading.h"
 #include "study/figure_scale.h"
-#include "study/result_reading.h"
 
 #include <emscripten/emscripten.h>
 

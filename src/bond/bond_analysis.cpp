@@ -2,7 +2,8 @@
 
 #include "bond/yield_zone_search.h"
 
-#include "solver/double_math.h"
+#include "numeric/double_math.h"
+#include "numeric/model_constants.h"
 
 #include <string>
 
@@ -10,9 +11,7 @@ namespace zmbr {
 
 namespace {
 
-constexpr double kPi = 3.1416;
-constexpr double kRightAngle = 90 * kPi / 180;
-constexpr double kAngle135 = 135 * kPi / 180;
+constexpr double kAngle135 = 135 * kModelPi / 180;
 
 // The bond data of one row for the current step.
 struct BondRow {
@@ -97,7 +96,7 @@ void analyseBondAtCracks(const RunContext& ctx) {
         try {
             bool bonded = false;
             double lb = 0;
-            if (fr >= 0 && st.psi[i] != kRightAngle) {
+            if (fr >= 0 && st.psi[i] != kModelRightAngle) {
                 lb = divide(in.sm * dmath::sin(kAngle135 - st.theta),
                             dmath::fabs(dmath::cos(st.psi[i])), "|cos ψ|");
                 bonded = lb <= maxLength;

@@ -1,6 +1,6 @@
 #include "bond/falling_stretch.h"
 
-#include "solver/double_bits.h"
+#include "numeric/double_bits.h"
 
 #include <algorithm>
 

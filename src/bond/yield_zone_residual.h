@@ -3,7 +3,7 @@
 // computed exactly as the search computes it: the same operations in the same order, so that
 // the walk and the proof that skips part of it (falling_stretch.h) see the same doubles.
 
-#include "solver/double_math.h"
+#include "numeric/double_math.h"
 
 namespace zmbr {
 

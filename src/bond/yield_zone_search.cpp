@@ -1,7 +1,7 @@
 #include "bond/yield_zone_search.h"
 
 #include "bond/falling_stretch.h"
-#include "input/number_text.h"
+#include "numeric/number_text.h"
 
 #include <array>
 #include <string>

@@ -1,6 +1,6 @@
 #include "input/parameter_sheet.h"
 
-#include "input/number_text.h"
+#include "numeric/number_text.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "input/number_text.h"
+#include "numeric/number_text.h"
 #include "paramfile/parameter_file.h"
 #include "platform/quoted_line.h"
 #include "platform/text_encoding.h"

@@ -1,7 +1,5 @@
 #include "platform/clock.h"
 
-#include "input/number_text.h"
-
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -51,7 +49,9 @@ std::optional<LocalDateTime> sourceDateEpoch(const std::string& value) {
     if (value.empty() || value.size() > 12 ||
         !std::all_of(value.begin(), value.end(), [](unsigned char c) { return std::isdigit(c); }))
         return std::nullopt;
-    const auto seconds = static_cast<long long>(*parseWholeNumber(value));
+    long long seconds = 0; // at most 12 digits: no overflow
+    for (const char digit : value)
+        seconds = seconds * 10 + (digit - '0');
     constexpr long long kLastSecondOf9999 = 253402300799;
     if (seconds > kLastSecondOf9999)
         return std::nullopt;

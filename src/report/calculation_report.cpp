@@ -1,6 +1,6 @@
 #include "report/calculation_report.h"
 
-#include "input/number_text.h"
+#include "numeric/number_text.h"
 #include "platform/guarded_reading.h"
 #include "report/sha256.h"
 

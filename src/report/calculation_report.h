@@ -6,9 +6,9 @@
 #include "input/parameter_sheet.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "run/result_reading.h"
 #include "solver/run_observer.h"
 #include "study/parameter_study.h"
-#include "study/result_reading.h"
 #include "study/summary_table.h"
 
 #include <optional>

@@ -1,14 +1,13 @@
 #include "solver/load_step.h"
 
-#include "solver/double_bits.h"
-#include "solver/double_math.h"
+#include "numeric/double_bits.h"
+#include "numeric/double_math.h"
+#include "numeric/model_constants.h"
 
 namespace zmbr {
 
 namespace {
 
-constexpr double kPi = 3.1416;
-constexpr double kRightAngle = 90 * kPi / 180;
 constexpr int kMaxPassCount = 100; // passes 0..101; the pass after 100 marks the concrete NG
 
 // The rows show their type while the resultant still moves, or once they have yielded.
@@ -122,7 +121,7 @@ const AngleTerms::Values& AngleTerms::at(double theta, const RunRows& rows, int 
     if (v.theta != theta) {
         v.theta = theta;
         for (int i = 0; i < rowCount; ++i)
-            v.cos2psi[i] = dmath::cos(2 * (theta + kPi / 2 - rows.thetaR[i]));
+            v.cos2psi[i] = dmath::cos(2 * (theta + kModelPi / 2 - rows.thetaR[i]));
         v.tanTheta = dmath::tan(theta);
     }
     return v;
@@ -150,15 +149,15 @@ void solveLoadStep(const RunContext& ctx, const ConcreteLaw& law, const RunRows&
         st.thetaIter = st.thetaIter + 1;
         if (st.thetaIter >= kMaxThetaIterates)
             ctx.stop("the search for the crack angle θ did not settle within 9000 iterations.");
-        if (!(st.theta > 0 && st.theta < kRightAngle))
+        if (!(st.theta > 0 && st.theta < kModelRightAngle))
             ctx.stop("the crack angle θ left the range between 0° and 90°.");
         if (ctx.observer)
-            ctx.observer->thetaIterate(st.thetaIter, st.theta * 180 / kPi);
+            ctx.observer->thetaIterate(st.thetaIter, st.theta * 180 / kModelPi);
         st.fxPrev = st.fx;
         // ψ is fixed for the iterate, and so is cos 2ψ of every row.
         const AngleTerms::Values& at = angleTerms.at(st.theta, rows, rs.rows);
         for (int i = 0; i < rs.rows; ++i) {
-            st.psi[i] = st.theta + kPi / 2 - rows.thetaR[i];
+            st.psi[i] = st.theta + kModelPi / 2 - rows.thetaR[i];
             it.cos2psi[i] = at.cos2psi[i];
         }
         it.tanTheta = at.tanTheta;
@@ -173,7 +172,7 @@ void solveLoadStep(const RunContext& ctx, const ConcreteLaw& law, const RunRows&
             st.searchDir = -st.searchDir;
             st.reversals = st.reversals + 1;
         }
-        st.theta = st.theta + 0.01 * st.searchDir * kPi / 180;
+        st.theta = st.theta + 0.01 * st.searchDir * kModelPi / 180;
     }
 }
 

@@ -1,6 +1,6 @@
 #include "solver/material_laws.h"
 
-#include "solver/double_math.h"
+#include "numeric/double_math.h"
 
 namespace zmbr {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Stress-strain laws of the cracked concrete and of a reinforcement row.
 
-#include "solver/double_math.h"
+#include "numeric/double_math.h"
 
 namespace zmbr {
 

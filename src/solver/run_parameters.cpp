@@ -1,4 +1,5 @@
 #include "solver/run_parameters.h"
+#include "numeric/model_constants.h"
 
 namespace zmbr {
 
@@ -26,7 +27,7 @@ RunParameters runParameters(const PanelInput& in) {
         const float ts = in.t * r.s;
         row.ts = Single(ts);
         row.rhoR = Single(r.Ar / ts * in.layer);
-        row.thetaR = Single(static_cast<float>(r.thetaR * 3.1416 / 180));
+        row.thetaR = Single(static_cast<float>(r.thetaR * kModelPi / 180));
         row.EA = Single(r.Er * r.Ar);
         row.EAs = Single(r.Er * r.Ar * in.sBy);
         row.EAs2 = Single(2 * r.Er * r.Ar * in.sBy);

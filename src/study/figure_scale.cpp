@@ -1,6 +1,6 @@
 #include "study/figure_scale.h"
 
-#include "input/number_text.h"
+#include "numeric/number_text.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 // range and ticks, the tick labels, and the mark of how a run ended. The desktop's pictures
 // and the page's figure both use these.
 
-#include "study/result_reading.h"
+#include "run/result_reading.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "study/parameter_study.h"
 
-#include "input/number_text.h"
+#include "numeric/number_text.h"
 
 #include <algorithm>
 #include <cmath>

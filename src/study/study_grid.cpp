@@ -1,6 +1,6 @@
 #include "study/study_grid.h"
 
-#include "input/number_text.h"
+#include "numeric/number_text.h"
 
 #include <algorithm>
 #include <set>

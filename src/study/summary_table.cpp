@@ -1,6 +1,6 @@
 #include "study/summary_table.h"
 
-#include "input/number_text.h"
+#include "numeric/number_text.h"
 
 #include <cerrno>
 

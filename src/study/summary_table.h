@@ -3,8 +3,8 @@
 // written whole or not at all.
 
 #include "platform/file_system.h"
+#include "run/result_reading.h"
 #include "solver/run_observer.h"
-#include "study/result_reading.h"
 
 #include <memory>
 #include <optional>

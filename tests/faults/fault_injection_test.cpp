@@ -3,10 +3,10 @@
 // parameter file. Real files the system refuses: the messages the user reads.
 
 #include "batch_run.h"
-#include "input/execute_command.h"
 #include "input/parameter_sheet.h"
 #include "paramfile/parameter_file.h"
-#include "solver/analysis_run.h"
+#include "run/analysis_run.h"
+#include "run/execute_command.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
 // Open and Save through the file chooser, driven as a user drives it, in scratch folders; and
 // zmbr FILE.mbr, which opens the file as the chooser does.
 
-#include "input/ui/program_windows.h"
-#include "open_at_start.h"
 #include "paramfile/parameter_file.h"
-#include "paramfile/ui/open_save_window.h"
 #include "test_support.h"
+#include "ui/open_at_start.h"
+#include "ui/open_save_window.h"
+#include "ui/program_windows.h"
 
 #include <QAbstractButton>
 #include <QApplication>

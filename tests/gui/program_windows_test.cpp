@@ -1,14 +1,14 @@
 // The program's windows driven as a user drives them, on the offscreen platform: the parameter
 // window (keystrokes, Tab, clicks; the sheet's rules are the core's), Execute and the live run.
 
-#include "input/ui/program_windows.h"
-#include "input/ui/twips.h"
 #include "paramfile/parameter_file.h"
 #include "report/sha256.h"
-#include "report/ui/report_action.h"
-#include "results/ui/value_box.h"
-#include "solver/analysis_run.h"
+#include "run/analysis_run.h"
 #include "test_support.h"
+#include "ui/program_windows.h"
+#include "ui/report_action.h"
+#include "ui/twips.h"
+#include "ui/value_box.h"
 
 #include <QAction>
 #include <QApplication>

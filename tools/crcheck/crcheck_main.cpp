@@ -4,7 +4,7 @@
 //       whose exact value lies closest to a midpoint between two doubles ("FUNCTION %a")
 // The arguments: uniform over the domain, spread evenly over the exponents, and (exp) over
 // the overflow and underflow ends.
-#include "solver/correctly_rounded.h"
+#include "numeric/correctly_rounded.h"
 
 #include <mpfr.h>
 

@@ -2,7 +2,7 @@
 // zmbr_old, see run.sh) on millions of values: formatNumber for double and float under every
 // pattern the program uses, plainNumberText, parseNumber and parseWholeNumber.
 
-#include "input/number_text.h"
+#include "numeric/number_text.h"
 
 #include <bit>
 #include <cmath>

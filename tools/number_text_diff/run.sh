@@ -10,7 +10,7 @@ commit="${1:-40f8e98}"
 scale="${2:-6}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-git -C "$here" show "$commit:src/input/number_text.cpp" > "$work/old_number_text.cpp"
+git -C "$here" show "$commit:src/numeric/number_text.cpp" > "$work/old_number_text.cpp"
 flags=(-std=c++20 -O2 -ffp-contract=off -I"$here/src")
 ${CXX:-c++} "${flags[@]}" -Dzmbr=zmbr_old -c "$work/old_number_text.cpp" -o "$work/old.o"
 ${CXX:-c++} "${flags[@]}" "$here/tools/number_text_diff/compare.cpp" \

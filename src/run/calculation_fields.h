@@ -1,0 +1,82 @@
+#pragma once
+// What the calculation window and the two graph windows show, kept up to date by a run's
+// reports. Recording is cheap (plain stores); the texts are formatted only when a view asks.
+
+#include "run/graph_trace.h"
+#include "solver/run_observer.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace zmbr {
+
+// The calculation window's fields, by the control that shows them.
+enum class CalcField {
+    Text1,  // Step
+    Text2,  // ρ of row element + 1
+    Text3,  // εcr
+    Text4,  // Σfriy, iteration table row element
+    Text5,  // fc2, iteration table
+    Text6,  // fx, iteration table
+    Text7,  // ε1
+    Text8,  // τxy
+    Text9,  // γxy
+    Text10, // concrete status
+    Text11, // status of row element + 1
+    Text12, // Count
+    Text13, // i
+    Text14, // θ, iteration table
+    Text15, // τxy max
+    Text16, // ly
+    Text17, // Pb
+};
+
+class CalculationFields : public RunObserver {
+  public:
+    // A watcher that lets the user interface in at every yieldEvery-th yield point.
+    explicit CalculationFields(int yieldEvery = 1);
+
+    // The field's text as the window shows it; "" where it is blank.
+    std::string text(CalcField f, int element = 0) const;
+    // A row's status is red while its yield-zone search runs.
+    bool rowSearching(int element) const { return searching_[static_cast<std::size_t>(element)]; }
+    // "Cancel" until the run has completed, then "OK". The window opens with the caption the
+    // run sets at its start, since the button closes the windows in either case.
+    const std::string& buttonCaption() const { return caption_; }
+    bool running() const { return running_; }
+
+    GraphTrace strains{GraphKind::Strains};
+    GraphTrace shearCurve{GraphKind::ShearCurve};
+
+    void runStarted(const RunState&) override;
+    void stepStarted(int step, double eps1) override;
+    void tauMaxShown(double) override;
+    void bondSearchStarted(int row) override;
+    void bondSearchEnded(int row) override;
+    void stepPlotted(int step, const GraphState&) override;
+    void graphsRescaled(int step, const GraphState&) override;
+    void runEnded(const RunOutcome&) override;
+
+  private:
+    // A number shown in a field, or nothing.
+    struct Shown {
+        bool set = false;
+        double value = 0;
+        void operator=(double v) {
+            set = true;
+            value = v;
+        }
+        void clear() { set = false; }
+    };
+    static std::string show(const Shown& s, const char* pattern);
+    bool passed() const { return lastPass().count >= 0; }
+
+    Shown step_, epsCr_, eps1_, tauMax_;
+    PerRow<Shown> rho_{};
+    PerRow<bool> searching_{};
+    std::string caption_ = "Cancel";
+    bool running_ = false;
+};
+
+} // namespace zmbr

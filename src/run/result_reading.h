@@ -1,0 +1,42 @@
+#pragma once
+// Reading a τ-γ result file back: its step lines as numbers and how it closes, for the
+// summary tables and the overlay plots.
+
+#include "platform/guarded_reading.h"
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace zmbr {
+
+// One step line's panel values.
+struct ResultStep {
+    double tauXY, gammaXY, eps1, eps2, thetaDegrees;
+};
+
+struct ResultCurve {
+    int rows = 0;
+    std::vector<ResultStep> steps; // the zero line is not a step
+    // The closing status lines, when the run ended by failure.
+    bool closed = false;
+    std::string concreteStatus;           // "OK" or "NG"
+    std::vector<std::string> rowStatuses; // "OK", "RPT" or "YLD", row 1 first
+
+    // The step of the largest τxy (the first of equals); nothing without steps.
+    const ResultStep* tauMaxStep() const;
+    // "concrete NG", "rupture of row 2", "rupture of rows 1, 2", or empty when not closed.
+    std::string failureText() const;
+};
+
+// Reads a result file (CP932 or UTF-8, CR LF or LF) through the guarded reader, a line at a
+// time and no further than its layout can reach. On a file that is not a result file says
+// why, naming the line, and leaves the curve empty.
+std::optional<ReadFailure> readResultFile(FileSystem& fs, const std::string& path,
+                                          ResultCurve& curve);
+
+// Result files' names and curves, in the order given, as a figure draws them.
+using PlotCurves = std::vector<std::pair<std::string, ResultCurve>>;
+
+} // namespace zmbr

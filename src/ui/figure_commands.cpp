@@ -1,0 +1,92 @@
+#include "ui/figure_commands.h"
+#include "platform/error_text.h"
+
+#include "study/summary_table.h"
+#include "ui/report_pdf.h"
+#include "ui/result_plot.h"
+#include "ui/study_chart.h"
+#include "ui/study_map.h"
+
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <memory>
+#include <ostream>
+
+namespace zmbr {
+
+namespace {
+
+// Pictures need the toolkit's fonts, not a screen: the offscreen platform serves, whether a
+// display is there or not. Its chatter about the missing screen is dropped.
+class OffscreenToolkit {
+  public:
+    OffscreenToolkit() {
+        if (QCoreApplication::instance())
+            return;
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtCriticalMsg || type == QtFatalMsg)
+                std::fprintf(stderr, "%s\n", qPrintable(text));
+        });
+        app_ = std::make_unique<QGuiApplication>(argc_, argv_);
+    }
+
+  private:
+    static inline int argc_ = 1;
+    static inline char name_[] = "zmbr";
+    static inline char* argv_[] = {name_, nullptr};
+    std::unique_ptr<QGuiApplication> app_;
+};
+
+bool endsWithSvg(const std::string& path) {
+    return QString::fromStdString(path).endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive);
+}
+
+// The picture into the file; an error text, or "".
+std::string writePicture(const QByteArray& bytes, const std::string& path) {
+    WholeFile file(realFileSystem(), path);
+    const int error = bytes.isEmpty() ? EIO : file.commit(bytes.toStdString());
+    return error ? path + ": the picture cannot be written (" + errorText(error) + ")" : "";
+}
+
+// The figure into the file, SVG or PNG by its name; an error text, or "".
+std::string writeFigure(const ui::Figure& figure, const std::string& path) {
+    return writePicture(ui::renderFigure(figure, endsWithSvg(path)), path);
+}
+
+} // namespace
+
+std::string writeStudyChart(const StudyResults& results, const std::string& svgPath,
+                            const std::string& pngPath) {
+    OffscreenToolkit toolkit;
+    if (studyWantsMap(results)) {
+        const ui::StudyMap map = ui::studyMap(results);
+        std::string problem = writePicture(ui::renderStudyMap(map, true), svgPath);
+        return problem.empty() ? writePicture(ui::renderStudyMap(map, false), pngPath) : problem;
+    }
+    const ui::Figure chart = ui::studyChart(results);
+    std::string problem = writeFigure(chart, svgPath);
+    return problem.empty() ? writeFigure(chart, pngPath) : problem;
+}
+
+std::string writeReport(const ReportDocument& document, const std::string& pdfPath) {
+    OffscreenToolkit toolkit;
+    WholeFile file(realFileSystem(), pdfPath);
+    const QByteArray bytes = ui::renderReportPdf(document);
+    const int error = bytes.isEmpty() ? EIO : file.commit(bytes.toStdString());
+    return error ? pdfPath + ": the report cannot be written (" + errorText(error) + ")" : "";
+}
+
+int runPlot(const PlotCurves& curves, bool strainCurve, const std::string& outPath,
+            std::ostream& err) {
+    OffscreenToolkit toolkit;
+    const std::string problem = writeFigure(ui::resultPlot(curves, strainCurve), outPath);
+    if (!problem.empty()) {
+        err << "zmbr: " << problem << "\n";
+        return 2;
+    }
+    return 0;
+}
+
+} // namespace zmbr

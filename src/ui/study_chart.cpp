@@ -1,0 +1,67 @@
+#include "ui/study_chart.h"
+
+#include "numeric/number_text.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace zmbr::ui {
+
+namespace {
+
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+} // namespace
+
+Figure studyChart(const StudyResults& r) {
+    Figure f;
+    const std::string file = std::filesystem::path(r.file).filename().string();
+    f.title = qs("τxy max of the variants of " + file);
+    f.x = {qs(r.names.front().caption()), false, false};
+    f.y = {QStringLiteral("τxy max (MPa)"), true, false};
+    std::vector<std::string> others;
+    for (std::size_t i = 1; i < r.names.size(); ++i)
+        others.push_back(r.names[i].caption());
+    for (std::size_t i = 0; i < others.size(); ++i)
+        f.legendTitle += qs((i ? ", " : "") + others[i]);
+
+    // One curve for each set of the other names' values, in the order they first come.
+    std::vector<std::string> keys;
+    for (const StudyPoint& p : r.points) {
+        std::string key;
+        for (std::size_t i = 1; i < p.stored.size(); ++i)
+            key += (i > 1 ? ", " : "") + (r.names.size() > 2 ? r.names[i].text + " = " : "") +
+                   p.stored[i];
+        auto at = std::find(keys.begin(), keys.end(), key);
+        if (at == keys.end()) {
+            keys.push_back(key);
+            f.curves.push_back({qs(key.empty() ? file : key), {}, {}});
+            at = keys.end() - 1;
+        }
+        if (!p.tauMax)
+            continue; // not run, or no step: nothing to show
+        FigureCurve& c = f.curves[static_cast<std::size_t>(at - keys.begin())];
+        c.points.emplace_back(parseNumber(p.stored.front()), *p.tauMax);
+        c.marks.push_back(endMarkOf(p.end));
+    }
+    // Along the axis, whatever order the range ran in.
+    for (FigureCurve& c : f.curves) {
+        std::vector<std::size_t> order(c.points.size());
+        for (std::size_t i = 0; i < order.size(); ++i)
+            order[i] = i;
+        std::stable_sort(order.begin(), order.end(), [&c](std::size_t a, std::size_t b) {
+            return c.points[a].first < c.points[b].first;
+        });
+        FigureCurve sorted{c.label, {}, {}};
+        for (std::size_t i : order) {
+            sorted.points.push_back(c.points[i]);
+            sorted.marks.push_back(c.marks[i]);
+        }
+        c = std::move(sorted);
+    }
+    return f;
+}
+
+} // namespace zmbr::ui

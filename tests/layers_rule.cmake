@@ -1,0 +1,56 @@
+# The core is built in floors, each including only the floors below it (and itself); the
+# front-ends stand side by side on top and include none of each other. ARCHITECTURE.md says
+# why. Fails on an include that runs up a floor, across two front-ends, or to a file that is
+# not where its floor keeps it (an include without a folder must name a file beside the
+# includer).
+# Usage: cmake -DROOT=<source tree> -P layers_rule.cmake
+set(floors platform numeric input paramfile solver bond run study report)
+set(front_ends ui web python app)
+# The one ui header the command line names: the windows module's entry points, plain C++.
+set(allowed_crossings "app:ui/windows_module.h")
+
+file(GLOB_RECURSE sources
+  ${ROOT}/src/*.h ${ROOT}/src/*.cpp ${ROOT}/app/*.h ${ROOT}/app/*.cpp
+  ${ROOT}/web/*.h ${ROOT}/web/*.cpp ${ROOT}/python/*.h ${ROOT}/python/*.cpp)
+list(FILTER sources EXCLUDE REGEX "/node_modules/")
+set(found "")
+set(count 0)
+foreach(source ${sources})
+  file(RELATIVE_PATH rel ${ROOT} ${source})
+  string(REGEX REPLACE "^src/" "" inner ${rel})
+  string(REGEX REPLACE "/.*" "" home ${inner})
+  get_filename_component(dir ${source} DIRECTORY)
+  list(FIND floors ${home} home_floor)
+  list(FIND front_ends ${home} home_front)
+  if(home_floor EQUAL -1 AND home_front EQUAL -1)
+    string(APPEND found "\n  ${rel}: in no floor and no front-end")
+    continue()
+  endif()
+  math(EXPR count "${count} + 1")
+  file(STRINGS ${source} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+  foreach(line ${lines})
+    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*" "\\1" target "${line}")
+    if(NOT target MATCHES "/")
+      if(NOT EXISTS ${dir}/${target})
+        string(APPEND found "\n  ${rel}: \"${target}\" is not beside it")
+      endif()
+      continue()
+    endif()
+    string(REGEX REPLACE "/.*" "" to ${target})
+    list(FIND floors ${to} to_floor)
+    if(NOT home_floor EQUAL -1)
+      if(to_floor EQUAL -1 OR to_floor GREATER home_floor)
+        string(APPEND found "\n  ${rel}: ${home} includes ${target}, above it")
+      endif()
+    elseif(to_floor EQUAL -1 AND NOT to STREQUAL home)
+      list(FIND allowed_crossings "${home}:${target}" allowed)
+      if(allowed EQUAL -1)
+        string(APPEND found "\n  ${rel}: the front-end ${home} includes ${target}")
+      endif()
+    endif()
+  endforeach()
+endforeach()
+if(found)
+  message(FATAL_ERROR "Includes that break the floors:${found}")
+endif()
+message(STATUS "${count} sources include only the floors below them")
