@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include "input/field_registry.h"
+
 #include <cctype>
 #include <charconv>
 
@@ -163,42 +165,89 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
     return cl;
 }
 
+namespace {
+
+// The fields a study varies, each with its unit and what it is, from the field registry.
+std::string fieldsText() {
+    constexpr std::size_t kWidth = 80, kIndent = 24;
+    std::string text = "\nFields a study may vary (--vary NAME):\n";
+    for (bool rowFields : {false, true}) {
+        text += rowFields ? "of each row:\n" : "of the panel:\n";
+        for (const FieldSpec& spec : fieldRegistry()) {
+            if (!spec.varies || spec.perRow() != rowFields)
+                continue;
+            std::string line = "  " + std::string(spec.name);
+            line.resize(16, ' ');
+            line += spec.unit;
+            // A unit takes one column on the screen however many bytes it has.
+            std::size_t shown = 16;
+            for (unsigned char c : std::string(spec.unit))
+                shown += (c & 0xC0) != 0x80 ? 1 : 0;
+            line += std::string(kIndent - shown, ' ');
+            std::string word;
+            std::size_t column = kIndent;
+            for (const char* p = spec.meaning;; ++p) {
+                if (*p != ' ' && *p != '\0') {
+                    word += *p;
+                    continue;
+                }
+                if (column + 1 + word.size() > kWidth && column > kIndent) {
+                    line += "\n" + std::string(kIndent, ' ');
+                    column = kIndent;
+                }
+                line += (column > kIndent ? " " : "") + word;
+                column += (column > kIndent ? 1 : 0) + word.size();
+                word.clear();
+                if (*p == '\0')
+                    break;
+            }
+            text += line + "\n";
+        }
+    }
+    return text;
+}
+
+} // namespace
+
 std::string usageText() {
-    return "Usage: zmbr [FILE.mbr]             open the parameter window (with FILE opened)\n"
-           "       zmbr --batch [-j N] [--summary OUT.csv] [FILE.mbr ...]\n"
-           "       zmbr --study FILE.mbr --vary NAME=FROM:TO:STEP [--vary ...] --out DIR\n"
-           "            [-j N] [--summary-only]\n"
-           "       zmbr --plot A.TGC [B.TGC ...] -o OUT.svg|OUT.png [--curve tau-gamma|eps1-eps2]\n"
-           "       zmbr --report [-j N] FILE.mbr [...] [-o OUT.pdf]\n"
-           "       zmbr --convert IN.mbr OUT.mbr\n"
-           "\n"
-           "  --batch          run without windows: the default panel, or each parameter\n"
-           "                   file given; a file's result goes beside it as .TGC\n"
-           "  -j N, --jobs=N   run up to N files at once (default: the number of cores)\n"
-           "  --summary CSV    also write a table of the runs, one row per file\n"
-           "  --study FILE     run FILE once for every combination of the varied values;\n"
-           "                   DIR gets STEM-k.mbr and STEM-k.TGC for each, summary.csv,\n"
-           "                   chart.svg and chart.png (τxy max against the first name;\n"
-           "                   a map over the first two for many values or names)\n"
-           "  --vary NAME=FROM:TO:STEP\n"
-           "                   NAME: t sm fc epsC Ec tauBy sBy layer initialTheta, or a row's\n"
-           "                   thetaR Ar s fru Er (every used row) or thetaR.2 Ar.2 ... (row 2)\n"
-           "  --summary-only   keep only summary.csv and the chart, not the variants' files\n"
-           "  --report         run each file as --batch does and write its calculation\n"
-           "                   report beside it as .pdf (or -o OUT.pdf for one file); with\n"
-           "                   --batch the same, with --study one report DIR/report.pdf\n"
-           "  --plot FILES     draw the curves of result files in one figure\n"
-           "  -o OUT           the figure's file: SVG or PNG by its ending\n"
-           "  --curve KIND     tau-gamma (τxy against γxy, the default) or eps1-eps2\n"
-           "  --convert IN OUT read a parameter file of any layout, write it as version 3\n"
-           "  --screenshot PNG save a picture of the parameter window and end\n"
-           "  -h, --help       show this text\n"
-           "\n"
-           "Exit status: 0 every run ended by failure (concrete NG or rupture),\n"
-           "1 a run reached the step limit or was stopped, 2 usage or file errors;\n"
-           "with several files, the worst of them.\n"
-           "SOURCE_DATE_EPOCH, when set, dates the result files and reports of --batch,\n"
-           "--report and --study.\n";
+    return std::string(
+               "Usage: zmbr [FILE.mbr]             open the parameter window (with FILE opened)\n"
+               "       zmbr --batch [-j N] [--summary OUT.csv] [FILE.mbr ...]\n"
+               "       zmbr --study FILE.mbr --vary NAME=FROM:TO:STEP [--vary ...] --out DIR\n"
+               "            [-j N] [--summary-only]\n"
+               "       zmbr --plot A.TGC [B.TGC ...] -o OUT.svg|OUT.png [--curve "
+               "tau-gamma|eps1-eps2]\n"
+               "       zmbr --report [-j N] FILE.mbr [...] [-o OUT.pdf]\n"
+               "       zmbr --convert IN.mbr OUT.mbr\n"
+               "\n"
+               "  --batch          run without windows: the default panel, or each parameter\n"
+               "                   file given; a file's result goes beside it as .TGC\n"
+               "  -j N, --jobs=N   run up to N files at once (default: the number of cores)\n"
+               "  --summary CSV    also write a table of the runs, one row per file\n"
+               "  --study FILE     run FILE once for every combination of the varied values;\n"
+               "                   DIR gets STEM-k.mbr and STEM-k.TGC for each, summary.csv,\n"
+               "                   chart.svg and chart.png (τxy max against the first name;\n"
+               "                   a map over the first two for many values or names)\n"
+               "  --vary NAME=FROM:TO:STEP\n"
+               "                   NAME: a panel's field below, or a row's field below for\n"
+               "                   every used row, or with .N for row N (Ar.2)\n"
+               "  --summary-only   keep only summary.csv and the chart, not the variants' files\n"
+               "  --report         run each file as --batch does and write its calculation\n"
+               "                   report beside it as .pdf (or -o OUT.pdf for one file); with\n"
+               "                   --batch the same, with --study one report DIR/report.pdf\n"
+               "  --plot FILES     draw the curves of result files in one figure\n"
+               "  -o OUT           the figure's file: SVG or PNG by its ending\n"
+               "  --curve KIND     tau-gamma (τxy against γxy, the default) or eps1-eps2\n"
+               "  --convert IN OUT read a parameter file of any layout, write it as version 3\n"
+               "  --screenshot PNG save a picture of the parameter window and end\n"
+               "  -h, --help       show this text\n"
+               "\n"
+               "Exit status: 0 every run ended by failure (concrete NG or rupture),\n"
+               "1 a run reached the step limit or was stopped, 2 usage or file errors;\n"
+               "with several files, the worst of them.\n"
+               "SOURCE_DATE_EPOCH, when set, dates the result files and reports of --batch,\n"
+               "--report and --study.\n") +
+           fieldsText();
 }
 
 } // namespace zmbr

@@ -17,18 +17,12 @@ using namespace zmbr;
 
 namespace {
 
-constexpr Control kControls[] = {Control::Text1,  Control::Text2,  Control::Text3,  Control::Text4,
-                                 Control::Text5,  Control::Text6,  Control::Text7,  Control::Text8,
-                                 Control::Text9,  Control::Text10, Control::Text11, Control::Text12,
-                                 Control::Text13, Control::Text14, Control::Text15, Control::Text16,
-                                 Control::Combo1};
-
 // Everything a read may change: every field's text, the check box and the panel's values.
 std::vector<std::string> snapshot(const ParameterSheet& sheet) {
     std::vector<std::string> out;
-    for (Control c : kControls)
-        for (int e = 0; e < (isRowControl(c) ? kMaxRows : 1); ++e)
-            out.push_back(sheet.text({c, e}));
+    for (const FieldSpec& spec : fieldRegistry())
+        for (int e = 0; e < (spec.perRow() ? kMaxRows : 1) && spec.kind != FieldKind::Flag; ++e)
+            out.push_back(sheet.text({spec.field, e}));
     out.push_back(sheet.option() ? "option on" : "option off");
     const PanelInput& in = sheet.input();
     out.push_back(in.comment);

@@ -183,7 +183,7 @@ TEST(CommandLineRuns, SummaryTableHasARowPerFileInTheirOrder) {
                                    std::string(name) + ".mbr");
     std::filesystem::rename("steel_yield.mbr", "steel, \"yield\".mbr");
     ParameterSheet refused = test::loadedSheet();
-    test::typeAndLeave(refused, {Control::Text12}, "0");
+    test::typeAndLeave(refused, {PanelField::Ec}, "0");
     ASSERT_EQ(writeParameterFile(refused, realFileSystem(), "refused.mbr"), 0);
     test::writeFile("broken.mbr", "Created by ZMBR3\r\n");
 

@@ -9,8 +9,8 @@
 namespace zmbr {
 namespace {
 
-constexpr Control kRowColumns[] = {Control::Text15, Control::Text2, Control::Text3,
-                                   Control::Text6,  Control::Text7, Control::Combo1};
+constexpr PanelField kRowColumns[] = {PanelField::ThetaR, PanelField::Ar, PanelField::S,
+                                      PanelField::Fru,    PanelField::Er, PanelField::FailureMode};
 
 std::string layout(const std::string& name) {
     return test::readFile(test::dataPath("layouts/" + name));
@@ -26,12 +26,9 @@ std::string withComment(const std::string& bytes) {
 // Every text and the option: what a read must restore.
 std::vector<std::string> allTexts(const ParameterSheet& sheet) {
     std::vector<std::string> texts;
-    for (int c = 0; c <= static_cast<int>(Control::Combo1); ++c) {
-        const auto control = static_cast<Control>(c);
-        const int elements = isRowControl(control) ? kMaxRows : 1;
-        for (int e = 0; e < elements; ++e)
-            texts.push_back(sheet.text({control, e}));
-    }
+    for (const FieldSpec& spec : fieldRegistry())
+        for (int e = 0; e < (spec.perRow() ? kMaxRows : 1) && spec.kind != FieldKind::Flag; ++e)
+            texts.push_back(sheet.text({spec.field, e}));
     texts.push_back(sheet.option() ? "on" : "off");
     return texts;
 }
@@ -43,8 +40,8 @@ TEST(ParameterFile, WritesTheVersion3Layout) {
     test::MemoryFileSystem fs;
     ASSERT_EQ(writeParameterFile(sheet, fs, "start.mbr"), 0);
     EXPECT_EQ(fs.files.at("start.mbr"), test::readFile(test::dataPath("default.mbr")));
-    test::typeAndLeave(sheet, {Control::Text4}, "2");
-    sheet.setText({Control::Combo1, 1}, "yield");
+    test::typeAndLeave(sheet, {PanelField::Axes}, "2");
+    sheet.setText({PanelField::FailureMode, 1}, "yield");
     ASSERT_EQ(writeParameterFile(sheet, fs, "two.mbr"), 0);
     EXPECT_EQ(fs.files.at("two.mbr"), layout("two_rows.mbr"));
     EXPECT_EQ(fs.files.size(), 2u); // no partial file is left
@@ -53,12 +50,12 @@ TEST(ParameterFile, WritesTheVersion3Layout) {
 
 TEST(ParameterFile, RoundTripRestoresEveryText) {
     ParameterSheet original = test::loadedSheet();
-    test::typeAndLeave(original, {Control::Text1}, "試験体 No.3 τ-γ");
-    test::typeAndLeave(original, {Control::Text4}, "3");
-    test::typeAndLeave(original, {Control::Text2, 1}, "0.785");
-    test::typeAndLeave(original, {Control::Text15, 2}, "135");
-    test::typeAndLeave(original, {Control::Text16}, "38.5");
-    original.setText({Control::Combo1, 2}, "yield");
+    test::typeAndLeave(original, {PanelField::Comment}, "試験体 No.3 τ-γ");
+    test::typeAndLeave(original, {PanelField::Axes}, "3");
+    test::typeAndLeave(original, {PanelField::Ar, 1}, "0.785");
+    test::typeAndLeave(original, {PanelField::ThetaR, 2}, "135");
+    test::typeAndLeave(original, {PanelField::InitialTheta}, "38.5");
+    original.setText({PanelField::FailureMode, 2}, "yield");
     original.setOption(true);
     test::MemoryFileSystem fs;
     ASSERT_EQ(writeParameterFile(original, fs, "p.mbr"), 0);
@@ -66,16 +63,16 @@ TEST(ParameterFile, RoundTripRestoresEveryText) {
     EXPECT_NE(fs.files.at("p.mbr").find(utf8ToCp932("試験体 No.3 τ-γ")), std::string::npos);
 
     ParameterSheet copy = test::loadedSheet();
-    copy.setText({Control::Combo1, 7}, "yield"); // beyond the file's rows: kept
+    copy.setText({PanelField::FailureMode, 7}, "yield"); // beyond the file's rows: kept
     ASSERT_FALSE(readParameterFile(copy, fs, "p.mbr").has_value());
 
     // Rows 4 to 10 come back empty; their failure-mode boxes keep their texts.
     ParameterSheet expected = original;
     for (int e = 3; e < kMaxRows; ++e)
-        for (Control c : kRowColumns)
-            if (c != Control::Combo1)
+        for (PanelField c : kRowColumns)
+            if (c != PanelField::FailureMode)
                 expected.setText({c, e}, "");
-    expected.setText({Control::Combo1, 7}, "yield");
+    expected.setText({PanelField::FailureMode, 7}, "yield");
     EXPECT_EQ(allTexts(copy), allTexts(expected));
     EXPECT_EQ(copy.input().comment, "試験体 No.3 τ-γ");
     EXPECT_FLOAT_EQ(copy.input().row(3).thetaR, 135);
@@ -99,32 +96,32 @@ TEST(ParameterFile, ReadsEveryLayout) {
              return s;
          }(),
          [](const ParameterSheet& s) {
-             EXPECT_EQ(s.text({Control::Combo1, 1}), "yield");
-             EXPECT_EQ(s.text({Control::Text2, 2}), "");
+             EXPECT_EQ(s.text({PanelField::FailureMode, 1}), "yield");
+             EXPECT_EQ(s.text({PanelField::Ar, 2}), "");
              EXPECT_FLOAT_EQ(s.input().axes, 2);
          }},
         {"version 2", layout("version2.mbr"),
          [](const ParameterSheet& s) {
-             EXPECT_EQ(s.text({Control::Combo1, 0}), "rupture");
-             EXPECT_EQ(s.text({Control::Combo1, 1}), "rupture");
-             EXPECT_EQ(s.text({Control::Text2, 1}), "2.000");
+             EXPECT_EQ(s.text({PanelField::FailureMode, 0}), "rupture");
+             EXPECT_EQ(s.text({PanelField::FailureMode, 1}), "rupture");
+             EXPECT_EQ(s.text({PanelField::Ar, 1}), "2.000");
              EXPECT_TRUE(s.option());
-             EXPECT_EQ(s.text({Control::Text16}), "30.00");
+             EXPECT_EQ(s.text({PanelField::InitialTheta}), "30.00");
          }},
         {"headerless", layout("headerless.mbr"),
          [](const ParameterSheet& s) {
-             EXPECT_EQ(s.text({Control::Text1}), "old panel");
-             EXPECT_EQ(s.text({Control::Text11}), "14.14");
-             EXPECT_EQ(s.text({Control::Text12}), "20000");
+             EXPECT_EQ(s.text({PanelField::Comment}), "old panel");
+             EXPECT_EQ(s.text({PanelField::Sm}), "14.14");
+             EXPECT_EQ(s.text({PanelField::Ec}), "20000");
              const char* angles[] = {"0.0", "60.0", "120.0"};
              for (int e = 0; e < 3; ++e) {
-                 EXPECT_EQ(s.text({Control::Text15, e}), angles[e]);
-                 EXPECT_EQ(s.text({Control::Text2, e}), "0.5");
-                 EXPECT_EQ(s.text({Control::Text7, e}), "200000");
-                 EXPECT_EQ(s.text({Control::Combo1, e}), "rupture");
+                 EXPECT_EQ(s.text({PanelField::ThetaR, e}), angles[e]);
+                 EXPECT_EQ(s.text({PanelField::Ar, e}), "0.5");
+                 EXPECT_EQ(s.text({PanelField::Er, e}), "200000");
+                 EXPECT_EQ(s.text({PanelField::FailureMode, e}), "rupture");
              }
-             EXPECT_EQ(s.text({Control::Text2, 3}), "");
-             EXPECT_EQ(s.text({Control::Text16}), "45.00"); // kept
+             EXPECT_EQ(s.text({PanelField::Ar, 3}), "");
+             EXPECT_EQ(s.text({PanelField::InitialTheta}), "45.00"); // kept
              EXPECT_TRUE(s.option());
              EXPECT_FLOAT_EQ(s.input().sm, 14.14f);
              EXPECT_FLOAT_EQ(s.input().fc, -40);
@@ -132,13 +129,13 @@ TEST(ParameterFile, ReadsEveryLayout) {
         {"headerless, five rows", layout("headerless_five_rows.mbr"),
          [](const ParameterSheet& s) {
              for (int e = 0; e < 5; ++e)
-                 EXPECT_EQ(s.text({Control::Text15, e}), "90.0");
+                 EXPECT_EQ(s.text({PanelField::ThetaR, e}), "90.0");
              EXPECT_FALSE(s.option());
          }},
         {"header with a trailing blank is a comment", layout("header_with_blank.mbr"),
          [](const ParameterSheet& s) {
-             EXPECT_EQ(s.text({Control::Text1}), "Created by ZMBR3 ");
-             EXPECT_EQ(s.text({Control::Text15, 1}), "90.0");
+             EXPECT_EQ(s.text({PanelField::Comment}), "Created by ZMBR3 ");
+             EXPECT_EQ(s.text({PanelField::ThetaR, 1}), "90.0");
              EXPECT_FALSE(s.option());
          }},
         {"CP932 comment", layout("cp932_comment.mbr"),

@@ -11,8 +11,8 @@
 namespace zmbr {
 namespace {
 
-constexpr Control kRowColumns[] = {Control::Text15, Control::Text2, Control::Text3, Control::Text6,
-                                   Control::Text7};
+constexpr PanelField kRowColumns[] = {PanelField::ThetaR, PanelField::Ar, PanelField::S,
+                                      PanelField::Fru, PanelField::Er};
 
 // What a field stores while typed, and what it shows and stores once left.
 TEST(ParameterSheet, TypingAndLeavingAField) {
@@ -31,17 +31,17 @@ TEST(ParameterSheet, TypingAndLeavingAField) {
     auto thetaR3 = [](P p) { return p.row(3).thetaR; };
     auto theta = [](P p) { return p.initialTheta; };
     const Case cases[] = {
-        {{Control::Text4}, "12", 10, "10", 10, axes},
-        {{Control::Text4}, "3.5", 3.5f, "3.5", 3.5f, axes},
-        {{Control::Text5}, "2.50", 2.5f, "2.5", 2.5f, [](P p) { return p.layer; }},
-        {{Control::Text2}, "1.23456", 1.23456f, "1.235", 1.235f, ar1},
-        {{Control::Text2}, "-4", -4, "-4.000", -4, ar1},
-        {{Control::Text10}, "-5", 0, "0.00", 0, [](P p) { return p.t; }},
-        {{Control::Text8}, "5", 0, "0.00", 0, [](P p) { return p.fc; }},
-        {{Control::Text9}, "-0.00234", -0.00234f, "-0.0023", -0.0023f, epsC},
-        {{Control::Text15, 2}, "200", 180, "180.0", 180, thetaR3},
-        {{Control::Text16}, "-10", 0, "0.00", 0, theta},
-        {{Control::Text12}, "", 0, "0", 0, [](P p) { return p.Ec; }},
+        {{PanelField::Axes}, "12", 10, "10", 10, axes},
+        {{PanelField::Axes}, "3.5", 3.5f, "3.5", 3.5f, axes},
+        {{PanelField::Layer}, "2.50", 2.5f, "2.5", 2.5f, [](P p) { return p.layer; }},
+        {{PanelField::Ar}, "1.23456", 1.23456f, "1.235", 1.235f, ar1},
+        {{PanelField::Ar}, "-4", -4, "-4.000", -4, ar1},
+        {{PanelField::T}, "-5", 0, "0.00", 0, [](P p) { return p.t; }},
+        {{PanelField::Fc}, "5", 0, "0.00", 0, [](P p) { return p.fc; }},
+        {{PanelField::EpsC}, "-0.00234", -0.00234f, "-0.0023", -0.0023f, epsC},
+        {{PanelField::ThetaR, 2}, "200", 180, "180.0", 180, thetaR3},
+        {{PanelField::InitialTheta}, "-10", 0, "0.00", 0, theta},
+        {{PanelField::Ec}, "", 0, "0", 0, [](P p) { return p.Ec; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -57,39 +57,39 @@ TEST(ParameterSheet, TypingAndLeavingAField) {
 
 TEST(ParameterSheet, RowsBeyondAxesAreClearedAndStayCleared) {
     ParameterSheet sheet = test::loadedSheet();
-    sheet.setText({Control::Combo1, 6}, "yield");
-    test::typeAndLeave(sheet, {Control::Text4}, "4");
+    sheet.setText({PanelField::FailureMode, 6}, "yield");
+    test::typeAndLeave(sheet, {PanelField::Axes}, "4");
     for (int e = 0; e < kMaxRows; ++e)
-        for (Control c : kRowColumns)
+        for (PanelField c : kRowColumns)
             EXPECT_EQ(sheet.text({c, e}).empty(), e >= 4);
     EXPECT_EQ(sheet.input().row(5).Er, 0);
     EXPECT_EQ(sheet.input().row(10).thetaR, 0);
-    EXPECT_EQ(sheet.text({Control::Combo1, 6}), "yield");
-    EXPECT_EQ(sheet.text({Control::Combo1, 9}), "rupture");
+    EXPECT_EQ(sheet.text({PanelField::FailureMode, 6}), "yield");
+    EXPECT_EQ(sheet.text({PanelField::FailureMode, 9}), "rupture");
 
-    test::typeAndLeave(sheet, {Control::Text4}, "10");
-    EXPECT_EQ(sheet.text({Control::Text2, 4}), "");
+    test::typeAndLeave(sheet, {PanelField::Axes}, "10");
+    EXPECT_EQ(sheet.text({PanelField::Ar, 4}), "");
 
     // A fractional count keeps its whole rows.
     ParameterSheet fractional = test::loadedSheet();
-    test::typeAndLeave(fractional, {Control::Text4}, "2.7");
-    EXPECT_EQ(fractional.text({Control::Text4}), "2.7");
-    EXPECT_EQ(fractional.text({Control::Text2, 1}), "1.000");
-    EXPECT_EQ(fractional.text({Control::Text2, 2}), "");
+    test::typeAndLeave(fractional, {PanelField::Axes}, "2.7");
+    EXPECT_EQ(fractional.text({PanelField::Axes}), "2.7");
+    EXPECT_EQ(fractional.text({PanelField::Ar, 1}), "1.000");
+    EXPECT_EQ(fractional.text({PanelField::Ar, 2}), "");
 }
 
 TEST(ParameterSheet, FillDownReachesTheRowsInUseOnly) {
     ParameterSheet sheet = test::loadedSheet();
-    test::typeAndLeave(sheet, {Control::Text4}, "6");
-    test::typeAndLeave(sheet, {Control::Text2, 2}, "2.5");
+    test::typeAndLeave(sheet, {PanelField::Axes}, "6");
+    test::typeAndLeave(sheet, {PanelField::Ar, 2}, "2.5");
     for (int e = 0; e < kMaxRows; ++e) {
         const char* expected = e >= 2 && e < 6 ? "2.500" : (e < 2 ? "1.000" : "");
-        EXPECT_EQ(sheet.text({Control::Text2, e}), expected) << e;
+        EXPECT_EQ(sheet.text({PanelField::Ar, e}), expected) << e;
     }
     EXPECT_FLOAT_EQ(sheet.input().row(6).Ar, 2.5f);
     // No fill-down for the angle.
-    test::typeAndLeave(sheet, {Control::Text15, 0}, "30");
-    EXPECT_EQ(sheet.text({Control::Text15, 1}), "0.0");
+    test::typeAndLeave(sheet, {PanelField::ThetaR, 0}, "30");
+    EXPECT_EQ(sheet.text({PanelField::ThetaR, 1}), "0.0");
 }
 
 TEST(ParameterSheet, CheckBoxAndFailureModeBox) {
@@ -99,19 +99,19 @@ TEST(ParameterSheet, CheckBoxAndFailureModeBox) {
     sheet.setOption(false);
     EXPECT_EQ(sheet.input().optionOn, 0);
 
-    sheet.setText({Control::Combo1, 1}, "yield");
+    sheet.setText({PanelField::FailureMode, 1}, "yield");
     EXPECT_EQ(sheet.input().row(2).failureMode, FailureMode::Rupture); // raises nothing
-    sheet.leaveField({Control::Combo1, 1});
+    sheet.leaveField({PanelField::FailureMode, 1});
     EXPECT_EQ(sheet.input().row(2).failureMode, FailureMode::Yield);
 }
 
 // A view that shows every text it is told of shows the sheet, from the start-up on.
 TEST(ParameterSheet, ListenerSeesEveryTextTheSheetSets) {
     struct Mirror : SheetListener {
-        std::map<std::pair<Control, int>, std::string> shown;
+        std::map<std::pair<PanelField, int>, std::string> shown;
         std::vector<FieldRef> told;
         void textSet(FieldRef f, const std::string& t) override {
-            shown[{f.control, f.element}] = t;
+            shown[{f.field, f.element}] = t;
             told.push_back(f);
         }
     } mirror;
@@ -119,26 +119,27 @@ TEST(ParameterSheet, ListenerSeesEveryTextTheSheetSets) {
     sheet.setListener(&mirror);
     sheet.load();
     std::size_t fields = 0;
-    for (int c = 0; c <= static_cast<int>(Control::Combo1); ++c)
-        for (int e = 0; e < (isRowControl(Control(c)) ? kMaxRows : 1); ++e, ++fields)
-            EXPECT_EQ(mirror.shown[std::make_pair(Control(c), e)], sheet.text({Control(c), e}))
-                << c << ' ' << e;
+    for (const FieldSpec& spec : fieldRegistry())
+        for (int e = 0; e < (spec.perRow() ? kMaxRows : 1) && spec.kind != FieldKind::Flag;
+             ++e, ++fields)
+            EXPECT_EQ(mirror.shown[std::make_pair(spec.field, e)], sheet.text({spec.field, e}))
+                << spec.name << ' ' << e;
     EXPECT_EQ(mirror.shown.size(), fields);
 
     mirror.told.clear();
-    test::typeAndLeave(sheet, {Control::Text4}, "9");
+    test::typeAndLeave(sheet, {PanelField::Axes}, "9");
     // The typed text, the same text on leaving (not set again), then row 10 emptied.
     ASSERT_EQ(mirror.told.size(), 1u + 5u);
-    EXPECT_EQ(mirror.told[1], (FieldRef{Control::Text15, 9}));
-    EXPECT_EQ(mirror.told[5], (FieldRef{Control::Text7, 9}));
-    EXPECT_EQ(mirror.shown[std::make_pair(Control::Text4, 0)], "9");
+    EXPECT_EQ(mirror.told[1], (FieldRef{PanelField::ThetaR, 9}));
+    EXPECT_EQ(mirror.told[5], (FieldRef{PanelField::Er, 9}));
+    EXPECT_EQ(mirror.shown[std::make_pair(PanelField::Axes, 0)], "9");
 }
 
 TEST(Execute, RereadsTheFieldsAndTestsTheResultFile) {
     ParameterSheet sheet = test::loadedSheet();
-    test::typeAndLeave(sheet, {Control::Text4}, "3");
-    sheet.setText({Control::Combo1, 1}, "yield"); // chosen, never left
-    sheet.setText({Control::Combo1, 2}, "Rupture");
+    test::typeAndLeave(sheet, {PanelField::Axes}, "3");
+    sheet.setText({PanelField::FailureMode, 1}, "yield"); // chosen, never left
+    sheet.setText({PanelField::FailureMode, 2}, "Rupture");
     sheet.input().row(5).modularRatio = 7; // beyond axes: kept
     test::MemoryFileSystem fs;
     EXPECT_FALSE(prepareExecute(sheet, fs).has_value());
@@ -152,7 +153,7 @@ TEST(Execute, RereadsTheFieldsAndTestsTheResultFile) {
     EXPECT_EQ(in.row(5).modularRatio, 7);
 
     // A field that divides is refused after the re-read.
-    test::typeAndLeave(sheet, {Control::Text12}, "0");
+    test::typeAndLeave(sheet, {PanelField::Ec}, "0");
     const auto refusal = prepareExecute(sheet, fs);
     ASSERT_TRUE(refusal.has_value());
     EXPECT_FALSE(refusal->resultFileUnwritable);

@@ -42,8 +42,9 @@ const char* handOut(std::string text) {
     return held.c_str();
 }
 
-FieldRef field(int control, int element) {
-    return {static_cast<Control>(control), element};
+// A field by its number in the registry (the page's maps come from zmbr_fields).
+FieldRef field(int id, int element) {
+    return {static_cast<PanelField>(id), element};
 }
 
 // The last box a command showed: the page shows it the same way.
@@ -152,21 +153,42 @@ extern "C" {
 
 // --- The parameter window ---------------------------------------------------------------
 
+// The field registry as JSON, in the order of the fields' numbers: [{name, caption, unit,
+// meaning, perRow, kind}, ...]. The page builds its maps from it.
+EMSCRIPTEN_KEEPALIVE const char* zmbr_fields() {
+    static const char* const kinds[] = {"text", "number", "choice", "flag"};
+    std::string json = "[";
+    for (const FieldSpec& f : fieldRegistry()) {
+        json += json.size() > 1 ? ",{" : "{";
+        for (const auto& [key, value] : {std::pair{"name", f.name},
+                                         {"caption", f.caption},
+                                         {"unit", f.unit},
+                                         {"meaning", f.meaning},
+                                         {"kind", kinds[static_cast<int>(f.kind)]}}) {
+            json += '"' + std::string(key) + "\":";
+            appendJson(json, value);
+            json += ',';
+        }
+        json += std::string("\"perRow\":") + (f.perRow() ? "true}" : "false}");
+    }
+    return handOut(json + "]");
+}
+
 EMSCRIPTEN_KEEPALIVE void zmbr_load() {
     sheet() = ParameterSheet();
     sheet().load();
 }
 
-EMSCRIPTEN_KEEPALIVE const char* zmbr_text(int control, int element) {
-    return handOut(sheet().text(field(control, element)));
+EMSCRIPTEN_KEEPALIVE const char* zmbr_text(int id, int element) {
+    return handOut(sheet().text(field(id, element)));
 }
 
-EMSCRIPTEN_KEEPALIVE void zmbr_set_text(int control, int element, const char* text) {
-    sheet().setText(field(control, element), text);
+EMSCRIPTEN_KEEPALIVE void zmbr_set_text(int id, int element, const char* text) {
+    sheet().setText(field(id, element), text);
 }
 
-EMSCRIPTEN_KEEPALIVE void zmbr_leave_field(int control, int element) {
-    sheet().leaveField(field(control, element));
+EMSCRIPTEN_KEEPALIVE void zmbr_leave_field(int id, int element) {
+    sheet().leaveField(field(id, element));
 }
 
 EMSCRIPTEN_KEEPALIVE void zmbr_set_option(int on) {

@@ -3,41 +3,6 @@
 
 var ZMBR = self.ZMBR || (self.ZMBR = {});
 
-// The parameter window's controls and the calculation window's fields, numbered as the core
-// numbers them.
-ZMBR.Control = Object.freeze({
-  Text1: 0,
-  Text2: 1,
-  Text3: 2,
-  Text4: 3,
-  Text5: 4,
-  Text6: 5,
-  Text7: 6,
-  Text8: 7,
-  Text9: 8,
-  Text10: 9,
-  Text11: 10,
-  Text12: 11,
-  Text13: 12,
-  Text14: 13,
-  Text15: 14,
-  Text16: 15,
-  Combo1: 16,
-});
-ZMBR.rowControls = ["Text15", "Text2", "Text3", "Text6", "Text7", "Combo1"];
-ZMBR.panelControls = [
-  "Text1",
-  "Text4",
-  "Text5",
-  "Text8",
-  "Text9",
-  "Text10",
-  "Text11",
-  "Text12",
-  "Text13",
-  "Text14",
-  "Text16",
-];
 ZMBR.rowCount = 10;
 
 ZMBR.bindCore = function bindCore(m) {
@@ -45,8 +10,13 @@ ZMBR.bindCore = function bindCore(m) {
     (fn) =>
     (...args) =>
       m.UTF8ToString(fn(...args));
+  // The field registry of the core: each field's name, caption, unit, meaning and kind, by
+  // the number the core's calls take.
+  const fields = JSON.parse(m.UTF8ToString(m._zmbr_fields()));
   const core = {
     module: m,
+    fields,
+    fieldId: (name) => fields.findIndex((f) => f.name === name),
     load: m._zmbr_load,
     text: text(m._zmbr_text),
     setText: m.cwrap("zmbr_set_text", null, ["number", "number", "string"]),
@@ -78,11 +48,11 @@ ZMBR.bindCore = function bindCore(m) {
     // Every text of the sheet, as [control, element, text], and the check box.
     sheetState() {
       const texts = [];
-      for (const name of ZMBR.panelControls)
-        texts.push([ZMBR.Control[name], 0, core.text(ZMBR.Control[name], 0)]);
-      for (const name of ZMBR.rowControls)
-        for (let e = 0; e < ZMBR.rowCount; e++)
-          texts.push([ZMBR.Control[name], e, core.text(ZMBR.Control[name], e)]);
+      fields.forEach((f, id) => {
+        if (f.kind === "flag") return;
+        for (let e = 0; e < (f.perRow ? ZMBR.rowCount : 1); e++)
+          texts.push([id, e, core.text(id, e)]);
+      });
       return {
         texts,
         option: core.option(),
@@ -92,7 +62,7 @@ ZMBR.bindCore = function bindCore(m) {
     },
     setSheetState(state) {
       core.load();
-      for (const [control, element, value] of state.texts) core.setText(control, element, value);
+      for (const [id, element, value] of state.texts) core.setText(id, element, value);
       core.setOption(state.option);
       core.setFileName(0, state.paramFileName);
       core.setFileName(1, state.outputFileName);

@@ -23,36 +23,41 @@ ZMBR.element = (tag, className, text) => {
 };
 
 ZMBR.SheetView = class SheetView {
-  // The panel's fields in focus order: control, caption, unit a screen reader adds, top.
+  // The window's layout: the panel's fields in focus order (field, control, top) and the
+  // table's columns (field, control, left). Captions and units come from the core's registry.
   static panelFields = [
-    ["Text4", "axes", "rows", 1080],
-    ["Text5", "layer", "layers", 1440],
-    ["Text10", "t", "mm", 1800],
-    ["Text11", "sm", "mm", 2160],
-    ["Text8", "fc (-)", "N/mm²", 3000],
-    ["Text9", "εc (-)", "strain", 3360],
-    ["Text12", "Ec", "N/mm²", 3720],
-    ["Text13", "τby", "N/mm²", 4560],
-    ["Text14", "sby", "mm", 4920],
+    ["axes", "Text4", 1080],
+    ["layer", "Text5", 1440],
+    ["t", "Text10", 1800],
+    ["sm", "Text11", 2160],
+    ["fc", "Text8", 3000],
+    ["epsC", "Text9", 3360],
+    ["Ec", "Text12", 3720],
+    ["tauBy", "Text13", 4560],
+    ["sBy", "Text14", 4920],
   ];
-  // The table's columns: control, heading, unit, left.
   static columns = [
-    ["Text15", "θr", "degrees", 2880],
-    ["Text2", "Ar", "mm²", 3840],
-    ["Text3", "s", "mm", 4800],
-    ["Text6", "fru", "N/mm²", 5760],
-    ["Text7", "Er", "N/mm²", 6720],
+    ["thetaR", "Text15", 2880],
+    ["Ar", "Text2", 3840],
+    ["s", "Text3", 4800],
+    ["fru", "Text6", 5760],
+    ["Er", "Text7", 6720],
+    ["failureMode", "Combo1", 7680],
   ];
 
   constructor(core, client, commands) {
     this.core = core;
     this.client = client;
-    this.fields = new Map(); // "control:element" -> input
+    this.fields = new Map(); // "id:element" -> input
     this.build(commands);
   }
 
-  key(control, element) {
-    return `${control}:${element}`;
+  key(id, element) {
+    return `${id}:${element}`;
+  }
+
+  spec(name) {
+    return this.core.fields[this.core.fieldId(name)];
   }
 
   add(element, left, top, width, height) {
@@ -67,21 +72,23 @@ ZMBR.SheetView = class SheetView {
     return this.add(l, left, top, width, height);
   }
 
-  field(name, element, left, top, width, height, accessibleName) {
-    const control = ZMBR.Control[name];
-    const input = ZMBR.element("input", name === "Text1" ? "field comment" : "field");
+  // The input of a field (by its registry name) named after its control: Text8, Text2_0.
+  field(name, control, element, left, top, width, height, accessibleName) {
+    const id = this.core.fieldId(name);
+    const spec = this.core.fields[id];
+    const input = ZMBR.element("input", spec.kind === "text" ? "field comment" : "field");
     input.type = "text";
-    input.id = name === "Combo1" || ZMBR.rowControls.includes(name) ? `${name}_${element}` : name;
+    input.id = spec.perRow ? `${control}_${element}` : control;
     input.spellcheck = false;
     input.autocomplete = "off";
     if (accessibleName) input.setAttribute("aria-label", accessibleName);
-    if (name === "Combo1") input.setAttribute("list", "failure-modes");
-    input.addEventListener("input", () => this.core.setText(control, element, input.value));
+    if (spec.kind === "choice") input.setAttribute("list", "failure-modes");
+    input.addEventListener("input", () => this.core.setText(id, element, input.value));
     input.addEventListener("blur", () => {
-      this.core.leaveField(control, element);
+      this.core.leaveField(id, element);
       this.refresh();
     });
-    this.fields.set(this.key(control, element), input);
+    this.fields.set(this.key(id, element), input);
     return this.add(input, left, top, width, height);
   }
 
@@ -106,9 +113,8 @@ ZMBR.SheetView = class SheetView {
     this.label("Data for bond ana. unit : N-mm", 360, 4080, 1815, 375, "heading");
     this.label("Data of reinforcements unit : N-mm", 2400, 720, 6015, 255, "heading");
     this.label("i", 2520, 1080, 255, 255, "field-label");
-    for (const [, heading, , left] of SheetView.columns)
-      this.label(heading, left, 1080, 855, 255, "field-label");
-    this.label("Yield", 7680, 1080, 855, 255, "field-label");
+    for (const [name, , left] of SheetView.columns)
+      this.label(this.spec(name).caption, left, 1080, 855, 255, "field-label");
     for (let e = 0; e < ZMBR.rowCount; e++)
       this.label(String(e + 1), 2520, 1440 + 360 * e, 255, 285, "row-number");
     this.add(ZMBR.sketches(), 2520, 5160, 3990, 960);
@@ -124,38 +130,54 @@ ZMBR.SheetView = class SheetView {
 
     // The focus order of the window: comment, the left column, the check box, Open, Save,
     // the table row by row, Execute, Exit, the initial angle, and the failure modes.
-    this.label("Comment", 360, 240, 960, 255, "field-label", null, "Text1");
-    this.field("Text1", 0, 1320, 240, 5175, 285);
-    for (const [name, caption, unit, top] of SheetView.panelFields) {
-      this.label(caption, 360, top + 15, 795, 255, "field-label", unit, name);
-      this.field(name, 0, 1200, top, 975, 285);
+    this.label(this.spec("comment").caption, 360, 240, 960, 255, "field-label", null, "Text1");
+    this.field("comment", "Text1", 0, 1320, 240, 5175, 285);
+    for (const [name, control, top] of SheetView.panelFields) {
+      const { caption, unit } = this.spec(name);
+      this.label(caption, 360, top + 15, 795, 255, "field-label", unit, control);
+      this.field(name, control, 0, 1200, top, 975, 285);
     }
     const check = ZMBR.element("label", "check");
     const box = ZMBR.element("input");
     box.type = "checkbox";
     box.id = "Check1";
     box.addEventListener("click", () => this.core.setOption(box.checked));
-    check.append(box, " Option");
+    check.append(box, ` ${this.spec("option").caption}`);
     this.check1 = this.add(check, 360, 5280, 1815, 255).firstChild;
     this.button("Open", "Command2", 240, 5760, 975, 375, commands.open);
     this.button("Save", "Command3", 1320, 5760, 975, 375, commands.save);
+    const numbers = SheetView.columns.filter(([name]) => this.spec(name).kind === "number");
     for (let e = 0; e < ZMBR.rowCount; e++)
-      for (const [name, heading, unit, left] of SheetView.columns)
-        this.field(name, e, left, 1440 + 360 * e, 855, 285, `${heading} of row ${e + 1} (${unit})`);
+      for (const [name, control, left] of numbers) {
+        const { caption, unit } = this.spec(name);
+        const accessibleName = `${caption} of row ${e + 1}` + (unit ? ` (${unit})` : "");
+        this.field(name, control, e, left, 1440 + 360 * e, 855, 285, accessibleName);
+      }
     this.button("Execute", "Command1", 7200, 5160, 1455, 375, commands.execute);
     this.button("Exit", "Command4", 7200, 5640, 1455, 375, commands.exit);
-    this.label("Initial θ", 6720, 240, 720, 255, "field-label", "degrees", "Text16");
-    this.field("Text16", 0, 7440, 240, 1095, 285);
+    const start = this.spec("initialTheta");
+    this.label(start.caption, 6720, 240, 720, 255, "field-label", start.unit, "Text16");
+    this.field("initialTheta", "Text16", 0, 7440, 240, 1095, 285);
+    const [mode, modeControl, modeLeft] = SheetView.columns.at(-1);
     for (let e = 0; e < ZMBR.rowCount; e++)
-      this.field("Combo1", e, 7680, 1440 + 360 * e, 855, 300, `failure mode of row ${e + 1}`);
+      this.field(
+        mode,
+        modeControl,
+        e,
+        modeLeft,
+        1440 + 360 * e,
+        855,
+        300,
+        `failure mode of row ${e + 1}`,
+      );
   }
 
   // Shows the texts the sheet holds, leaving alone a field whose text is already right (so
   // that the caret of the field being typed in stays where it is).
   refresh() {
     for (const [key, input] of this.fields) {
-      const [control, element] = key.split(":").map(Number);
-      const text = this.core.text(control, element);
+      const [id, element] = key.split(":").map(Number);
+      const text = this.core.text(id, element);
       if (input.value !== text) input.value = text;
     }
     this.check1.checked = this.core.option();

@@ -49,9 +49,10 @@ struct PanelInput {
     static PanelInput defaults();
 };
 
-// The fields a user edits, for the limit rules and display patterns they share.
-enum class PanelField {
-    InitialTheta,
+// Every field a user edits, in the order of a version-3 parameter file (the registry in
+// input/field_registry.h says what each is).
+enum class PanelField : std::uint8_t {
+    Comment,
     Axes,
     Layer,
     T,
@@ -61,17 +62,20 @@ enum class PanelField {
     Ec,
     TauBy,
     SBy,
-    ThetaR,
+    ThetaR, // the row fields
     Ar,
     S,
     Fru,
     Er,
+    FailureMode,
+    Option,
+    InitialTheta,
 };
 
 // Brings a freshly parsed value into the field's range (upper limit first, then lower).
 float applyLimitRule(PanelField field, float value);
 
-// The pattern a field is shown with after it loses focus.
+// The pattern a field is shown with at start-up and after it loses focus.
 const char* displayPattern(PanelField field);
 
 // "rupture" exactly gives rupture; any other text gives yield.

@@ -3,7 +3,7 @@
 // those texts into the panel's values. The window is a view of this sheet; the headless run
 // and the parameter files drive the same sheet.
 
-#include "input/panel_input.h"
+#include "input/field_registry.h"
 
 #include <array>
 #include <cstdint>
@@ -11,35 +11,12 @@
 
 namespace zmbr {
 
-// The window's controls by their names. Text2, Text3, Text6, Text7, Text15 and Combo1 are
-// control arrays with one element per row (element r - 1 for row r).
-enum class Control : std::uint8_t {
-    Text1,  // comment
-    Text2,  // Ar
-    Text3,  // s
-    Text4,  // axes
-    Text5,  // layer
-    Text6,  // fru
-    Text7,  // Er
-    Text8,  // fc
-    Text9,  // epsC
-    Text10, // t
-    Text11, // sm
-    Text12, // Ec
-    Text13, // tauBy
-    Text14, // sBy
-    Text15, // thetaR
-    Text16, // initialTheta
-    Combo1, // failure mode text
-};
-
+// A field of the sheet: a panel field, or a row's field of row element + 1.
 struct FieldRef {
-    Control control;
-    int element = 0; // 0..9 for the row arrays, 0 otherwise
+    PanelField field;
+    int element = 0; // 0..9 for a row's field, 0 otherwise
     bool operator==(const FieldRef&) const = default;
 };
-
-bool isRowControl(Control c);
 
 // Told of every text the sheet sets, so that a view can show it.
 class SheetListener {
@@ -59,8 +36,8 @@ class ParameterSheet {
 
     const std::string& text(FieldRef f) const;
     // An assignment of a field's text, by the user or the program. A text that differs from
-    // the current one raises the field's change handling at once; a Combo1 text raises
-    // nothing.
+    // the current one raises the field's change handling at once; a failure mode's text
+    // raises nothing.
     void setText(FieldRef f, std::string text);
     // The field loses the focus: reformat, and clear rows or fill down where the field does.
     void leaveField(FieldRef f);
@@ -80,8 +57,9 @@ class ParameterSheet {
     std::string& textSlot(FieldRef f);
 
     PanelInput input_;
-    std::array<std::string, 17> panelTexts_{};
-    std::array<std::array<std::string, kMaxRows>, 17> rowTexts_{};
+    static constexpr std::size_t kFields = static_cast<std::size_t>(PanelField::InitialTheta) + 1;
+    std::array<std::string, kFields> panelTexts_{};
+    std::array<std::array<std::string, kMaxRows>, kFields> rowTexts_{};
     bool option_ = false;
     SheetListener* listener_ = nullptr;
 };

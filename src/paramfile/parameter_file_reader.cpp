@@ -86,12 +86,10 @@ class Planner {
     }
 
     std::optional<ReadFailure> planVersioned(ReadPlan& out, bool version3) {
-        const std::size_t perRow = version3 ? 6 : 5;
+        std::size_t perRow = 0;
+        for (const FieldSpec& spec : fieldRegistry())
+            perRow += spec.block == FileBlock::Row && (version3 || spec.inVersion2) ? 1 : 0;
         needed_ = 13;
-        const Control panel[] = {Control::Text1,  Control::Text4, Control::Text5, Control::Text10,
-                                 Control::Text11, Control::Text8, Control::Text9, Control::Text12,
-                                 Control::Text13, Control::Text14};
-        std::size_t n = 2;
         if (!line(3))
             return failure_;
         const float axes = toFieldValue(parseNumber(lines_[2]));
@@ -100,38 +98,36 @@ class Planner {
         const int rows = static_cast<int>(std::floor(axes));
         needed_ = 13 + perRow * static_cast<std::size_t>(rows);
 
-        for (Control c : panel) {
-            const std::string* text = line(n++);
-            if (!text)
-                return failure_;
-            out.text({c}, *text);
-            // The count read stands, whatever the field's limit rule made of it.
-            if (c == Control::Text4)
-                out.steps.push_back({ReadPlan::Kind::RawAxes, {}, {}, axes});
-        }
-        for (int e = 0; e < rows; ++e) {
-            for (Control c : {Control::Text15, Control::Text2, Control::Text3, Control::Text6,
-                              Control::Text7}) {
+        std::size_t n = 2;
+        auto plan = [&](FileBlock block, int element) -> bool {
+            for (const FieldSpec& spec : fieldRegistry()) {
+                if (spec.block != block)
+                    continue;
+                if (!version3 && !spec.inVersion2) { // a version-2 row breaks at fru
+                    out.text({spec.field, element}, "rupture");
+                    continue;
+                }
                 const std::string* text = line(n++);
                 if (!text)
-                    return failure_;
-                out.text({c, e}, *text);
+                    return false;
+                if (spec.kind == FieldKind::Flag) {
+                    out.option(*text);
+                    continue;
+                }
+                out.text({spec.field, element}, *text);
+                // The count read stands, whatever the field's limit rule made of it.
+                if (spec.field == PanelField::Axes)
+                    out.steps.push_back({ReadPlan::Kind::RawAxes, {}, {}, axes});
             }
-            std::string mode = "rupture";
-            if (version3) {
-                const std::string* text = line(n++);
-                if (!text)
-                    return failure_;
-                mode = *text;
-            }
-            out.text({Control::Combo1, e}, mode);
-        }
-        const std::string* option = line(n++);
-        const std::string* theta = line(n++);
-        if (!option || !theta)
+            return true;
+        };
+        if (!plan(FileBlock::Head, 0))
             return failure_;
-        out.option(*option);
-        out.text({Control::Text16}, *theta);
+        for (int e = 0; e < rows; ++e)
+            if (!plan(FileBlock::Row, e))
+                return failure_;
+        if (!plan(FileBlock::Tail, 0))
+            return failure_;
         return std::nullopt;
     }
 
@@ -156,30 +152,31 @@ class Planner {
         if (ratio == 0)
             return lineFailure(12, "the ratio Er / Ec is 0.");
 
-        auto put = [&out, this](Control c, std::size_t n) { out.text({c}, lines_[n - 1]); };
-        put(Control::Text1, 1);
-        put(Control::Text4, 4);
-        put(Control::Text5, 5);
-        put(Control::Text8, 8);
-        put(Control::Text9, 9);
-        put(Control::Text10, 10);
-        out.text({Control::Text11}, formatNumber(1.4142135623730951 * spacing, "##0.00"));
-        out.text({Control::Text12}, formatNumber(er / ratio, "#####0"));
-        put(Control::Text13, 13);
-        put(Control::Text14, 14);
-
         const int rows = static_cast<int>(std::floor(toFieldValue(count)));
+        // Lines 11 and 12 hold what sm and Ec are worked out from; the row angles follow from
+        // the row count, and every row breaks at fru.
+        auto plan = [&](const FieldSpec& spec, int element) {
+            const FieldRef f{spec.field, element};
+            if (spec.kind == FieldKind::Flag)
+                out.option(lines_[static_cast<std::size_t>(spec.headerlessLine) - 1]);
+            else if (spec.headerlessLine != 0)
+                out.text(f, lines_[static_cast<std::size_t>(spec.headerlessLine) - 1]);
+            else if (spec.field == PanelField::Sm)
+                out.text(f, formatNumber(1.4142135623730951 * spacing, spec.pattern));
+            else if (spec.field == PanelField::Ec)
+                out.text(f, formatNumber(er / ratio, spec.pattern));
+            else if (spec.field == PanelField::ThetaR)
+                out.text(f, headerlessAngle(count, element));
+            else if (spec.field == PanelField::FailureMode)
+                out.text(f, "rupture");
+        };
+        for (const FieldSpec& spec : fieldRegistry())
+            if (!spec.perRow())
+                plan(spec, 0);
         for (int e = 0; e < rows; ++e)
-            out.text({Control::Text15, e}, headerlessAngle(count, e));
-        for (int e = 0; e < rows; ++e) {
-            for (auto [c, n] : {std::pair{Control::Text2, 2},
-                                {Control::Text3, 3},
-                                {Control::Text6, 6},
-                                {Control::Text7, 7}})
-                out.text({c, e}, lines_[static_cast<std::size_t>(n) - 1]);
-            out.text({Control::Combo1, e}, "rupture");
-        }
-        out.option(lines_[14]);
+            for (const FieldSpec& spec : fieldRegistry())
+                if (spec.perRow())
+                    plan(spec, e);
         return std::nullopt;
     }
 
@@ -205,9 +202,9 @@ class Planner {
 
 void apply(ParameterSheet& sheet, const ReadPlan& plan) {
     for (int e = 0; e < kMaxRows; ++e)
-        for (Control c :
-             {Control::Text15, Control::Text2, Control::Text3, Control::Text6, Control::Text7})
-            sheet.setText({c, e}, "");
+        for (const FieldSpec& spec : fieldRegistry())
+            if (spec.perRow() && spec.kind == FieldKind::Number)
+                sheet.setText({spec.field, e}, "");
     for (const ReadPlan::Step& step : plan.steps) {
         switch (step.kind) {
         case ReadPlan::Kind::Text:

@@ -10,17 +10,18 @@ std::string saveFailureMessage(int code) {
 
 std::vector<std::string> parameterFileLines(const ParameterSheet& sheet) {
     std::vector<std::string> lines{"Created by ZMBR3"};
-    for (Control c :
-         {Control::Text1, Control::Text4, Control::Text5, Control::Text10, Control::Text11,
-          Control::Text8, Control::Text9, Control::Text12, Control::Text13, Control::Text14})
-        lines.push_back(sheet.text({c}));
+    auto add = [&](FileBlock block, int element) {
+        for (const FieldSpec& spec : fieldRegistry())
+            if (spec.block == block)
+                lines.push_back(spec.kind == FieldKind::Flag
+                                    ? (sheet.input().optionOn != 0 ? "Y" : "N")
+                                    : sheet.text({spec.field, element}));
+    };
+    add(FileBlock::Head, 0);
     // The row blocks follow the value of axes, not the text of its field.
     for (int e = 0; e < sheet.input().usedRows(); ++e)
-        for (Control c : {Control::Text15, Control::Text2, Control::Text3, Control::Text6,
-                          Control::Text7, Control::Combo1})
-            lines.push_back(sheet.text({c, e}));
-    lines.push_back(sheet.input().optionOn != 0 ? "Y" : "N");
-    lines.push_back(sheet.text({Control::Text16}));
+        add(FileBlock::Row, e);
+    add(FileBlock::Tail, 0);
     return lines;
 }
 

@@ -14,96 +14,25 @@ namespace zmbr {
 
 namespace {
 
-// A field of the parameter window as the report lists it.
-struct FieldLine {
-    Control control;
-    PanelField field;
-    const char* caption;
-    const char* unit;
-};
-
-// The parameter window's left column and the initial angle, in three groups.
-const FieldLine kPanelFields[] = {
-    {Control::Text4, PanelField::Axes, "axes", "rows"},
-    {Control::Text5, PanelField::Layer, "layer", ""},
-    {Control::Text10, PanelField::T, "t", "mm"},
-    {Control::Text11, PanelField::Sm, "sm", "mm"},
-    {Control::Text16, PanelField::InitialTheta, "Initial θ", "°"},
-};
-const FieldLine kConcreteFields[] = {
-    {Control::Text8, PanelField::Fc, "fc (-)", "N/mm²"},
-    {Control::Text9, PanelField::EpsC, "εc (-)", ""},
-    {Control::Text12, PanelField::Ec, "Ec", "N/mm²"},
-};
-const FieldLine kBondFields[] = {
-    {Control::Text13, PanelField::TauBy, "τby", "N/mm²"},
-    {Control::Text14, PanelField::SBy, "sby", "mm"},
-};
-// The columns of the reinforcement table, in the window's order.
-const FieldLine kRowFields[] = {
-    {Control::Text15, PanelField::ThetaR, "θr (°)", "°"},
-    {Control::Text2, PanelField::Ar, "Ar (mm²)", "mm²"},
-    {Control::Text3, PanelField::S, "s (mm)", "mm"},
-    {Control::Text6, PanelField::Fru, "fru (N/mm²)", "N/mm²"},
-    {Control::Text7, PanelField::Er, "Er (N/mm²)", "N/mm²"},
-};
-
-float fieldValue(const PanelInput& in, PanelField f, int row) {
-    const ReinforcementLayer& r = in.row(row);
-    switch (f) {
-    case PanelField::InitialTheta:
-        return in.initialTheta;
-    case PanelField::Axes:
-        return in.axes;
-    case PanelField::Layer:
-        return in.layer;
-    case PanelField::T:
-        return in.t;
-    case PanelField::Sm:
-        return in.sm;
-    case PanelField::Fc:
-        return in.fc;
-    case PanelField::EpsC:
-        return in.epsC;
-    case PanelField::Ec:
-        return in.Ec;
-    case PanelField::TauBy:
-        return in.tauBy;
-    case PanelField::SBy:
-        return in.sBy;
-    case PanelField::ThetaR:
-        return r.thetaR;
-    case PanelField::Ar:
-        return r.Ar;
-    case PanelField::S:
-        return r.s;
-    case PanelField::Fru:
-        return r.fru;
-    case PanelField::Er:
-        return r.Er;
-    }
-    return 0;
-}
-
 // The value the run used, in the field's display format (axes and layer as plain numbers,
 // as the window shows them after an edit).
 std::string valueText(const PanelInput& in, PanelField f, int row = 1) {
+    const FieldSpec& spec = fieldSpec(f);
     const float v = fieldValue(in, f, row);
-    if (f == PanelField::Axes || f == PanelField::Layer)
-        return plainNumberText(v);
-    return formatNumber(v, displayPattern(f));
+    return spec.plainAfterEdit ? plainNumberText(v) : formatNumber(v, spec.pattern);
 }
 
 // Whether the study varies this field (of this row); row 0 for a panel field.
-bool isVaried(const std::vector<VariedRange>& ranges, Control c, int row) {
+bool isVaried(const std::vector<VariedRange>& ranges, PanelField f, int row) {
     for (const VariedRange& r : ranges)
-        if (r.name.control == c && (!r.name.rowField || r.name.row == 0 || r.name.row == row))
+        if (r.name.field == f && (!r.name.rowField || r.name.row == 0 || r.name.row == row))
             return true;
     return false;
 }
 
 const char* failureModeText(const ParameterSheet& sheet, int row) {
-    return failureModeFromText(sheet.text({Control::Combo1, row - 1})) == FailureMode::Rupture
+    return failureModeFromText(sheet.text({PanelField::FailureMode, row - 1})) ==
+                   FailureMode::Rupture
                ? "rupture"
                : "yield";
 }
@@ -113,30 +42,35 @@ ReportSection inputsSection(const ParameterSheet& sheet, const std::vector<Varie
     const PanelInput& in = sheet.input();
     ReportSection s;
     s.heading = varied.empty() ? "Inputs" : "Inputs that stay the same";
-    auto group = [&](const auto& fields, const char* title) {
+    auto group = [&](FieldGroup g, const char* title) {
         std::vector<ReportItem> items{{title, "", ""}};
-        for (const FieldLine& f : fields) {
-            if (isVaried(varied, f.control, 0))
+        for (const FieldSpec& f : fieldRegistry()) {
+            if (f.group != g)
+                continue;
+            if (f.kind == FieldKind::Flag)
+                items.push_back({f.caption, sheet.option() ? "on" : "off", ""});
+            else if (isVaried(varied, f.field, 0))
                 items.push_back({f.caption, "varied", ""});
             else
                 items.push_back({f.caption, valueText(in, f.field), f.unit});
         }
         return items;
     };
-    s.itemGroups.push_back(group(kPanelFields, "Panel"));
-    s.itemGroups.push_back(group(kConcreteFields, "Concrete"));
-    auto bond = group(kBondFields, "Bond");
-    bond.push_back({"Option", sheet.option() ? "on" : "off", ""});
-    s.itemGroups.push_back(bond);
+    s.itemGroups.push_back(group(FieldGroup::Panel, "Panel"));
+    s.itemGroups.push_back(group(FieldGroup::Concrete, "Concrete"));
+    s.itemGroups.push_back(group(FieldGroup::Bond, "Bond"));
 
     s.table.header = {"i"};
-    for (const FieldLine& f : kRowFields)
-        s.table.header.push_back(f.caption);
+    for (const FieldSpec& f : fieldRegistry())
+        if (f.perRow() && f.kind == FieldKind::Number)
+            s.table.header.push_back(std::string(f.caption) + " (" + f.unit + ")");
     s.table.header.push_back("failure mode");
     for (int r = 1; r <= in.usedRows(); ++r) {
         std::vector<std::string> cells{std::to_string(r)};
-        for (const FieldLine& f : kRowFields)
-            cells.push_back(isVaried(varied, f.control, r) ? "varied" : valueText(in, f.field, r));
+        for (const FieldSpec& f : fieldRegistry())
+            if (f.perRow() && f.kind == FieldKind::Number)
+                cells.push_back(isVaried(varied, f.field, r) ? "varied"
+                                                             : valueText(in, f.field, r));
         cells.push_back(failureModeText(sheet, r));
         s.table.rows.push_back(cells);
     }

@@ -17,35 +17,24 @@ int writeTestOutput(FileSystem& fs, const std::string& path) {
 }
 
 std::optional<std::string> refusalReason(const PanelInput& in) {
+    // The first zero in the order of the checks: the panel's fields, then row by row.
+    auto firstZero = [&in](bool rowFields, int row) -> const FieldSpec* {
+        const FieldSpec* first = nullptr;
+        for (const FieldSpec& spec : fieldRegistry())
+            if (spec.zeroRefused != 0 && spec.perRow() == rowFields &&
+                fieldValue(in, spec.field, row) == 0 &&
+                (!first || spec.zeroRefused < first->zeroRefused))
+                first = &spec;
+        return first;
+    };
     auto zero = [](const std::string& what) {
         return "The analysis cannot start: " + what + " is 0.";
     };
-    if (in.fc == 0)
-        return zero("fc (-)");
-    if (in.epsC == 0)
-        return zero("εc (-)");
-    if (in.layer == 0)
-        return zero("layer");
-    if (in.t == 0)
-        return zero("t");
-    if (in.sm == 0)
-        return zero("sm");
-    if (in.Ec == 0)
-        return zero("Ec");
-    if (in.sBy == 0)
-        return zero("sby");
-    if (in.tauBy == 0)
-        return zero("τby");
-    for (int r = 1; r <= in.usedRows(); ++r) {
-        const ReinforcementLayer& row = in.row(r);
-        const std::string ofRow = " of row " + std::to_string(r);
-        if (row.s == 0)
-            return zero("s" + ofRow);
-        if (row.Ar == 0)
-            return zero("Ar" + ofRow);
-        if (row.Er == 0)
-            return zero("Er" + ofRow);
-    }
+    if (const FieldSpec* f = firstZero(false, 1))
+        return zero(f->caption);
+    for (int r = 1; r <= in.usedRows(); ++r)
+        if (const FieldSpec* f = firstZero(true, r))
+            return zero(std::string(f->caption) + " of row " + std::to_string(r));
     return std::nullopt;
 }
 
@@ -64,28 +53,19 @@ std::optional<ExecuteRefusal> prepareExecute(ParameterSheet& sheet, FileSystem& 
     if (int error = writeTestOutput(fs, in.outputFileName))
         return ExecuteRefusal{true, testOutputMessage(error)};
 
-    // The texts already hold corrected values: no limit rule here.
-    auto read = [&sheet](Control c, int element = 0) {
-        return toFieldValue(parseNumber(sheet.text({c, element})));
+    // The texts already hold corrected values: no limit rule here. The panel's fields come
+    // first, since axes says which rows are read.
+    auto reread = [&](bool rowFields, int element) {
+        for (const FieldSpec& spec : fieldRegistry())
+            if (spec.executeRereads && spec.perRow() == rowFields)
+                fieldValue(in, spec.field, element + 1) =
+                    toFieldValue(parseNumber(sheet.text({spec.field, element})));
     };
-    in.axes = read(Control::Text4);
-    in.layer = read(Control::Text5);
-    in.t = read(Control::Text10);
-    in.sm = read(Control::Text11);
-    in.fc = read(Control::Text8);
-    in.epsC = read(Control::Text9);
-    in.Ec = read(Control::Text12);
-    in.tauBy = read(Control::Text13);
-    in.sBy = read(Control::Text14);
+    reread(false, 0);
     std::array<std::string, kMaxRows> failureTexts;
     for (int e = 0; e < in.usedRows(); ++e) {
-        ReinforcementLayer& row = in.rows[static_cast<std::size_t>(e)];
-        row.thetaR = read(Control::Text15, e);
-        row.Ar = read(Control::Text2, e);
-        row.s = read(Control::Text3, e);
-        row.fru = read(Control::Text6, e);
-        row.Er = read(Control::Text7, e);
-        failureTexts[static_cast<std::size_t>(e)] = sheet.text({Control::Combo1, e});
+        reread(true, e);
+        failureTexts[static_cast<std::size_t>(e)] = sheet.text({PanelField::FailureMode, e});
     }
     deriveRowValues(in, failureTexts);
     if (auto reason = refusalReason(in))

@@ -9,48 +9,16 @@ namespace zmbr {
 
 namespace {
 
-struct NameEntry {
-    const char* name;
-    Control control;
-    PanelField field;
-    bool rowField;
-    const char* unit;
-};
-
-const NameEntry kNames[] = {
-    {"t", Control::Text10, PanelField::T, false, "mm"},
-    {"sm", Control::Text11, PanelField::Sm, false, "mm"},
-    {"fc", Control::Text8, PanelField::Fc, false, "N/mm²"},
-    {"epsC", Control::Text9, PanelField::EpsC, false, ""},
-    {"Ec", Control::Text12, PanelField::Ec, false, "N/mm²"},
-    {"tauBy", Control::Text13, PanelField::TauBy, false, "N/mm²"},
-    {"sBy", Control::Text14, PanelField::SBy, false, "mm"},
-    {"layer", Control::Text5, PanelField::Layer, false, ""},
-    {"initialTheta", Control::Text16, PanelField::InitialTheta, false, "°"},
-    {"thetaR", Control::Text15, PanelField::ThetaR, true, "°"},
-    {"Ar", Control::Text2, PanelField::Ar, true, "mm²"},
-    {"s", Control::Text3, PanelField::S, true, "mm"},
-    {"fru", Control::Text6, PanelField::Fru, true, "N/mm²"},
-    {"Er", Control::Text7, PanelField::Er, true, "N/mm²"},
-};
-
-const NameEntry* entryOf(const std::string& name) {
-    for (const NameEntry& e : kNames)
-        if (name == e.name)
-            return &e;
-    return nullptr;
-}
-
 std::optional<VariedName> parseName(const std::string& text) {
     const std::size_t dot = text.find('.');
-    const NameEntry* e = entryOf(text.substr(0, dot));
-    if (!e)
+    const FieldSpec* spec = fieldNamed(text.substr(0, dot));
+    if (!spec || !spec->varies)
         return std::nullopt;
-    VariedName n{text, e->control, e->field, e->rowField, 0};
+    VariedName n{text, spec->field, spec->perRow(), 0};
     if (dot == std::string::npos)
         return n;
     const std::string row = text.substr(dot + 1);
-    if (!e->rowField || row.empty() || row.size() > 2 ||
+    if (!n.rowField || row.empty() || row.size() > 2 ||
         !std::all_of(row.begin(), row.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return std::nullopt;
     n.row = std::stoi(row);
@@ -71,7 +39,7 @@ int decimalsOf(const std::string& text) {
 }
 
 bool sameField(const VariedName& a, const VariedName& b) {
-    return a.control == b.control && (a.row == 0 || b.row == 0 || a.row == b.row);
+    return a.field == b.field && (a.row == 0 || b.row == 0 || a.row == b.row);
 }
 
 void typeAndLeave(ParameterSheet& sheet, FieldRef f, const std::string& text) {
@@ -82,9 +50,21 @@ void typeAndLeave(ParameterSheet& sheet, FieldRef f, const std::string& text) {
 } // namespace
 
 std::string VariedName::caption() const {
-    for (const NameEntry& e : kNames)
-        if (e.control == control)
-            return *e.unit ? text + " (" + e.unit + ")" : text;
+    const char* unit = fieldSpec(field).unit;
+    return *unit ? text + " (" + unit + ")" : text;
+}
+
+std::string variedNames(bool rowFields, const char* separator, const char* lastSeparator) {
+    std::vector<const char*> names;
+    for (const FieldSpec& spec : fieldRegistry())
+        if (spec.varies && spec.perRow() == rowFields)
+            names.push_back(spec.name);
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += (i == 0                  ? ""
+                 : i + 1 == names.size() ? lastSeparator
+                                         : separator) +
+                std::string(names[i]);
     return text;
 }
 
@@ -93,10 +73,9 @@ std::optional<VariedRange> parseVary(const std::string& arg, std::string& error)
     const std::size_t eq = arg.find('=');
     auto name = parseName(arg.substr(0, eq));
     if (!name) {
-        error = where + "\"" + arg.substr(0, eq) +
-                "\" is not a name to vary; the names are t, sm, fc, epsC, Ec, tauBy, sBy, "
-                "layer and initialTheta, and the row fields thetaR, Ar, s, fru and Er for "
-                "every used row or with .N for row N";
+        error = where + "\"" + arg.substr(0, eq) + "\" is not a name to vary; the names are " +
+                variedNames(false, ", ", " and ") + ", and the row fields " +
+                variedNames(true, ", ", " and ") + " for every used row or with .N for row N";
         return std::nullopt;
     }
     std::vector<std::string> parts;
@@ -194,22 +173,22 @@ std::vector<std::string> typeCombination(ParameterSheet& sheet,
         const std::string& text = ranges[i].values[values[i]];
         const int first = n.row ? n.row : 1;
         if (!n.rowField) {
-            typeAndLeave(sheet, {n.control}, text);
+            typeAndLeave(sheet, {n.field}, text);
         } else if (n.row == 0) {
             for (int r = 1; r <= rows; ++r)
-                typeAndLeave(sheet, {n.control, r - 1}, text);
+                typeAndLeave(sheet, {n.field, r - 1}, text);
         } else {
             std::vector<std::string> below;
             for (int q = n.row + 1; q <= rows; ++q)
-                below.push_back(sheet.text({n.control, q - 1}));
-            typeAndLeave(sheet, {n.control, n.row - 1}, text);
+                below.push_back(sheet.text({n.field, q - 1}));
+            typeAndLeave(sheet, {n.field, n.row - 1}, text);
             for (int q = n.row + 1; q <= rows; ++q) {
                 const std::string& was = below[static_cast<std::size_t>(q - n.row - 1)];
-                if (sheet.text({n.control, q - 1}) != was)
-                    typeAndLeave(sheet, {n.control, q - 1}, was);
+                if (sheet.text({n.field, q - 1}) != was)
+                    typeAndLeave(sheet, {n.field, q - 1}, was);
             }
         }
-        stored.push_back(sheet.text({n.control, n.rowField ? first - 1 : 0}));
+        stored.push_back(sheet.text({n.field, n.rowField ? first - 1 : 0}));
         const float typed = toFieldValue(parseNumber(text));
         if (applyLimitRule(n.field, typed) != typed)
             notes.insert(n.text + " = " + text + " is stored as " + stored.back() +

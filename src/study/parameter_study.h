@@ -18,7 +18,6 @@ inline constexpr std::size_t kMaxCombinations = 10000;
 // A field to vary: one of the panel's, or a row field of one row or of every used row.
 struct VariedName {
     std::string text; // as given: "fc", "Ar", "Ar.2"
-    Control control = Control::Text1;
     PanelField field = PanelField::T;
     bool rowField = false;
     int row = 0; // 1..10 for one row; 0 for a panel field or every used row
@@ -30,6 +29,9 @@ struct VariedRange {
     VariedName name;
     std::vector<std::string> values; // as typed, in the order of the range
 };
+
+// The names a study may vary, from the field registry, the panel's or the rows': "t, sm and fc".
+std::string variedNames(bool rowFields, const char* separator, const char* lastSeparator);
 
 // "NAME=FROM:TO:STEP". Nothing, and the reason in `error`, for an unknown name, a range that
 // is not three numbers, a step of 0, an empty range or more values than a study may run.

@@ -24,17 +24,23 @@ namespace {
 
 constexpr int kClientWidth = 8880, kClientHeight = 6495;
 
-const char* controlName(Control c) {
-    static const char* const names[] = {"Text1",  "Text2",  "Text3",  "Text4",  "Text5",  "Text6",
-                                        "Text7",  "Text8",  "Text9",  "Text10", "Text11", "Text12",
-                                        "Text13", "Text14", "Text15", "Text16", "Combo1"};
-    return names[static_cast<int>(c)];
+// The window's controls keep the names of its design: Text8 shows fc, Combo1 a row's failure
+// mode, in the order of PanelField.
+const char* controlName(PanelField f) {
+    static const char* const names[] = {"Text1", "Text4",  "Text5",  "Text10", "Text11", "Text8",
+                                        "Text9", "Text12", "Text13", "Text14", "Text15", "Text2",
+                                        "Text3", "Text6",  "Text7",  "Combo1", "Check1", "Text16"};
+    return names[static_cast<int>(f)];
 }
 
 // Array elements are named after their array and index: "Text15_0" is row 1's angle.
 QString objectNameOf(FieldRef f) {
-    QString name = QString::fromLatin1(controlName(f.control));
-    return isRowControl(f.control) ? name + '_' + QString::number(f.element) : name;
+    QString name = QString::fromLatin1(controlName(f.field));
+    return fieldSpec(f.field).perRow() ? name + '_' + QString::number(f.element) : name;
+}
+
+QString captionOf(PanelField f) {
+    return QString::fromUtf8(fieldSpec(f).caption);
 }
 
 // Where the fallback font is wider or taller than the layout's own, the text of a label
@@ -77,29 +83,25 @@ QFrame* shape(QWidget* parent, const char* name, QRect where, bool filled) {
 }
 
 struct PanelFieldPlace {
-    Control control;
-    const char* label;
+    PanelField field;
     int top;
 };
 
 // The left column: panel, concrete and bond data.
 const PanelFieldPlace kLeftColumn[] = {
-    {Control::Text4, "axes", 1080},   {Control::Text5, "layer", 1440},
-    {Control::Text10, "t", 1800},     {Control::Text11, "sm", 2160},
-    {Control::Text8, "fc (-)", 3000}, {Control::Text9, "εc (-)", 3360},
-    {Control::Text12, "Ec", 3720},    {Control::Text13, "τby", 4560},
-    {Control::Text14, "sby", 4920},
+    {PanelField::Axes, 1080}, {PanelField::Layer, 1440}, {PanelField::T, 1800},
+    {PanelField::Sm, 2160},   {PanelField::Fc, 3000},    {PanelField::EpsC, 3360},
+    {PanelField::Ec, 3720},   {PanelField::TauBy, 4560}, {PanelField::SBy, 4920},
 };
 
 struct ColumnPlace {
-    Control control;
-    const char* heading;
+    PanelField field;
     int left;
 };
 
 const ColumnPlace kTableColumns[] = {
-    {Control::Text15, "θr", 2880}, {Control::Text2, "Ar", 3840}, {Control::Text3, "s", 4800},
-    {Control::Text6, "fru", 5760}, {Control::Text7, "Er", 6720}, {Control::Combo1, "Yield", 7680},
+    {PanelField::ThetaR, 2880}, {PanelField::Ar, 3840}, {PanelField::S, 4800},
+    {PanelField::Fru, 5760},    {PanelField::Er, 6720}, {PanelField::FailureMode, 7680},
 };
 
 } // namespace
@@ -131,12 +133,12 @@ void Form1::buildControls() {
     shape(this, "Shape2", at(2400, 720, 6255, 4335), false);
 
     // These two labels run under the fields to their right.
-    label(this, QStringLiteral("Comment"), at(360, 240, 1095, 255), kFieldLabel,
+    label(this, captionOf(PanelField::Comment), at(360, 240, 1095, 255), kFieldLabel,
           twips(1320 - 360, this));
-    addField({Control::Text1}, at(1320, 240, 5175, 285), false);
-    label(this, QStringLiteral("Initial θ"), at(6720, 240, 735, 255), kFieldLabel,
+    addField({PanelField::Comment}, at(1320, 240, 5175, 285), false);
+    label(this, captionOf(PanelField::InitialTheta), at(6720, 240, 735, 255), kFieldLabel,
           twips(7440 - 6720, this));
-    addField({Control::Text16}, at(7440, 240, 1095, 285), true);
+    addField({PanelField::InitialTheta}, at(7440, 240, 1095, 285), true);
 
     label(this, QStringLiteral("Data of panel unit : mm"), at(240, 720, 2055, 255), kHeading);
     label(this, QStringLiteral("Data of concrete\nunit : N-mm"), at(360, 2520, 1815, 375),
@@ -144,11 +146,11 @@ void Form1::buildControls() {
     label(this, QStringLiteral("Data for bond ana.\nunit : N-mm"), at(360, 4080, 1815, 375),
           kHeading);
     for (const PanelFieldPlace& p : kLeftColumn) {
-        label(this, QString::fromUtf8(p.label), at(360, p.top + 15, 795, 255), kFieldLabel);
-        addField({p.control}, at(1200, p.top, 975, 285), true);
+        label(this, captionOf(p.field), at(360, p.top + 15, 795, 255), kFieldLabel);
+        addField({p.field}, at(1200, p.top, 975, 285), true);
     }
-    check1_ = new QCheckBox(QStringLiteral("Option"), this);
-    check1_->setObjectName(QStringLiteral("Check1"));
+    check1_ = new QCheckBox(captionOf(PanelField::Option), this);
+    check1_->setObjectName(QString::fromLatin1(controlName(PanelField::Option)));
     check1_->setGeometry(at(360, 5280, 1815, 255));
     connect(check1_, &QCheckBox::clicked, this, [this](bool on) { sheet_.setOption(on); });
 
@@ -156,15 +158,15 @@ void Form1::buildControls() {
           kHeading);
     label(this, QStringLiteral("i"), at(2520, 1080, 255, 255), kFieldLabel);
     for (const ColumnPlace& c : kTableColumns)
-        label(this, QString::fromUtf8(c.heading), at(c.left, 1080, 855, 255), kFieldLabel);
+        label(this, captionOf(c.field), at(c.left, 1080, 855, 255), kFieldLabel);
     for (int e = 0; e < kMaxRows; ++e) {
         const int top = 1440 + 360 * e;
         QLabel* number = label(this, QString::number(e + 1), at(2520, top, 255, 285), "");
         number->setObjectName(QStringLiteral("Label19_%1").arg(e));
         number->setAlignment(Qt::AlignCenter);
         for (const ColumnPlace& c : kTableColumns) {
-            const bool combo = c.control == Control::Combo1;
-            addField({c.control, e}, at(c.left, top, 855, combo ? 300 : 285), true);
+            const bool combo = c.field == PanelField::FailureMode;
+            addField({c.field, e}, at(c.left, top, 855, combo ? 300 : 285), true);
         }
     }
 
@@ -206,7 +208,7 @@ void Form1::buildControls() {
 
 void Form1::addField(FieldRef f, QRect where, bool rightAligned) {
     QWidget* w = nullptr;
-    if (f.control == Control::Combo1) {
+    if (f.field == PanelField::FailureMode) {
         auto* combo = new QComboBox(this);
         combo->setEditable(true);
         combo->addItems({QStringLiteral("rupture"), QStringLiteral("yield")});
@@ -234,33 +236,33 @@ void Form1::addField(FieldRef f, QRect where, bool rightAligned) {
     w->setGeometry(where);
     w->installEventFilter(this);
     fieldOf_[w] = f;
-    controlOf_[{static_cast<int>(f.control), f.element}] = w;
+    controlOf_[{static_cast<int>(f.field), f.element}] = w;
 }
 
 void Form1::setTabOrder() {
     std::vector<QWidget*> order;
-    for (Control c :
-         {Control::Text1, Control::Text4, Control::Text5, Control::Text10, Control::Text11,
-          Control::Text8, Control::Text9, Control::Text12, Control::Text13, Control::Text14})
-        order.push_back(control({c}));
+    for (PanelField f :
+         {PanelField::Comment, PanelField::Axes, PanelField::Layer, PanelField::T, PanelField::Sm,
+          PanelField::Fc, PanelField::EpsC, PanelField::Ec, PanelField::TauBy, PanelField::SBy})
+        order.push_back(control({f}));
     order.push_back(check1_);
     order.push_back(commands_[1]);
     order.push_back(commands_[2]);
     for (int e = 0; e < kMaxRows; ++e)
-        for (Control c :
-             {Control::Text15, Control::Text2, Control::Text3, Control::Text6, Control::Text7})
-            order.push_back(control({c, e}));
+        for (PanelField f :
+             {PanelField::ThetaR, PanelField::Ar, PanelField::S, PanelField::Fru, PanelField::Er})
+            order.push_back(control({f, e}));
     order.push_back(commands_[0]);
     order.push_back(commands_[3]);
-    order.push_back(control({Control::Text16}));
+    order.push_back(control({PanelField::InitialTheta}));
     for (int e = 0; e < kMaxRows; ++e)
-        order.push_back(control({Control::Combo1, e}));
+        order.push_back(control({PanelField::FailureMode, e}));
     for (std::size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 QWidget* Form1::control(FieldRef f) const {
-    auto it = controlOf_.find({static_cast<int>(f.control), f.element});
+    auto it = controlOf_.find({static_cast<int>(f.field), f.element});
     return it == controlOf_.end() ? nullptr : it->second;
 }
 
@@ -276,7 +278,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         if (it != fieldOf_.end() && reason != Qt::ActiveWindowFocusReason &&
             reason != Qt::PopupFocusReason) {
             // An editable box's own line edit and the box share one lost focus.
-            const bool comboPart = it->second.control == Control::Combo1 &&
+            const bool comboPart = it->second.field == PanelField::FailureMode &&
                                    qobject_cast<QComboBox*>(watched) == nullptr;
             if (!comboPart)
                 sheet_.leaveField(it->second);

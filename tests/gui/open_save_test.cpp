@@ -112,7 +112,7 @@ class OpenSaveTest : public QObject {
         QVERIFY(ran);
     }
 
-    std::string comment() { return sheet().text({Control::Text1}); }
+    std::string comment() { return sheet().text({PanelField::Comment}); }
     std::string shown(FieldRef f) {
         return qobject_cast<QLineEdit*>(program_->form1().control(f))->text().toStdString();
     }
@@ -182,7 +182,7 @@ class OpenSaveTest : public QObject {
         useChooser(2, [&](ui::frmOpenSave& c) { doubleClick(c.filOpenSave(), "a.mbr"); });
         QVERIFY(!chooserLeftOpen_);
         QCOMPARE(comment(), "steel rows 0/90 that yield");
-        QCOMPARE(shown({Control::Text1}), "steel rows 0/90 that yield");
+        QCOMPARE(shown({PanelField::Comment}), "steel rows 0/90 that yield");
         QCOMPARE(sheet().input().paramFileName, here_ + "/a.mbr");
         QCOMPARE(sheet().input().outputFileName, here_ + "/a.mbr");
 
@@ -310,21 +310,21 @@ class OpenSaveTest : public QObject {
     // A file that cannot be read shows its box over the window, whose fields keep their texts;
     // one that can is opened as by a double-click in the chooser.
     void openAtStartAsTheChooserOpens() {
-        const std::string before = shown({Control::Text1});
+        const std::string before = shown({PanelField::Comment});
         openAtStart(*program_, realFileSystem(), "missing.mbr");
         QTRY_COMPARE(boxes_.size(), 1);
         QCOMPARE(boxes_[0], QStringLiteral("Error|The file cannot be read (No such file or "
                                            "directory).|%1|")
                                 .arg(int(QMessageBox::Warning)));
         QCOMPARE(boxOwners_, QStringList({"Form1"}));
-        QCOMPARE(shown({Control::Text1}), before);
+        QCOMPARE(shown({PanelField::Comment}), before);
         QCOMPARE(sheet().input().outputFileName, "");
 
         const std::string file = here_ + "/sub/c.mbr";
         openAtStart(*program_, realFileSystem(), "sub/c.mbr");
         const auto lines = test::crlfLines(test::readFile(file));
-        QCOMPARE(shown({Control::Text1}), lines[1]);
-        QCOMPARE(shown({Control::Text2, 1}), lines[18]);
+        QCOMPARE(shown({PanelField::Comment}), lines[1]);
+        QCOMPARE(shown({PanelField::Ar, 1}), lines[18]);
         QCOMPARE(sheet().input().paramFileName, file);
         QCOMPARE(sheet().input().outputFileName, file);
         QCOMPARE(std::filesystem::current_path().string(), here_ + "/sub");
@@ -333,7 +333,7 @@ class OpenSaveTest : public QObject {
 
   private:
     void typeAndLeaveComment(const std::string& text) {
-        test::typeAndLeave(sheet(), {Control::Text1}, text);
+        test::typeAndLeave(sheet(), {PanelField::Comment}, text);
     }
 };
 

@@ -96,8 +96,8 @@ class ProgramWindowsTest : public QObject {
 
     void startsWithTheDefaults() {
         QCOMPARE(form1().windowTitle(), QStringLiteral("MBR Parameter"));
-        QCOMPARE(edit({Control::Text15, 7})->objectName(), QStringLiteral("Text15_7"));
-        auto* combo = qobject_cast<QComboBox*>(form1().control({Control::Combo1, 9}));
+        QCOMPARE(edit({PanelField::ThetaR, 7})->objectName(), QStringLiteral("Text15_7"));
+        auto* combo = qobject_cast<QComboBox*>(form1().control({PanelField::FailureMode, 9}));
         QCOMPARE(combo->currentText(), QStringLiteral("rupture"));
         QVERIFY(!form1().command(1)->autoDefault() && !form1().command(1)->isDefault());
     }
@@ -105,7 +105,7 @@ class ProgramWindowsTest : public QObject {
     // Each keystroke reaches the sheet at once, leaving with Tab reformats; the rules are the
     // sheet's own.
     void typingAndLeavingAField() {
-        QLineEdit* theta = edit({Control::Text15, 4});
+        QLineEdit* theta = edit({PanelField::ThetaR, 4});
         theta->setFocus();
         theta->selectAll();
         QTest::keyClicks(theta, "200");
@@ -113,7 +113,7 @@ class ProgramWindowsTest : public QObject {
         QCOMPARE(sheet().input().row(5).thetaR, 180.0f);
         QTest::keyClick(theta, Qt::Key_Tab);
         QCOMPARE(theta->text(), QStringLiteral("180.0"));
-        QCOMPARE(sheet().text({Control::Text15, 4}), "180.0");
+        QCOMPARE(sheet().text({PanelField::ThetaR, 4}), "180.0");
     }
 
     void checkBoxClicks() {
@@ -125,11 +125,11 @@ class ProgramWindowsTest : public QObject {
 
     // The box's text reaches the sheet, which Execute reads again (the core's test).
     void dropDownChoiceReachesTheSheet() {
-        auto* combo = qobject_cast<QComboBox*>(form1().control({Control::Combo1, 1}));
+        auto* combo = qobject_cast<QComboBox*>(form1().control({PanelField::FailureMode, 1}));
         combo->setFocus();
         QTest::keyClick(combo, Qt::Key_Down); // "yield", chosen from the list
         QCOMPARE(combo->currentText(), QStringLiteral("yield"));
-        QCOMPARE(sheet().text({Control::Combo1, 1}), "yield");
+        QCOMPARE(sheet().text({PanelField::FailureMode, 1}), "yield");
         QTest::keyClick(combo, Qt::Key_Tab); // leaving the box sets the mode at once
         QCOMPARE(sheet().input().row(2).failureMode, FailureMode::Yield);
     }
@@ -147,7 +147,7 @@ class ProgramWindowsTest : public QObject {
         for (int e = 0; e < kMaxRows; ++e)
             expected << QStringLiteral("Combo1_%1").arg(e);
 
-        edit({Control::Text1})->setFocus();
+        edit({PanelField::Comment})->setFocus();
         QStringList visited;
         for (int i = 0; i < expected.size(); ++i) {
             QWidget* w = QApplication::focusWidget();
@@ -176,7 +176,7 @@ class ProgramWindowsTest : public QObject {
     }
 
     void runToOkAndBack() {
-        const auto textsBefore = program_->sheet().text({Control::Text2, 3});
+        const auto textsBefore = program_->sheet().text({PanelField::Ar, 3});
         ui::RunWindows* runs = execute();
         QVERIFY(runs);
         QVERIFY(!program_->form1().isVisible());
@@ -211,7 +211,7 @@ class ProgramWindowsTest : public QObject {
 
         QTest::mouseClick(runs->form2()->command1(), Qt::LeftButton);
         QVERIFY(program_->form1().isVisible());
-        QCOMPARE(program_->sheet().text({Control::Text2, 3}), textsBefore);
+        QCOMPARE(program_->sheet().text({PanelField::Ar, 3}), textsBefore);
         QTRY_VERIFY(program_->runs() == nullptr);
         QVERIFY(messages_.isEmpty());
 

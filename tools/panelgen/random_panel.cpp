@@ -61,7 +61,7 @@ void type(ParameterSheet& sheet, FieldRef f, const std::string& text) {
     sheet.leaveField(f);
 }
 
-void type(ParameterSheet& sheet, Control c, int element, Rng& rng, double value) {
+void type(ParameterSheet& sheet, PanelField c, int element, Rng& rng, double value) {
     type(sheet, {c, element}, typed(rng, value));
 }
 
@@ -100,22 +100,22 @@ void typePanel(ParameterSheet& sheet, Rng& rng) {
     const PanelInput& in = sheet.input();
     const int rows = 1 + static_cast<int>(rng() % 10);
     const bool fractional = rows < 10 && chance(rng, 0.1);
-    type(sheet, {Control::Text4}, fractional ? std::to_string(rows) + ".5" : std::to_string(rows));
+    type(sheet, {PanelField::Axes},
+         fractional ? std::to_string(rows) + ".5" : std::to_string(rows));
 
     const int archetype = static_cast<int>(rng() % 4); // 0 steel, 1 fibre, 2-3 mixed
     const bool steelPanel = archetype == 0 || (archetype >= 2 && chance(rng, 0.5));
     const double layers = chance(rng, 0.6) ? 1 : chance(rng, 0.75) ? 2 : chance(rng, 0.5) ? 3 : 1.5;
-    type(sheet, {Control::Text5}, layers == 1.5 ? "1.5" : std::to_string(static_cast<int>(layers)));
-    type(sheet, Control::Text10, 0, rng,
-         steelPanel ? uniform(rng, 100, 400) : uniform(rng, 20, 200));
-    type(sheet, Control::Text11, 0, rng,
-         steelPanel ? uniform(rng, 50, 300) : uniform(rng, 10, 150));
+    type(sheet, {PanelField::Layer},
+         layers == 1.5 ? "1.5" : std::to_string(static_cast<int>(layers)));
+    type(sheet, PanelField::T, 0, rng, steelPanel ? uniform(rng, 100, 400) : uniform(rng, 20, 200));
+    type(sheet, PanelField::Sm, 0, rng, steelPanel ? uniform(rng, 50, 300) : uniform(rng, 10, 150));
     const double fc = uniform(rng, 20, 80);
-    type(sheet, Control::Text8, 0, rng, -fc);
-    type(sheet, Control::Text9, 0, rng, -uniform(rng, 0.0015, 0.0035));
-    type(sheet, Control::Text12, 0, rng, 4700 * std::sqrt(fc) * uniform(rng, 0.8, 1.2));
-    type(sheet, Control::Text13, 0, rng, uniform(rng, 2, 20));
-    type(sheet, Control::Text14, 0, rng, logUniform(rng, 0.0008, 0.06));
+    type(sheet, PanelField::Fc, 0, rng, -fc);
+    type(sheet, PanelField::EpsC, 0, rng, -uniform(rng, 0.0015, 0.0035));
+    type(sheet, PanelField::Ec, 0, rng, 4700 * std::sqrt(fc) * uniform(rng, 0.8, 1.2));
+    type(sheet, PanelField::TauBy, 0, rng, uniform(rng, 2, 20));
+    type(sheet, PanelField::SBy, 0, rng, logUniform(rng, 0.0008, 0.06));
     if (chance(rng, 0.2))
         sheet.setOption(true);
 
@@ -124,7 +124,7 @@ void typePanel(ParameterSheet& sheet, Rng& rng) {
     const bool fillDownOnly = chance(rng, 0.25);
     for (int e = 0; e < in.usedRows(); ++e) {
         const double angle = chance(rng, 0.4) ? pick(rng, niceAngles) : uniform(rng, 0, 180);
-        type(sheet, Control::Text15, e, rng, angle);
+        type(sheet, PanelField::ThetaR, e, rng, angle);
         if (fillDownOnly && e > 0)
             continue;
         Bars bars = Bars::Steel;
@@ -136,21 +136,21 @@ void typePanel(ParameterSheet& sheet, Rng& rng) {
                 ? pick(rng, std::array<double, 8>{28.3, 50.3, 78.5, 113, 154, 201, 314, 491})
                 : logUniform(rng, 1, 80);
         const double rho = logUniform(rng, kind.rhoLow, kind.rhoHigh);
-        type(sheet, Control::Text2, e, rng, ar);
-        type(sheet, Control::Text3, e, rng, in.rows[e].Ar * in.layer / (in.t * rho));
-        type(sheet, Control::Text6, e, rng, uniform(rng, kind.fruLow, kind.fruHigh));
-        type(sheet, Control::Text7, e, rng, uniform(rng, kind.erLow, kind.erHigh));
+        type(sheet, PanelField::Ar, e, rng, ar);
+        type(sheet, PanelField::S, e, rng, in.rows[e].Ar * in.layer / (in.t * rho));
+        type(sheet, PanelField::Fru, e, rng, uniform(rng, kind.fruLow, kind.fruHigh));
+        type(sheet, PanelField::Er, e, rng, uniform(rng, kind.erLow, kind.erHigh));
         const bool yields = chance(rng, 0.85) ? kind.yields : !kind.yields;
         std::string mode = yields ? "yield" : "rupture";
         if (chance(rng, 0.03))
             mode = chance(rng, 0.5) ? "Rupture" : ""; // anything but "rupture" yields
-        type(sheet, {Control::Combo1, e}, mode);
+        type(sheet, {PanelField::FailureMode, e}, mode);
     }
     const double theta = chance(rng, 0.8)    ? uniform(rng, 30, 60)
                          : chance(rng, 0.75) ? uniform(rng, 5, 85)
                                              : uniform(rng, 0, 180);
-    type(sheet, Control::Text16, 0, rng, theta);
-    type(sheet, {Control::Text1}, pick(rng, kComments));
+    type(sheet, PanelField::InitialTheta, 0, rng, theta);
+    type(sheet, {PanelField::Comment}, pick(rng, kComments));
 }
 
 // The version-3 lines in the older layouts.
@@ -165,27 +165,27 @@ std::vector<std::string> asVersion2(const std::vector<std::string>& v3, int rows
 }
 
 std::vector<std::string> asHeaderless(const ParameterSheet& sheet, Rng& rng) {
-    auto text = [&sheet](Control c, int e = 0) { return sheet.text({c, e}); };
+    auto text = [&sheet](PanelField c, int e = 0) { return sheet.text({c, e}); };
     const PanelInput& in = sheet.input();
     char spacing[32], ratio[32];
     std::snprintf(spacing, sizeof spacing, "%.*g", 3 + static_cast<int>(rng() % 5),
                   in.sm / 1.4142135623730951);
     const double r = in.Ec != 0 ? in.rows[0].Er / in.Ec : 1;
     std::snprintf(ratio, sizeof ratio, "%.*g", 3 + static_cast<int>(rng() % 5), r);
-    return {text(Control::Text1),
-            text(Control::Text2),
-            text(Control::Text3),
-            text(Control::Text4),
-            text(Control::Text5),
-            text(Control::Text6),
-            text(Control::Text7),
-            text(Control::Text8),
-            text(Control::Text9),
-            text(Control::Text10),
+    return {text(PanelField::Comment),
+            text(PanelField::Ar),
+            text(PanelField::S),
+            text(PanelField::Axes),
+            text(PanelField::Layer),
+            text(PanelField::Fru),
+            text(PanelField::Er),
+            text(PanelField::Fc),
+            text(PanelField::EpsC),
+            text(PanelField::T),
             spacing,
             ratio,
-            text(Control::Text13),
-            text(Control::Text14),
+            text(PanelField::TauBy),
+            text(PanelField::SBy),
             in.optionOn ? "Y" : "n"};
 }
 
