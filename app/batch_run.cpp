@@ -17,66 +17,33 @@
 
 namespace zmbr {
 
-namespace {
-
-// The guard's reason from the run's message, whose whole sentence goes to stderr: what follows
-// "The analysis stopped at step k: ", without the closing period.
-std::string stopReason(std::string message) {
-    if (const auto colon = message.find(": "); colon != std::string::npos)
-        message.erase(0, colon + 2);
-    if (message.ends_with('.'))
-        message.pop_back();
-    return message;
-}
-
-std::string endText(const RunOutcome& o) {
-    switch (o.end) {
-    case RunEnd::Failure: {
-        std::string rows;
-        int count = 0;
-        for (int i = 0; i < kMaxRows; ++i)
-            if (o.ruptured[static_cast<std::size_t>(i)]) {
-                rows += (count++ ? ", " : "") + std::to_string(i + 1);
-            }
-        std::string rupture =
-            count == 0 ? "" : (count == 1 ? "rupture of row " : "rupture of rows ") + rows;
-        if (o.concreteNG && count > 0)
-            return "concrete NG and " + rupture;
-        if (o.concreteNG)
-            return "concrete NG";
-        return rupture;
-    }
-    case RunEnd::StepLimit:
-        return "step limit";
-    case RunEnd::Stopped:
-        return "stopped (" + stopReason(o.message) + ")";
-    case RunEnd::Cancelled:
-        return "stopped: cancelled";
-    case RunEnd::WriteFailed:
-        return "stopped: the result file could not be written";
-    case RunEnd::OpenFailed:
-        return "stopped: the result file could not be opened";
-    }
-    return "";
-}
-
-} // namespace
+namespace {} // namespace
 
 int exitCodeOf(RunEnd end) {
     switch (end) {
     case RunEnd::Failure:
         return 0;
-    case RunEnd::OpenFailed:
-        return 2;
-    default:
+    case RunEnd::StepLimit:
+    case RunEnd::Stopped:
+    case RunEnd::Cancelled:
+    case RunEnd::WriteFailed:
+    case RunEnd::Refused:
         return 1;
+    case RunEnd::OpenFailed:
+    case RunEnd::ResultUnwritable:
+    case RunEnd::Unreadable:
+        break;
     }
+    return 2;
 }
 
-std::string summaryLine(const std::string& resultName, const RunOutcome& o, double seconds) {
+std::string summaryLine(const std::string& name, const RunOutcome& o, double seconds) {
+    if (!runStarted(o.end) && o.end != RunEnd::OpenFailed)
+        return name + ": not run, " + endWords(o);
+    const std::string& resultName = name;
     char time[32];
     std::snprintf(time, sizeof time, "%.3f s", seconds);
-    return resultName + ": " + std::to_string(o.steps) + " steps, " + endText(o) + ", τxy max " +
+    return resultName + ": " + std::to_string(o.steps) + " steps, " + endWords(o) + ", τxy max " +
            formatNumber(o.tauMax, "##0.000") + " MPa, " + time;
 }
 
@@ -93,23 +60,19 @@ BatchResult executeSheet(ParameterSheet& sheet, Stopwatch::time_point start) {
     PanelInput& in = sheet.input();
     BatchResult result;
     if (auto refusal = prepareExecute(sheet, realFileSystem())) {
-        result.exitCode = refusal->resultFileUnwritable ? 2 : 1;
-        result.message = refusal->message;
-        result.summary = in.outputFileName + ": not run, " +
-                         (refusal->resultFileUnwritable ? "the result file cannot be written"
-                                                        : refusal->message);
-        result.resultFile = in.outputFileName;
-        return result;
+        result.outcome.end = refusal->end;
+        result.outcome.cause = refusal->message;
+        result.outcome.message = refusal->message;
+    } else {
+        RunSettings settings;
+        settings.clock = &commandLineClock();
+        result.outcome = runAnalysis(in, settings);
+        result.seconds = secondsSince(start);
     }
-    RunSettings settings;
-    settings.clock = &commandLineClock();
-    RunOutcome outcome = runAnalysis(in, settings);
-    result.exitCode = exitCodeOf(outcome.end);
-    result.message = outcome.message;
-    result.seconds = secondsSince(start);
-    result.summary = summaryLine(in.outputFileName, outcome, result.seconds);
+    result.exitCode = exitCodeOf(result.outcome.end);
+    result.message = result.outcome.message;
+    result.summary = summaryLine(in.outputFileName, result.outcome, result.seconds);
     result.resultFile = in.outputFileName;
-    result.outcome = outcome;
     return result;
 }
 
@@ -172,10 +135,11 @@ BatchResult runParameterFile(const std::string& path) {
     sheet.load();
     if (auto failure = readParameterFile(sheet, realFileSystem(), path)) {
         BatchResult result;
-        result.exitCode = 2;
+        result.outcome.end = RunEnd::Unreadable;
+        result.outcome.cause = failure->message;
+        result.exitCode = exitCodeOf(result.outcome.end);
         result.message = "zmbr: " + path + ": " + failure->message;
-        result.summary = path + ": not run, the file cannot be read";
-        result.unreadable = true;
+        result.summary = summaryLine(path, result.outcome, 0);
         return result;
     }
     sheet.input().paramFileName = path;

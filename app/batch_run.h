@@ -2,7 +2,7 @@
 // Runs panels without windows, as Execute would, and reports each in one summary line.
 
 #include "command_line.h"
-#include "solver/run_observer.h"
+#include "run/run_end.h"
 
 #include <cstddef>
 #include <functional>
@@ -20,13 +20,13 @@ struct BatchResult {
     std::string message; // what the windows would show in a box; for stderr
     // For the summary table.
     std::string resultFile; // the result file's name; empty when the file could not be read
-    bool unreadable = false;
-    std::optional<RunOutcome> outcome; // when the run started
+    RunOutcome outcome;     // how the run ended, or why it did not start
     double seconds = 0;
 };
 
-// The summary line of a finished run.
-std::string summaryLine(const std::string& resultName, const RunOutcome& outcome, double seconds);
+// The summary line of a run: the result file's name (the parameter file's, when it could not be
+// read) and how the run ended, or why it did not start.
+std::string summaryLine(const std::string& name, const RunOutcome& outcome, double seconds);
 
 // Exit status of a run's end.
 int exitCodeOf(RunEnd end);

@@ -19,11 +19,11 @@ std::vector<SummaryEntry> runForSummary(const std::vector<std::string>& files, i
         SummaryEntry& e = entries[i];
         e.file = files[i];
         e.resultFile = r.resultFile;
-        e.unreadable = r.unreadable;
         e.outcome = r.outcome;
         e.seconds = r.seconds;
         ResultCurve written;
-        if (r.outcome && !readResultFile(fs, r.resultFile, written))
+        if ((runStarted(r.outcome.end) || r.outcome.end == RunEnd::OpenFailed) &&
+            !readResultFile(fs, r.resultFile, written))
             e.written = std::move(written);
         if (removeFiles) {
             fs.remove(files[i]);

@@ -23,10 +23,12 @@ ReportDocument reportOfRun(const std::string& parameterFile, const BatchResult& 
         in.readFailure = failure->message;
     else
         in.sheet = &sheet;
-    if (!run.outcome && !run.unreadable)
+    const bool started = runStarted(run.outcome.end) || run.outcome.end == RunEnd::OpenFailed;
+    if (!started && run.outcome.end != RunEnd::Unreadable)
         in.refusal = run.message;
-    in.outcome = run.outcome;
-    if (run.outcome)
+    if (started)
+        in.outcome = run.outcome;
+    if (started)
         readResultFileBack(in, realFileSystem(), run.resultFile);
     else
         in.resultFile = {run.resultFile, std::nullopt};

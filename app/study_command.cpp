@@ -99,7 +99,7 @@ int runStudy(const CommandLine& cl, std::ostream& out, std::ostream& err,
         return 2;
     }
     for (std::size_t k = 0; k < entries.size(); ++k) {
-        StudyPoint p{stored[k], std::nullopt, endKind(entries[k])};
+        StudyPoint p{stored[k], std::nullopt, endToken(entries[k].outcome)};
         if (entries[k].written && !entries[k].written->steps.empty())
             p.tauMax = entries[k].written->tauMaxStep()->tauXY;
         results.points.push_back(std::move(p));

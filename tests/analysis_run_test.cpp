@@ -119,7 +119,7 @@ TEST(AnalysisRun, ObserverHearsEveryStep) {
     const Counting& seen = run.observer;
     EXPECT_EQ(o.end, RunEnd::Failure);
     EXPECT_TRUE(o.concreteNG);
-    EXPECT_TRUE(o.buttonShowsOk);
+    EXPECT_EQ(seen.buttonCaption(), "OK");
     // The windows show the run's start, every step, and its end.
     EXPECT_EQ(seen.text(CalcField::Text3), "0.000060");
     EXPECT_EQ(seen.steps, o.steps);
@@ -210,8 +210,9 @@ TEST(AnalysisRun, EarlyEnds) {
         EXPECT_EQ(run.outcome.end, c.end);
         EXPECT_EQ(run.outcome.message,
                   stopped ? "The analysis stopped " + where + ": " + c.reason : c.reason);
+        EXPECT_EQ(run.outcome.cause, stopped ? c.reason : "");
         // A guard's stop is an end of the run; a step limit or a cancel is not.
-        EXPECT_EQ(run.outcome.buttonShowsOk, stopped);
+        EXPECT_EQ(run.observer.buttonCaption(), stopped ? "OK" : "Cancel");
         EXPECT_EQ(run.fs.openFiles, 0);
         const int completed = limit ? c.step : std::max(c.step - 1, 0);
         EXPECT_EQ(run.outcome.steps, completed);

@@ -101,14 +101,21 @@ TEST(Batch, SummaryLine) {
     EXPECT_EQ(summaryLine("p.TGC", o, 1),
               "p.TGC: 12 steps, concrete NG and rupture of row 2, τxy max 3.142 MPa, 1.000 s");
     o.end = RunEnd::Stopped;
-    o.message =
-        "The analysis stopped at step 13: the crack angle θ left the range between 0° and 90°.";
+    o.cause = "the crack angle θ left the range between 0° and 90°.";
     EXPECT_EQ(summaryLine("p.TGC", o, 1),
               "p.TGC: 12 steps, stopped (the crack angle θ left the range between 0° and 90°), "
               "τxy max 3.142 MPa, 1.000 s");
     o.end = RunEnd::StepLimit;
     EXPECT_EQ(summaryLine("p.TGC", o, 1),
               "p.TGC: 12 steps, step limit, τxy max 3.142 MPa, 1.000 s");
+    // Runs that did not start say why, without steps or time.
+    o.end = RunEnd::Refused;
+    o.cause = "The analysis cannot start: t is 0.";
+    EXPECT_EQ(summaryLine("p.TGC", o, 1), "p.TGC: not run, The analysis cannot start: t is 0.");
+    o.end = RunEnd::ResultUnwritable;
+    EXPECT_EQ(summaryLine("p.TGC", o, 1), "p.TGC: not run, the result file cannot be written");
+    o.end = RunEnd::Unreadable;
+    EXPECT_EQ(summaryLine("p.mbr", o, 1), "p.mbr: not run, the file cannot be read");
 }
 
 // The default panel, run in the current folder, in each case twice; line 1 names no parameter

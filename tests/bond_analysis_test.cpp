@@ -8,7 +8,7 @@ namespace zmbr {
 namespace {
 
 // Counts the yield-zone searches a row's analysis starts.
-struct SearchCounter : RunObserver {
+struct SearchCounter : StepObserver {
     int searches = 0;
     void bondSearchStarted(int) override { ++searches; }
 };

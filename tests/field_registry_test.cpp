@@ -124,10 +124,11 @@ TEST(FieldRegistry, ReportStudyAndHelpNameEveryField) {
     }
     const std::string help = usageText();
     for (const FieldSpec& f : fieldRegistry()) {
-        if (f.kind == FieldKind::Number && f.perRow())
+        if (f.kind == FieldKind::Number && f.perRow()) {
             EXPECT_TRUE(shown.count(std::string(f.caption) + " (" + f.unit + ")")) << f.name;
-        else if (f.group != FieldGroup::Comment && !f.perRow())
+        } else if (f.group != FieldGroup::Comment && !f.perRow()) {
             EXPECT_TRUE(shown.count(f.caption)) << f.name;
+        }
         if (!f.varies)
             continue;
         std::string error;

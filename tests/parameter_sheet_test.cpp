@@ -156,7 +156,7 @@ TEST(Execute, RereadsTheFieldsAndTestsTheResultFile) {
     test::typeAndLeave(sheet, {PanelField::Ec}, "0");
     const auto refusal = prepareExecute(sheet, fs);
     ASSERT_TRUE(refusal.has_value());
-    EXPECT_FALSE(refusal->resultFileUnwritable);
+    EXPECT_EQ(refusal->end, RunEnd::Refused);
     EXPECT_EQ(refusal->message, "The analysis cannot start: Ec is 0.");
 }
 

@@ -234,6 +234,11 @@ std::string runEndText(const RunOutcome& o, const ResultCurve* curve) {
                (curve ? "; the file holds the steps before." : ".");
     case RunEnd::OpenFailed:
         return "The run did not start: the result file could not be opened. " + o.message;
+    case RunEnd::Refused:
+    case RunEnd::ResultUnwritable:
+        return "The panel was not run. " + o.message;
+    case RunEnd::Unreadable:
+        return "The parameter file cannot be read: " + o.cause;
     }
     return "";
 }

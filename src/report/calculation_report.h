@@ -7,7 +7,7 @@
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "run/result_reading.h"
-#include "solver/run_observer.h"
+#include "run/run_observer.h"
 #include "study/parameter_study.h"
 #include "study/summary_table.h"
 

@@ -9,6 +9,7 @@
 #include "numeric/model_constants.h"
 #include "run/graph_scale.h"
 #include "run/result_file.h"
+#include "run/step_sinks.h"
 #include "solver/load_step.h"
 #include "solver/material_laws.h"
 #include "solver/run_context.h"
@@ -17,8 +18,11 @@ namespace zmbr {
 
 namespace {
 
-using Stopwatch = std::chrono::steady_clock;
-constexpr auto kDrainEvery = std::chrono::milliseconds(100);
+// Thrown inside the loop to end the run at once.
+struct RunStop {
+    RunEnd end;
+    std::string message;
+};
 
 struct RunSetup {
     ConcreteLaw law;
@@ -61,7 +65,6 @@ void setUpRun(const RunParameters& p, RunState& rs, RunSetup& setup, int maxStep
     rs.maxSteps = maxSteps;
     rs.runEnd = 0;
     rs.thetaStart = p.initialTheta * kModelPi / 180;
-    resetGraphs(rs.graph, maxSteps);
     rs.tauMax = 0;
     rs.tauPrev = 0;
     for (int i = 0; i < rs.rows; ++i)
@@ -95,21 +98,19 @@ void fillOutcome(RunOutcome& out, const RunState& rs, const RunParameters& p) {
 }
 
 // A run that ends other than by failure: the file keeps its complete lines.
-void endEarly(ResultFile& file, RunOutcome& out, const RunState& rs, const RunStop& stop) {
-    file.close();
+void endEarly(ResultFileSink& file, RunOutcome& out, const RunState& rs, const RunStop& stop) {
+    file.abandon();
     out.end = stop.end;
-    out.message = stop.reason;
+    out.message = stop.message;
     out.steps = std::max(rs.step - 1, 0); // a stop before the first step completed none
-    // A guard stop is an ended run whose button offers "OK"; the step limit, a failed
-    // write and a cancel keep "Cancel".
-    out.buttonShowsOk = stop.end == RunEnd::Stopped;
+}
+
+// A guard's stop: what could not be computed, and the box that says so.
+RunStop guardStop(const RunState& rs, const std::string& what) {
+    return RunStop{RunEnd::Stopped, stopMessage(rs.step, what)};
 }
 
 } // namespace
-
-std::string stepLimitMessage() {
-    return "Please make contact to zmbr-support@example.org. (0)";
-}
 
 RunOutcome runAnalysis(PanelInput& in, const RunSettings& settings) {
     FileSystem& fs = settings.fileSystem ? *settings.fileSystem : realFileSystem();
@@ -119,26 +120,26 @@ RunOutcome runAnalysis(PanelInput& in, const RunSettings& settings) {
     const RunParameters params = runParameters(in);
     RunContext ctx{params, rs, observer, settings.cancel, settings.walkEveryIterate};
     RunOutcome out;
-    ResultFile file;
+    // Where each step goes: the result file, and for a watcher the graphs' history.
+    ResultFileSink file(observer != nullptr);
+    GraphSink graphs(observer, settings.maxSteps);
 
-    auto lastDrain = Stopwatch::now();
     RunSetup setup{};
-    std::optional<UndefinedNumber> setUpFailure;
+    std::optional<std::string> setUpFailure;
     try {
         setUpRun(params, rs, setup, settings.maxSteps);
     } catch (const UndefinedNumber& u) {
-        setUpFailure = u;
+        setUpFailure = u.what;
     }
     if (observer)
         observer->runStarted(rs);
     try {
         if (setUpFailure)
-            ctx.stop(setUpFailure->what);
+            throw AnalysisStop{*setUpFailure};
         in.outputFileName = resultFileName(in.outputFileName);
         if (int error = file.open(fs, in.outputFileName, in, rs.rows, clock.now())) {
             out.end = RunEnd::OpenFailed;
             out.message = testOutputMessage(error);
-            out.buttonShowsOk = false;
             if (observer)
                 observer->runEnded(out);
             return out;
@@ -151,7 +152,7 @@ RunOutcome runAnalysis(PanelInput& in, const RunSettings& settings) {
                 throw RunStop{RunEnd::StepLimit, stepLimitMessage()};
             }
             if (settings.cancel && settings.cancel->load(std::memory_order_relaxed))
-                throw RunStop{RunEnd::Cancelled, {}};
+                throw CancelRequested{};
             rs.bondIterations = 0;
             rs.eps1 = rs.eps1 + rs.dEps1;
             if (rs.eps1 > 10 * rs.epsCr)
@@ -169,25 +170,14 @@ RunOutcome runAnalysis(PanelInput& in, const RunSettings& settings) {
             if (rs.concreteStatus == ConcreteStatus::NG)
                 rs.runEnd = 1;
 
+            // The step is done: it is plotted, written, and the graphs grow where it lies
+            // beyond them.
             const StepState& st = rs.stepState;
             const StepPoint point{rs.eps1, st.eps2, st.gammaXY, st.tauXY};
-            recordStep(rs.graph, rs.step, point);
-            if (observer)
-                observer->stepPlotted(rs.step, rs.graph);
-
-            int error = rs.runEnd == 0 ? file.writeStep(rs) : file.writeClosing(rs);
-            // Someone watching the run sees the file grow.
-            if (error == 0 && observer && rs.step % 64 == 0 &&
-                Stopwatch::now() - lastDrain >= kDrainEvery) {
-                lastDrain = Stopwatch::now();
-                error = file.drain();
-            }
-            if (error != 0)
+            graphs.plot(rs.step, point);
+            if (file.stepDone(rs) != 0)
                 throw RunStop{RunEnd::WriteFailed, {}};
-
-            for (int n = rescaleAfterStep(rs.graph, point); n > 0; --n)
-                if (observer)
-                    observer->graphsRescaled(rs.step, rs.graph);
+            graphs.rescale(rs.step, point);
             // A failure step is complete once its closing lines are written; a cancel now
             // changes nothing.
             if (rs.runEnd == 1) {
@@ -204,12 +194,17 @@ RunOutcome runAnalysis(PanelInput& in, const RunSettings& settings) {
                     throw RunStop{RunEnd::WriteFailed, {}};
                 out.end = RunEnd::Failure;
                 out.steps = rs.step;
-                out.buttonShowsOk = true;
                 break;
             }
         }
     } catch (const UndefinedNumber& u) {
-        endEarly(file, out, rs, RunStop{RunEnd::Stopped, stopMessage(rs.step, u.what)});
+        out.cause = u.what;
+        endEarly(file, out, rs, guardStop(rs, u.what));
+    } catch (const AnalysisStop& s) {
+        out.cause = s.what;
+        endEarly(file, out, rs, guardStop(rs, s.what));
+    } catch (const CancelRequested&) {
+        endEarly(file, out, rs, RunStop{RunEnd::Cancelled, {}});
     } catch (const RunStop& stop) {
         endEarly(file, out, rs, stop);
     }

@@ -4,7 +4,7 @@
 #include "input/panel_input.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
-#include "solver/run_observer.h"
+#include "run/run_observer.h"
 #include "solver/run_state.h"
 
 namespace zmbr {
@@ -21,8 +21,5 @@ struct RunSettings {
 // Runs the panel whose rows 1..floor(axes) carry their failure mode and modular ratio.
 // Settles the result file's name into input.outputFileName and writes that file.
 RunOutcome runAnalysis(PanelInput& input, const RunSettings& settings = {});
-
-// The step-limit message, with the support address.
-std::string stepLimitMessage();
 
 } // namespace zmbr

@@ -93,7 +93,9 @@ void CalculationFields::graphsRescaled(int step, const GraphState& g) {
 
 void CalculationFields::runEnded(const RunOutcome& o) {
     running_ = false;
-    if (o.buttonShowsOk)
+    // A run that ended by failure or by a guard's stop has completed: its button offers "OK".
+    // The step limit, a failed write and a cancel keep "Cancel".
+    if (o.end == RunEnd::Failure || o.end == RunEnd::Stopped)
         caption_ = "OK";
 }
 

@@ -3,7 +3,7 @@
 // reports. Recording is cheap (plain stores); the texts are formatted only when a view asks.
 
 #include "run/graph_trace.h"
-#include "solver/run_observer.h"
+#include "run/run_observer.h"
 
 #include <array>
 #include <cstdint>

@@ -51,7 +51,7 @@ std::optional<ExecuteRefusal> prepareExecute(ParameterSheet& sheet, FileSystem& 
     PanelInput& in = sheet.input();
     in.outputFileName = resultFileName(in.outputFileName);
     if (int error = writeTestOutput(fs, in.outputFileName))
-        return ExecuteRefusal{true, testOutputMessage(error)};
+        return ExecuteRefusal{RunEnd::ResultUnwritable, testOutputMessage(error)};
 
     // The texts already hold corrected values: no limit rule here. The panel's fields come
     // first, since axes says which rows are read.
@@ -69,7 +69,7 @@ std::optional<ExecuteRefusal> prepareExecute(ParameterSheet& sheet, FileSystem& 
     }
     deriveRowValues(in, failureTexts);
     if (auto reason = refusalReason(in))
-        return ExecuteRefusal{false, *reason};
+        return ExecuteRefusal{RunEnd::Refused, *reason};
     return std::nullopt;
 }
 

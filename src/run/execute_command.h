@@ -5,6 +5,7 @@
 
 #include "input/panel_input.h"
 #include "platform/file_system.h"
+#include "run/run_end.h"
 
 #include <array>
 #include <optional>
@@ -25,7 +26,7 @@ class ParameterSheet;
 
 // Why Execute did not start the run: the text of its "Error" box.
 struct ExecuteRefusal {
-    bool resultFileUnwritable; // the test write failed; otherwise a field would divide by 0
+    RunEnd end; // ResultUnwritable: the test write failed; Refused: a field would divide by 0
     std::string message;
 };
 

@@ -1,9 +1,15 @@
 #pragma once
 // The step history of the two graphs (ε1-ε2 and τ-γ) and the growth of their axis limits.
 
-#include "solver/run_state.h"
+#include <vector>
 
 namespace zmbr {
+
+// Axis limits of the two graphs and the step history they are redrawn from.
+struct GraphState {
+    double eps1Lim = 1e-5, eps2Lim = -1e-5, gammaLim = 1e-5, tauLim = 1e-5;
+    std::vector<double> eps1, eps2, gammaXY, tauXY; // indexed by step, 0..the last step recorded
+};
 
 struct StepPoint {
     double eps1, eps2, gammaXY, tauXY;

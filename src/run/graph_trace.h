@@ -2,7 +2,7 @@
 // What one graph window has drawn: a first point, then a line to each later point, in the
 // coordinate system of its last redraw.
 
-#include "solver/run_state.h"
+#include "run/graph_scale.h"
 
 #include <string>
 #include <utility>

@@ -1,4 +1,5 @@
 #include "run/result_reading.h"
+#include "run/run_end.h"
 
 #include "numeric/number_text.h"
 #include "platform/quoted_line.h"
@@ -82,7 +83,7 @@ class ResultReader {
     std::optional<ReadFailure> closing(ResultCurve& curve) {
         if (!line_.starts_with("Concrete : "))
             return here(quote() + " is neither a step line nor the start of the closing lines.");
-        curve.concreteStatus = line_.substr(11);
+        curve.concreteStatus = concreteStatusOf(line_.substr(11));
         const std::size_t last = file_.lineNumber() + 2;
         if (!nextLine(last))
             return failure();
@@ -94,7 +95,7 @@ class ResultReader {
         bool numbered = items.size() == 2 * static_cast<std::size_t>(curve.rows);
         for (std::size_t i = 0; numbered && i < items.size(); i += 2) {
             numbered = items[i] == std::to_string(i / 2 + 1);
-            curve.rowStatuses.push_back(items[i + 1]);
+            curve.rowStatuses.push_back(rowStatusOf(items[i + 1]));
         }
         if (!numbered)
             return here(quote() + " is not the status of rows 1 to " + std::to_string(curve.rows) +
@@ -145,16 +146,11 @@ const ResultStep* ResultCurve::tauMaxStep() const {
 std::string ResultCurve::failureText() const {
     if (!closed)
         return "";
-    std::string rows;
-    int count = 0;
-    for (std::size_t i = 0; i < rowStatuses.size(); ++i)
-        if (rowStatuses[i] == "RPT")
-            rows += (count++ ? ", " : "") + std::to_string(i + 1);
-    const std::string rupture =
-        count == 0 ? "" : (count == 1 ? "rupture of row " : "rupture of rows ") + rows;
-    if (concreteStatus == "NG")
-        return count ? "concrete NG and " + rupture : "concrete NG";
-    return rupture;
+    RunOutcome end;
+    end.concreteNG = concreteStatus == ConcreteStatus::NG;
+    for (std::size_t i = 0; i < rowStatuses.size() && i < end.ruptured.size(); ++i)
+        end.ruptured[i] = rowStatuses[i] == RowStatus::Rpt;
+    return endWords(end);
 }
 
 std::optional<ReadFailure> readResultFile(FileSystem& fs, const std::string& path,

@@ -3,6 +3,7 @@
 // summary tables and the overlay plots.
 
 #include "platform/guarded_reading.h"
+#include "solver/run_state.h"
 
 #include <optional>
 #include <string>
@@ -21,8 +22,8 @@ struct ResultCurve {
     std::vector<ResultStep> steps; // the zero line is not a step
     // The closing status lines, when the run ended by failure.
     bool closed = false;
-    std::string concreteStatus;           // "OK" or "NG"
-    std::vector<std::string> rowStatuses; // "OK", "RPT" or "YLD", row 1 first
+    ConcreteStatus concreteStatus = ConcreteStatus::Blank;
+    std::vector<RowStatus> rowStatuses; // row 1 first; Blank for a word that is no status
 
     // The step of the largest τxy (the first of equals); nothing without steps.
     const ResultStep* tauMaxStep() const;

@@ -1,24 +1,24 @@
 #pragma once
 // The pieces a running analysis passes down to the step solution and the bond analysis.
 
-#include "solver/run_observer.h"
 #include "solver/run_parameters.h"
 #include "solver/run_state.h"
+#include "solver/step_observer.h"
 
 #include <string>
 
 namespace zmbr {
 
-// Thrown inside a run to end it at once; caught by the driver.
-struct RunStop {
-    RunEnd end;
-    std::string reason;
+// Thrown where the step cannot go on (an angle search that does not settle); the run ends
+// in order, saying what stopped it.
+struct AnalysisStop {
+    std::string what;
 };
 
 struct RunContext {
     const RunParameters& params;
     RunState& state;
-    RunObserver* observer;
+    StepObserver* observer;
     const CancelFlag* cancel;
     // The yield-zone search evaluates every iterate instead of passing over those through which
     // |Pb| is proven to keep falling: the same result, slower; for checking that proof.
@@ -32,13 +32,10 @@ struct RunContext {
     void yieldToUi() const {
         const bool uiRan = observer ? observer->yieldPoint() : true;
         if (uiRan && cancel && cancel->load(std::memory_order_relaxed))
-            throw RunStop{RunEnd::Cancelled, {}};
+            throw CancelRequested{};
     }
 
     [[noreturn]] void stop(const std::string& what) const;
 };
-
-// "The analysis stopped at step N: " (or "before the first step: ") and what stopped it.
-std::string stopMessage(int step, const std::string& what);
 
 } // namespace zmbr

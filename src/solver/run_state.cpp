@@ -29,14 +29,22 @@ const char* statusText(ConcreteStatus s) {
     return "";
 }
 
-std::string stopMessage(int step, const std::string& what) {
-    const std::string when =
-        step == 0 ? "before the first step" : "at step " + std::to_string(step);
-    return "The analysis stopped " + when + ": " + what;
+RowStatus rowStatusOf(const std::string& text) {
+    for (RowStatus s : {RowStatus::Ok, RowStatus::Rpt, RowStatus::Yld})
+        if (text == statusText(s))
+            return s;
+    return RowStatus::Blank;
+}
+
+ConcreteStatus concreteStatusOf(const std::string& text) {
+    for (ConcreteStatus s : {ConcreteStatus::Ok, ConcreteStatus::NG})
+        if (text == statusText(s))
+            return s;
+    return ConcreteStatus::Blank;
 }
 
 void RunContext::stop(const std::string& what) const {
-    throw RunStop{RunEnd::Stopped, stopMessage(state.step, what)};
+    throw AnalysisStop{what};
 }
 
 } // namespace zmbr

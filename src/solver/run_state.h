@@ -4,7 +4,7 @@
 #include "solver/run_parameters.h"
 
 #include <array>
-#include <vector>
+#include <string>
 
 namespace zmbr {
 
@@ -14,6 +14,9 @@ enum class ConcreteStatus : unsigned char { Blank, Ok, NG };
 // "OK", "RPT", "YLD", or "" for a field not yet written.
 const char* statusText(RowStatus s);
 const char* statusText(ConcreteStatus s);
+// The status a text names; Blank for any other text.
+RowStatus rowStatusOf(const std::string& text);
+ConcreteStatus concreteStatusOf(const std::string& text);
 
 // Per row values; index r - 1 holds row r.
 template <typename T> using PerRow = std::array<T, kMaxRows>;
@@ -38,12 +41,6 @@ struct BondRowState {
     double frCr = 0;   // bar stress at the crack
     double epsRcr = 0; // bar strain at the crack
     double lyRow = 0;  // yield-zone length of the last search, start of the next
-};
-
-// Axis limits of the two graphs and the step history they are redrawn from.
-struct GraphState {
-    double eps1Lim = 1e-5, eps2Lim = -1e-5, gammaLim = 1e-5, tauLim = 1e-5;
-    std::vector<double> eps1, eps2, gammaXY, tauXY; // indexed by step, 0..the last step recorded
 };
 
 // The largest step that may run: a result file holds at most this many step lines.
@@ -74,8 +71,6 @@ struct RunState {
     // What the calculation window's status fields hold now.
     ConcreteStatus concreteStatus = ConcreteStatus::Blank;
     PerRow<RowStatus> rowStatus{};
-
-    GraphState graph;
 };
 
 } // namespace zmbr

@@ -61,7 +61,7 @@ EndMark endMarkOf(const std::string& end) {
 EndMark lastStepMark(const ResultCurve& curve) {
     if (!curve.closed || curve.steps.empty())
         return EndMark::None;
-    return curve.concreteStatus == "NG" ? EndMark::ConcreteNG : EndMark::Rupture;
+    return curve.concreteStatus == ConcreteStatus::NG ? EndMark::ConcreteNG : EndMark::Rupture;
 }
 
 const char* markName(EndMark m) {

@@ -38,34 +38,14 @@ const std::vector<std::string>& summaryColumns() {
     return columns;
 }
 
-std::string endKind(const SummaryEntry& e) {
-    if (e.unreadable)
-        return "unreadable";
-    if (!e.outcome)
-        return "refused";
-    switch (e.outcome->end) {
-    case RunEnd::Failure:
-        return e.outcome->concreteNG ? "concrete_ng" : "rupture";
-    case RunEnd::StepLimit:
-        return "step_limit";
-    case RunEnd::OpenFailed:
-        return "refused";
-    case RunEnd::Stopped:
-    case RunEnd::Cancelled:
-    case RunEnd::WriteFailed:
-        break;
-    }
-    return "stopped";
-}
-
 std::vector<std::string> summaryCells(const SummaryEntry& e) {
-    std::vector<std::string> cells{e.file, e.resultFile, "", endKind(e), "", "", "", "", "", ""};
-    const bool ran = e.outcome && e.outcome->end != RunEnd::OpenFailed;
-    if (!ran)
+    std::vector<std::string> cells{e.file, e.resultFile, "", endToken(e.outcome), "", "", "",
+                                   "",     "",           ""};
+    if (!runStarted(e.outcome.end))
         return cells;
-    cells[2] = std::to_string(e.outcome->steps);
-    for (std::size_t i = 0; i < e.outcome->ruptured.size(); ++i)
-        if (e.outcome->ruptured[i])
+    cells[2] = std::to_string(e.outcome.steps);
+    for (std::size_t i = 0; i < e.outcome.ruptured.size(); ++i)
+        if (e.outcome.ruptured[i])
             cells[4] += (cells[4].empty() ? "" : " ") + std::to_string(i + 1);
     if (e.written && !e.written->steps.empty()) {
         const ResultStep& top = *e.written->tauMaxStep();

@@ -4,7 +4,7 @@
 
 #include "platform/file_system.h"
 #include "run/result_reading.h"
-#include "solver/run_observer.h"
+#include "run/run_end.h"
 
 #include <memory>
 #include <optional>
@@ -24,17 +24,13 @@ const std::vector<std::string>& summaryColumns();
 struct SummaryEntry {
     std::string file;
     std::string resultFile;             // empty when the parameter file could not be read
-    bool unreadable = false;            // the parameter file could not be read
-    std::optional<RunOutcome> outcome;  // absent when the run was refused or not started
+    RunOutcome outcome;                 // how the run ended, or why it did not start
     std::optional<ResultCurve> written; // the result file as read back after the run
     double seconds = 0;
 };
 
 // The cells of summaryColumns() for one panel; numbers in plain decimal text.
 std::vector<std::string> summaryCells(const SummaryEntry& e);
-
-// "concrete_ng", "rupture", "step_limit", "stopped", "refused" or "unreadable".
-std::string endKind(const SummaryEntry& e);
 
 // A file whose bytes go to a partial file beside it, which replaces it only once complete:
 // a failed or abandoned write leaves no file under the name.

@@ -112,7 +112,7 @@ TEST(FileFaults, InjectedFailuresEndAsDefined) {
             mem.failOn(f.op, f.n, f.error);
             const auto refusal = prepareExecute(sheet, mem);
             ASSERT_TRUE(refusal.has_value());
-            EXPECT_TRUE(refusal->resultFileUnwritable);
+            EXPECT_EQ(refusal->end, RunEnd::ResultUnwritable);
             EXPECT_EQ(refusal->message, openMessage(f.error));
             EXPECT_EQ(sheet.input().outputFileName, "default.TGC");
         }
@@ -156,7 +156,7 @@ TEST(FileFaults, RealFilesThatRefuseWrites) {
         sheet.input().outputFileName = mbr;
         const auto refusal = prepareExecute(sheet, realFileSystem());
         ASSERT_TRUE(refusal.has_value());
-        EXPECT_TRUE(refusal->resultFileUnwritable);
+        EXPECT_EQ(refusal->end, RunEnd::ResultUnwritable);
         EXPECT_EQ(refusal->message, openMessage(error));
         const RunOutcome o = runAnalysis(sheet.input(), {});
         EXPECT_EQ(o.end, RunEnd::OpenFailed);

@@ -1,37 +1,16 @@
 #pragma once
-// What a run tells whoever watches it: every value the calculation window shows, the graph
-// points, and the yield points at which the user interface may run.
+// What the physics of a load step tells whoever watches it: the iterates of the angle search,
+// the inner passes, the rows' statuses, the yield-zone searches, and the yield points at which
+// the user interface may run.
 
 #include "solver/run_state.h"
 
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <string>
 #include <utility>
 
 namespace zmbr {
-
-// How a run ended.
-enum class RunEnd {
-    Failure,     // concrete NG or rupture of a row: closing lines written
-    StepLimit,   // step 10001 reached
-    Stopped,     // a guard ended the run in order (non-finite value, θ out of range, ...)
-    Cancelled,   // the user stopped it
-    WriteFailed, // a step line could not be written: quiet end
-    OpenFailed,  // the result file could not be opened
-};
-
-struct RunOutcome {
-    RunEnd end = RunEnd::Failure;
-    int steps = 0; // steps completed
-    bool concreteNG = false;
-    PerRow<bool> ruptured{};
-    PerRow<bool> yielded{}; // yield rows whose bars reached fru, whatever the end
-    double tauMax = 0;      // as the τxy max field shows it at the end
-    std::string message;    // for an "Error" box; empty when the end is quiet
-    bool buttonShowsOk = false;
-};
 
 // The values of one inner pass of the angle search.
 struct InnerPass {
@@ -41,21 +20,12 @@ struct InnerPass {
 };
 
 // Every virtual method has an empty default, so an observer implements only what it shows. A
-// run without an observer pays one untaken branch per report.
-class RunObserver {
+// step without an observer pays one untaken branch per report.
+class StepObserver {
   public:
-    virtual ~RunObserver() = default;
-    // Set-up done: εcr and the rows' ratios are known, the button reads "Cancel".
-    virtual void runStarted(const RunState&) {}
-    virtual void stepStarted(int /*step*/, double /*eps1*/) {}
-    virtual void tauMaxShown(double) {}
+    virtual ~StepObserver() = default;
     virtual void bondSearchStarted(int /*row*/) {}
     virtual void bondSearchEnded(int /*row*/) {}
-    // The step's point is in the history; draw it (a point at step 1, else a line).
-    virtual void stepPlotted(int /*step*/, const GraphState&) {}
-    // The limits grew: redraw both graphs from the history up to step - 1.
-    virtual void graphsRescaled(int /*step*/, const GraphState&) {}
-    virtual void runEnded(const RunOutcome&) {}
 
     // A run makes tens of thousands of angle iterates and a hundred thousand inner passes:
     // what they show is stored inline, not reported by a call. The θ column and the pass
@@ -129,7 +99,7 @@ class RunObserver {
     }
 
   protected:
-    explicit RunObserver(int yieldEvery = 1) : yieldEvery_(yieldEvery), untilYield_(yieldEvery) {}
+    explicit StepObserver(int yieldEvery = 1) : yieldEvery_(yieldEvery), untilYield_(yieldEvery) {}
     // The user interface may process its pending events here.
     virtual void yieldNow() {}
     void clearSearchIterate() { searchIterated_ = false; }
@@ -151,5 +121,8 @@ class RunObserver {
 // Set from the user interface (or another thread) to stop the run at its next yield point
 // that lets the user interface in (every point where the run has no observer).
 using CancelFlag = std::atomic<bool>;
+
+// Thrown at a yield point once the flag is set; the run ends as cancelled.
+struct CancelRequested {};
 
 } // namespace zmbr
