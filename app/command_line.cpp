@@ -72,51 +72,50 @@ std::string conflict(const CommandLine& cl) {
 
 } // namespace
 
-std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args,
-                                            std::string& error) {
+Expected<CommandLine> parseCommandLine(const std::vector<std::string>& args) {
     CommandLine cl;
     // The value after an option, or the usage error.
-    auto value = [&](std::size_t& i, const char* what) -> std::optional<std::string> {
-        if (i + 1 >= args.size()) {
-            error = "option " + args[i] + " needs " + what;
-            return std::nullopt;
-        }
+    auto value = [&](std::size_t& i, const char* what) -> Expected<std::string> {
+        if (i + 1 >= args.size())
+            return Failure{"option " + args[i] + " needs " + what};
         return args[++i];
     };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        std::optional<std::string> v;
         if (a == "--help" || a == "-h") {
             cl.help = true;
         } else if (a == "--batch") {
             cl.batch = true;
         } else if (a == "--screenshot") {
-            if (!(v = value(i, "a file to write")))
-                return std::nullopt;
+            auto v = value(i, "a file to write");
+            if (!v)
+                return v.failure();
             cl.screenshot = *v;
         } else if (a == "--convert") {
-            if (i + 2 >= args.size()) {
-                error = "option --convert needs a file to read and a file to write";
-                return std::nullopt;
-            }
+            if (i + 2 >= args.size())
+                return Failure{"option --convert needs a file to read and a file to write"};
             cl.convert = true;
             cl.convertFrom = args[++i];
             cl.convertTo = args[++i];
         } else if (a == "--summary") {
-            if (!(v = value(i, "a CSV file to write")))
-                return std::nullopt;
+            auto v = value(i, "a CSV file to write");
+            if (!v)
+                return v.failure();
             cl.summary = *v;
         } else if (a == "--study") {
-            if (!(v = value(i, "a parameter file")))
-                return std::nullopt;
+            auto v = value(i, "a parameter file");
+            if (!v)
+                return v.failure();
             cl.study = *v;
         } else if (a == "--vary") {
-            if (!(v = value(i, "NAME=FROM:TO:STEP")))
-                return std::nullopt;
+            auto v = value(i, "NAME=FROM:TO:STEP");
+            if (!v)
+                return v.failure();
             cl.vary.push_back(*v);
         } else if (a == "--out") {
-            if (!(v = value(i, "a folder")))
-                return std::nullopt;
+            auto v = value(i, "a folder");
+            if (!v)
+                return v.failure();
             cl.out = *v;
         } else if (a == "--summary-only") {
             cl.summaryOnly = true;
@@ -125,39 +124,38 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
         } else if (a == "--report") {
             cl.report = true;
         } else if (a == "-o") {
-            if (!(v = value(i, "a file to write")))
-                return std::nullopt;
+            auto v = value(i, "a file to write");
+            if (!v)
+                return v.failure();
             cl.plotOut = *v;
         } else if (a == "--curve") {
-            if (!(v = value(i, "tau-gamma or eps1-eps2")))
-                return std::nullopt;
+            auto v = value(i, "tau-gamma or eps1-eps2");
+            if (!v)
+                return v.failure();
             cl.curve = *v;
         } else if (a == "-j" || a.rfind("--jobs", 0) == 0) {
             std::string text;
             if (a.rfind("--jobs=", 0) == 0) {
                 text = a.substr(7);
-            } else if (!(v = value(i, "a number"))) {
-                return std::nullopt;
-            } else {
+            } else if (auto v = value(i, "a number")) {
                 text = *v;
+            } else {
+                return v.failure();
             }
             int n = 0;
             auto res = std::from_chars(text.data(), text.data() + text.size(), n);
-            if (res.ec != std::errc{} || res.ptr != text.data() + text.size() || n < 1) {
-                error = "option -j needs a whole number of at least 1, not \"" + text + "\"";
-                return std::nullopt;
-            }
+            if (res.ec != std::errc{} || res.ptr != text.data() + text.size() || n < 1)
+                return Failure{"option -j needs a whole number of at least 1, not \"" + text +
+                               "\""};
             cl.jobs = n;
         } else if (!a.empty() && a[0] == '-' && a != "-") {
-            error = "unknown option " + a;
-            return std::nullopt;
+            return Failure{"unknown option " + a};
         } else {
             cl.files.push_back(a);
         }
     }
-    error = conflict(cl);
-    if (!error.empty())
-        return std::nullopt;
+    if (std::string problem = conflict(cl); !problem.empty())
+        return Failure{problem};
     if (cl.windows() && !cl.files.empty()) {
         cl.open = cl.files.front();
         cl.files.clear();

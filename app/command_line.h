@@ -1,6 +1,8 @@
 #pragma once
 // The program's command line.
 
+#include "platform/failure.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,9 +37,8 @@ struct CommandLine {
     bool windows() const { return !batch && !convert && study.empty() && !plot && !report; }
 };
 
-// Parses argv; on a usage error returns nothing and sets `error`.
-std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args,
-                                            std::string& error);
+// Parses argv; a usage error is a failure that says what is wrong.
+Expected<CommandLine> parseCommandLine(const std::vector<std::string>& args);
 
 std::string usageText();
 

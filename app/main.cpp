@@ -9,10 +9,9 @@
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    std::string error;
-    auto cl = zmbr::parseCommandLine(args, error);
+    auto cl = zmbr::parseCommandLine(args);
     if (!cl) {
-        std::cerr << "zmbr: " << error << "\n\n" << zmbr::usageText();
+        std::cerr << "zmbr: " << cl.failure().message << "\n\n" << zmbr::usageText();
         return 2;
     }
     if (cl->help) {

@@ -52,8 +52,8 @@ int runReports(const CommandLine& cl, std::ostream& out, std::ostream& err,
         if (!documents[i])
             continue;
         const std::string path = cl.plotOut.empty() ? reportPathFor(cl.files[i]) : cl.plotOut;
-        if (std::string problem = write(*documents[i], path); !problem.empty()) {
-            err << "zmbr: " << problem << "\n";
+        if (auto failure = write(*documents[i], path)) {
+            err << "zmbr: " << failure->message << "\n";
             exitCode = 2;
         }
     }

@@ -12,10 +12,10 @@
 
 namespace zmbr {
 
-// Draws the report into the PDF file, written whole; returns an error text or "". The
-// windows' side supplies it, so that the command line's core needs no toolkit.
-using ReportWriter =
-    std::function<std::string(const ReportDocument& document, const std::string& pdfPath)>;
+// Draws the report into the PDF file, written whole, or says why not. The windows' side
+// supplies it, so that the command line's core needs no toolkit.
+using ReportWriter = std::function<std::optional<Failure>(const ReportDocument& document,
+                                                          const std::string& pdfPath)>;
 
 // PANEL.pdf beside PANEL.mbr.
 std::string reportPathFor(const std::string& parameterFile);

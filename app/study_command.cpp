@@ -46,20 +46,19 @@ int runStudy(const CommandLine& cl, std::ostream& out, std::ostream& err,
         return 2;
     };
     std::vector<VariedRange> ranges;
-    std::string error;
     for (const std::string& arg : cl.vary) {
-        auto range = parseVary(arg, error);
+        auto range = parseVary(arg);
         if (!range)
-            return usage(error);
+            return usage(range.failure().message);
         ranges.push_back(*range);
     }
     ParameterSheet base;
     base.load();
     if (auto failure = readParameterFile(base, realFileSystem(), cl.study))
         return usage(cl.study + ": " + failure->message);
-    auto count = combinationCount(ranges, base, error);
+    auto count = combinationCount(ranges, base);
     if (!count)
-        return usage(error);
+        return usage(count.failure().message);
     WholeFile table(realFileSystem(), (fs::path(cl.out) / "summary.csv").string());
     if (std::string problem = prepareFolder(cl.out, table); !problem.empty())
         return usage(problem);
@@ -106,8 +105,8 @@ int runStudy(const CommandLine& cl, std::ostream& out, std::ostream& err,
     }
     const std::string svg = (fs::path(cl.out) / "chart.svg").string();
     const std::string png = (fs::path(cl.out) / "chart.png").string();
-    if (std::string problem = writeChart(results, svg, png); !problem.empty()) {
-        err << "zmbr: " << problem << "\n";
+    if (auto failure = writeChart(results, svg, png)) {
+        err << "zmbr: " << failure->message << "\n";
         return 2;
     }
     if (cl.report && writeReport) {
@@ -121,8 +120,8 @@ int runStudy(const CommandLine& cl, std::ostream& out, std::ostream& err,
                             commandLineClock().now()};
         const std::string path =
             cl.plotOut.empty() ? (fs::path(cl.out) / "report.pdf").string() : cl.plotOut;
-        if (std::string problem = writeReport(studyReport(in), path); !problem.empty()) {
-            err << "zmbr: " << problem << "\n";
+        if (auto failure = writeReport(studyReport(in), path)) {
+            err << "zmbr: " << failure->message << "\n";
             return 2;
         }
     }

@@ -13,10 +13,10 @@
 
 namespace zmbr {
 
-// Draws the chart into the two files, each written whole; returns an error text or "".
-// The windows' side supplies it, so that the command line's core needs no toolkit.
-using ChartWriter = std::function<std::string(const StudyResults&, const std::string& svgPath,
-                                              const std::string& pngPath)>;
+// Draws the chart into the two files, each written whole, or says why not. The windows' side
+// supplies it, so that the command line's core needs no toolkit.
+using ChartWriter = std::function<std::optional<Failure>(
+    const StudyResults&, const std::string& svgPath, const std::string& pngPath)>;
 
 // Runs the study; returns the exit status (2 for a usage error, with nothing written). With
 // --report, `writeReport` draws the study's report into DIR/report.pdf (or -o).

@@ -18,12 +18,13 @@ int run(int&, char**, const std::string&, const std::string&) {
     return 2;
 }
 
-std::string writeStudyChart(const StudyResults&, const std::string&, const std::string&) {
-    return std::string(kNoWindows) + ": the study's chart is not drawn";
+std::optional<Failure> writeStudyChart(const StudyResults&, const std::string&,
+                                       const std::string&) {
+    return Failure{std::string(kNoWindows) + ": the study's chart is not drawn"};
 }
 
-std::string writeReport(const ReportDocument&, const std::string& pdfPath) {
-    return pdfPath + ": " + kNoWindows + ": the report is not drawn";
+std::optional<Failure> writeReport(const ReportDocument&, const std::string& pdfPath) {
+    return Failure{pdfPath + ": " + kNoWindows + ": the report is not drawn"};
 }
 
 int plot(const PlotCurves&, bool, const std::string&, std::ostream& err) {

@@ -49,14 +49,19 @@ int run(int& argc, char** argv, const std::string& screenshotPath, const std::st
     return f ? f(&argc, argv, &screenshotPath, &openPath) : 2;
 }
 
-std::string writeStudyChart(const StudyResults& results, const std::string& svgPath,
-                            const std::string& pngPath) {
+// Across the module's C entry points a failure travels as its text, empty for none.
+std::optional<Failure> failureOf(std::string text) {
+    return text.empty() ? std::nullopt : std::optional<Failure>{{std::move(text)}};
+}
+
+std::optional<Failure> writeStudyChart(const StudyResults& results, const std::string& svgPath,
+                                       const std::string& pngPath) {
     auto* f = entry<decltype(zmbr_windows_study_chart)>("zmbr_windows_study_chart");
     if (!f)
-        return "the chart cannot be drawn without the windows module";
+        return Failure{"the chart cannot be drawn without the windows module"};
     std::string error;
     f(&results, &svgPath, &pngPath, &error);
-    return error;
+    return failureOf(error);
 }
 
 int plot(const PlotCurves& curves, bool strainCurve, const std::string& outPath,
@@ -65,13 +70,13 @@ int plot(const PlotCurves& curves, bool strainCurve, const std::string& outPath,
     return f ? f(&curves, strainCurve, &outPath, &err) : 2;
 }
 
-std::string writeReport(const ReportDocument& document, const std::string& pdfPath) {
+std::optional<Failure> writeReport(const ReportDocument& document, const std::string& pdfPath) {
     auto* f = entry<decltype(zmbr_windows_report)>("zmbr_windows_report");
     if (!f)
-        return pdfPath + ": the report cannot be drawn without the windows module";
+        return Failure{pdfPath + ": the report cannot be drawn without the windows module"};
     std::string error;
     f(&document, &pdfPath, &error);
-    return error;
+    return failureOf(error);
 }
 
 } // namespace zmbr::windows

@@ -62,9 +62,8 @@ TEST(CommandLine, Parsing) {
         {{"--convert", "a", "b", "--batch"}, "--convert takes its two files and nothing else"},
     };
     for (const Case& c : cases) {
-        std::string error;
-        auto cl = parseCommandLine(c.args, error);
-        EXPECT_EQ(error, c.error) << c.args[0];
+        auto cl = parseCommandLine(c.args);
+        EXPECT_EQ(cl ? "" : cl.failure().message, c.error) << c.args[0];
         if (!cl)
             continue;
         EXPECT_EQ(cl->jobs, c.jobs);
@@ -279,7 +278,8 @@ TEST(Study, EveryCombinationIsTypedSavedAndRunAsABatch) {
     StudyResults charted;
     auto chart = [&charted](const StudyResults& r, const std::string& svg, const std::string&) {
         charted = r;
-        return svg == "out/chart.svg" ? "" : "unexpected chart " + svg;
+        return svg == "out/chart.svg" ? std::nullopt
+                                      : std::optional<Failure>{{"unexpected chart " + svg}};
     };
     std::string err;
     const std::string example = test::dataPath("../../examples/ten_rows.mbr");
@@ -354,7 +354,7 @@ TEST(Study, BadRequestsAreUsageErrorsAndCorrectedValuesAreReported) {
         bool charted = false;
         auto chart = [&charted](const StudyResults&, const std::string&, const std::string&) {
             charted = true;
-            return std::string();
+            return std::optional<Failure>();
         };
         EXPECT_EQ(study(test::dataPath("steel_yield.mbr"), c.vary, c.out, err, chart), c.status);
         EXPECT_EQ(err.substr(0, err.find('\n')).substr(0, std::strlen(c.err)), c.err) << err;

@@ -131,9 +131,8 @@ TEST(FieldRegistry, ReportStudyAndHelpNameEveryField) {
         }
         if (!f.varies)
             continue;
-        std::string error;
-        const auto range = parseVary(std::string(f.name) + "=1:2:1", error);
-        ASSERT_TRUE(range) << f.name << ": " << error;
+        const auto range = parseVary(std::string(f.name) + "=1:2:1");
+        ASSERT_TRUE(range) << f.name << ": " << range.failure().message;
         EXPECT_EQ(range->name.field, f.field);
         EXPECT_NE(help.find("\n  " + std::string(f.name) + " "), std::string::npos) << f.name;
     }

@@ -18,8 +18,8 @@ inline constexpr std::size_t kMaxParameterFileLines = 13 + 6 * kMaxRows;
 // outputFileName to the path. Only the lines its layout uses are read, and they are checked
 // first: on a failure nothing in the sheet changes. Anything but a normal file is refused
 // before it is opened.
-std::optional<ReadFailure> readParameterFile(ParameterSheet& sheet, FileSystem& fs,
-                                             const std::string& path);
+std::optional<Failure> readParameterFile(ParameterSheet& sheet, FileSystem& fs,
+                                         const std::string& path);
 
 // Writes the sheet in the version-3 layout and sets outputFileName to the path. The lines go
 // to a file beside the target that replaces it only once complete, so a failure leaves the

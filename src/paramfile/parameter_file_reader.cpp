@@ -50,7 +50,7 @@ class Planner {
   public:
     explicit Planner(GuardedFile& file) : file_(file) {}
 
-    std::optional<ReadFailure> plan(ReadPlan& out) {
+    std::optional<Failure> plan(ReadPlan& out) {
         if (!line(1))
             return failure_;
         if (lines_[0] == kVersion3Header)
@@ -79,13 +79,13 @@ class Planner {
 
     std::string quote(std::size_t n) const { return quotedLine(lines_[n - 1], readAsUtf8(lines_)); }
 
-    std::optional<ReadFailure> rowCountFailure(std::size_t n, float count) const {
+    std::optional<Failure> rowCountFailure(std::size_t n, float count) const {
         if (count >= 1 && count <= kMaxRows)
             return std::nullopt;
         return lineFailure(n, "the row count " + quote(n) + " is outside 1 to 10.");
     }
 
-    std::optional<ReadFailure> planVersioned(ReadPlan& out, bool version3) {
+    std::optional<Failure> planVersioned(ReadPlan& out, bool version3) {
         std::size_t perRow = 0;
         for (const FieldSpec& spec : fieldRegistry())
             perRow += spec.block == FileBlock::Row && (version3 || spec.inVersion2) ? 1 : 0;
@@ -131,7 +131,7 @@ class Planner {
         return std::nullopt;
     }
 
-    std::optional<ReadFailure> wholeNumber(std::size_t n, double& value) {
+    std::optional<Failure> wholeNumber(std::size_t n, double& value) {
         auto v = parseWholeNumber(lines_[n - 1]);
         if (!v)
             return lineFailure(n, quote(n) + " is not a number.");
@@ -139,7 +139,7 @@ class Planner {
         return std::nullopt;
     }
 
-    std::optional<ReadFailure> planHeaderless(ReadPlan& out) {
+    std::optional<Failure> planHeaderless(ReadPlan& out) {
         needed_ = 15;
         if (!line(15))
             return failure_;
@@ -197,7 +197,7 @@ class Planner {
     GuardedFile& file_;
     std::deque<std::string> lines_; // a line stays where it is while more are read
     std::size_t needed_ = 0;
-    std::optional<ReadFailure> failure_;
+    std::optional<Failure> failure_;
 };
 
 void apply(ParameterSheet& sheet, const ReadPlan& plan) {
@@ -222,8 +222,8 @@ void apply(ParameterSheet& sheet, const ReadPlan& plan) {
 
 } // namespace
 
-std::optional<ReadFailure> readParameterFile(ParameterSheet& sheet, FileSystem& fs,
-                                             const std::string& path) {
+std::optional<Failure> readParameterFile(ParameterSheet& sheet, FileSystem& fs,
+                                         const std::string& path) {
     GuardedFile file("a parameter file", kMaxParameterFileLines);
     if (auto failure = file.open(fs, path))
         return failure;

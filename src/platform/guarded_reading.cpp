@@ -23,26 +23,26 @@ const char* notAFile(PathKind kind) {
     return nullptr;
 }
 
-ReadFailure cannotRead(int error) {
+Failure cannotRead(int error) {
     return {"The file cannot be read (" + errorText(error) + ")."};
 }
 
 } // namespace
 
-ReadFailure lineFailure(std::size_t n, const std::string& reason) {
+Failure lineFailure(std::size_t n, const std::string& reason) {
     return {"Line " + std::to_string(n) + ": " + reason};
 }
 
-ReadFailure endsBeforeLine(std::size_t n, std::size_t layoutLines) {
+Failure endsBeforeLine(std::size_t n, std::size_t layoutLines) {
     return lineFailure(n, "the file ends before this line; its layout needs " +
                               std::to_string(layoutLines) + " lines.");
 }
 
 std::unique_ptr<InputFile> openGuarded(FileSystem& fs, const std::string& path,
-                                       std::optional<ReadFailure>& failure) {
+                                       std::optional<Failure>& failure) {
     // Checked before opening: a pipe or a device could hold the reader for ever.
     if (const char* what = notAFile(fs.kindOf(path))) {
-        failure = ReadFailure{std::string("This is ") + what + ", not a file."};
+        failure = Failure{std::string("This is ") + what + ", not a file."};
         return nullptr;
     }
     int error = 0;
@@ -52,7 +52,7 @@ std::unique_ptr<InputFile> openGuarded(FileSystem& fs, const std::string& path,
     return file;
 }
 
-std::optional<ReadFailure> GuardedFile::open(FileSystem& fs, const std::string& path) {
+std::optional<Failure> GuardedFile::open(FileSystem& fs, const std::string& path) {
     file_ = openGuarded(fs, path, failure_);
     if (file_)
         reader_ = std::make_unique<LineReader>(*file_, kMaxLineBytes);
@@ -78,8 +78,8 @@ bool GuardedFile::next(std::string& line) {
             failure_ = lineFailure(1, "the file is empty.");
         return false;
     case LineReader::Status::TooLong:
-        failure_ = ReadFailure{"Line " + std::to_string(n) + " is longer than " +
-                               std::to_string(kMaxLineBytes) + " bytes."};
+        failure_ = Failure{"Line " + std::to_string(n) + " is longer than " +
+                           std::to_string(kMaxLineBytes) + " bytes."};
         return false;
     case LineReader::Status::Failed:
         failure_ = cannotRead(reader_->error());

@@ -4,6 +4,7 @@
 // kMaxLineBytes and no line is read past the last its layout can hold. The failures are told
 // in the same words whatever the file, on a terminal and in a window's box alike.
 
+#include "platform/failure.h"
 #include "platform/file_system.h"
 
 #include <cstddef>
@@ -14,26 +15,20 @@
 
 namespace zmbr {
 
-// Why a file could not be read, as the user reads it: "Line 3: ..." or a sentence about the
-// file as a whole.
-struct ReadFailure {
-    std::string message;
-};
-
 // The longest line a file may hold, far longer than any line the program writes: reading
 // holds no more than this of any line.
 inline constexpr std::size_t kMaxLineBytes = 65536;
 
 // "Line n: reason".
-ReadFailure lineFailure(std::size_t n, const std::string& reason);
+Failure lineFailure(std::size_t n, const std::string& reason);
 
 // Line n was needed, but the file ended before it.
-ReadFailure endsBeforeLine(std::size_t n, std::size_t layoutLines);
+Failure endsBeforeLine(std::size_t n, std::size_t layoutLines);
 
 // Refuses anything but a normal file before opening it, then opens it without waiting; on a
 // failure returns null and says why in `failure`.
 std::unique_ptr<InputFile> openGuarded(FileSystem& fs, const std::string& path,
-                                       std::optional<ReadFailure>& failure);
+                                       std::optional<Failure>& failure);
 
 // The lines of one file, read one by one from its start.
 class GuardedFile {
@@ -44,12 +39,12 @@ class GuardedFile {
         : kindOfFile_(std::move(kindOfFile)), maxLines_(maxLines) {}
 
     // Refuses anything but a normal file before opening it, then opens it without waiting.
-    std::optional<ReadFailure> open(FileSystem& fs, const std::string& path);
+    std::optional<Failure> open(FileSystem& fs, const std::string& path);
 
     // The next line, without its end. False at the end of the file and on a failure, after
     // which failure() says what went wrong; an empty file is a failure, its end is not.
     bool next(std::string& line);
-    const std::optional<ReadFailure>& failure() const { return failure_; }
+    const std::optional<Failure>& failure() const { return failure_; }
 
     // The number of the last line read (0 before the first).
     std::size_t lineNumber() const { return lines_; }
@@ -60,7 +55,7 @@ class GuardedFile {
     std::unique_ptr<InputFile> file_;
     std::unique_ptr<LineReader> reader_;
     std::size_t lines_ = 0;
-    std::optional<ReadFailure> failure_;
+    std::optional<Failure> failure_;
 };
 
 } // namespace zmbr

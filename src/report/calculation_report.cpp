@@ -245,7 +245,7 @@ std::string runEndText(const RunOutcome& o, const ResultCurve* curve) {
 
 ReportFile reportFileOf(FileSystem& fs, const std::string& path) {
     ReportFile f{path, std::nullopt};
-    std::optional<ReadFailure> failure;
+    std::optional<Failure> failure;
     const auto file = path.empty() ? nullptr : openGuarded(fs, path, failure);
     if (!file)
         return f;

@@ -16,7 +16,7 @@ int writeTestOutput(FileSystem& fs, const std::string& path) {
     return error != 0 ? error : closeError;
 }
 
-std::optional<std::string> refusalReason(const PanelInput& in) {
+std::optional<Failure> refusalReason(const PanelInput& in) {
     // The first zero in the order of the checks: the panel's fields, then row by row.
     auto firstZero = [&in](bool rowFields, int row) -> const FieldSpec* {
         const FieldSpec* first = nullptr;
@@ -28,7 +28,7 @@ std::optional<std::string> refusalReason(const PanelInput& in) {
         return first;
     };
     auto zero = [](const std::string& what) {
-        return "The analysis cannot start: " + what + " is 0.";
+        return Failure{"The analysis cannot start: " + what + " is 0."};
     };
     if (const FieldSpec* f = firstZero(false, 1))
         return zero(f->caption);
@@ -51,7 +51,7 @@ std::optional<ExecuteRefusal> prepareExecute(ParameterSheet& sheet, FileSystem& 
     PanelInput& in = sheet.input();
     in.outputFileName = resultFileName(in.outputFileName);
     if (int error = writeTestOutput(fs, in.outputFileName))
-        return ExecuteRefusal{RunEnd::ResultUnwritable, testOutputMessage(error)};
+        return ExecuteRefusal{{testOutputMessage(error)}, RunEnd::ResultUnwritable};
 
     // The texts already hold corrected values: no limit rule here. The panel's fields come
     // first, since axes says which rows are read.
@@ -69,7 +69,7 @@ std::optional<ExecuteRefusal> prepareExecute(ParameterSheet& sheet, FileSystem& 
     }
     deriveRowValues(in, failureTexts);
     if (auto reason = refusalReason(in))
-        return ExecuteRefusal{RunEnd::Refused, *reason};
+        return ExecuteRefusal{*reason, RunEnd::Refused};
     return std::nullopt;
 }
 

@@ -4,6 +4,7 @@
 // cannot be computed.
 
 #include "input/panel_input.h"
+#include "platform/failure.h"
 #include "platform/file_system.h"
 #include "run/run_end.h"
 
@@ -17,7 +18,7 @@ namespace zmbr {
 int writeTestOutput(FileSystem& fs, const std::string& path);
 
 // Why the panel cannot be analysed (a field that is 0 but divides), or nothing.
-std::optional<std::string> refusalReason(const PanelInput& in);
+std::optional<Failure> refusalReason(const PanelInput& in);
 
 // For rows 1..floor(axes): failure mode from the drop-down text, modular ratio Er / Ec.
 void deriveRowValues(PanelInput& in, const std::array<std::string, kMaxRows>& failureTexts);
@@ -25,9 +26,8 @@ void deriveRowValues(PanelInput& in, const std::array<std::string, kMaxRows>& fa
 class ParameterSheet;
 
 // Why Execute did not start the run: the text of its "Error" box.
-struct ExecuteRefusal {
+struct ExecuteRefusal : Failure {
     RunEnd end; // ResultUnwritable: the test write failed; Refused: a field would divide by 0
-    std::string message;
 };
 
 // Execute up to the start of the run, as the window and the batch both do it.

@@ -40,7 +40,7 @@ class ResultReader {
   public:
     explicit ResultReader(GuardedFile& file) : file_(file) {}
 
-    std::optional<ReadFailure> read(ResultCurve& curve) {
+    std::optional<Failure> read(ResultCurve& curve) {
         if (auto f = header(curve))
             return f;
         const std::size_t items = 5 + 2 * static_cast<std::size_t>(curve.rows);
@@ -58,7 +58,7 @@ class ResultReader {
 
   private:
     // The title, the comment, the column titles and the zero line.
-    std::optional<ReadFailure> header(ResultCurve& curve) {
+    std::optional<Failure> header(ResultCurve& curve) {
         if (!file_.next(line_))
             return file_.failure();
         // The title tells the encoding: the program writes CP932, another editor UTF-8.
@@ -80,7 +80,7 @@ class ResultReader {
     }
 
     // The three closing lines, the first of them read already; nothing may follow them.
-    std::optional<ReadFailure> closing(ResultCurve& curve) {
+    std::optional<Failure> closing(ResultCurve& curve) {
         if (!line_.starts_with("Concrete : "))
             return here(quote() + " is neither a step line nor the start of the closing lines.");
         curve.concreteStatus = concreteStatusOf(line_.substr(11));
@@ -115,13 +115,13 @@ class ResultReader {
     }
 
     // Why nextLine() found no line.
-    std::optional<ReadFailure> failure() const {
+    std::optional<Failure> failure() const {
         if (file_.failure())
             return file_.failure();
         return endsBeforeLine(file_.lineNumber() + 1, layoutLines_);
     }
 
-    ReadFailure here(const std::string& reason) const {
+    Failure here(const std::string& reason) const {
         return lineFailure(file_.lineNumber(), reason);
     }
 
@@ -153,8 +153,7 @@ std::string ResultCurve::failureText() const {
     return endWords(end);
 }
 
-std::optional<ReadFailure> readResultFile(FileSystem& fs, const std::string& path,
-                                          ResultCurve& curve) {
+std::optional<Failure> readResultFile(FileSystem& fs, const std::string& path, ResultCurve& curve) {
     curve = ResultCurve{};
     GuardedFile file("a result file", kResultMaxLines);
     if (auto failure = file.open(fs, path))

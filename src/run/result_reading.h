@@ -34,8 +34,7 @@ struct ResultCurve {
 // Reads a result file (CP932 or UTF-8, CR LF or LF) through the guarded reader, a line at a
 // time and no further than its layout can reach. On a file that is not a result file says
 // why, naming the line, and leaves the curve empty.
-std::optional<ReadFailure> readResultFile(FileSystem& fs, const std::string& path,
-                                          ResultCurve& curve);
+std::optional<Failure> readResultFile(FileSystem& fs, const std::string& path, ResultCurve& curve);
 
 // Result files' names and curves, in the order given, as a figure draws them.
 using PlotCurves = std::vector<std::pair<std::string, ResultCurve>>;

@@ -68,15 +68,15 @@ std::string variedNames(bool rowFields, const char* separator, const char* lastS
     return text;
 }
 
-std::optional<VariedRange> parseVary(const std::string& arg, std::string& error) {
+Expected<VariedRange> parseVary(const std::string& arg) {
     const std::string where = "--vary " + arg + ": ";
     const std::size_t eq = arg.find('=');
     auto name = parseName(arg.substr(0, eq));
     if (!name) {
-        error = where + "\"" + arg.substr(0, eq) + "\" is not a name to vary; the names are " +
-                variedNames(false, ", ", " and ") + ", and the row fields " +
-                variedNames(true, ", ", " and ") + " for every used row or with .N for row N";
-        return std::nullopt;
+        return Failure{
+            where + "\"" + arg.substr(0, eq) + "\" is not a name to vary; the names are " +
+            variedNames(false, ", ", " and ") + ", and the row fields " +
+            variedNames(true, ", ", " and ") + " for every used row or with .N for row N"};
     }
     std::vector<std::string> parts;
     if (eq != std::string::npos)
@@ -88,32 +88,29 @@ std::optional<VariedRange> parseVary(const std::string& arg, std::string& error)
             start = colon + 1;
         }
     if (parts.size() != 3) {
-        error = where + "the range is not FROM:TO:STEP";
-        return std::nullopt;
+        return Failure{where + "the range is not FROM:TO:STEP"};
     }
     double v[3];
     for (int i = 0; i < 3; ++i) {
         auto number = parseWholeNumber(parts[static_cast<std::size_t>(i)]);
         if (!number || !std::isfinite(*number)) {
-            error = where + "\"" + parts[static_cast<std::size_t>(i)] + "\" is not a number";
-            return std::nullopt;
+            return Failure{where + "\"" + parts[static_cast<std::size_t>(i)] +
+                           "\" is not a number"};
         }
         v[i] = *number;
     }
     const double from = v[0], to = v[1], step = v[2];
     if (step == 0) {
-        error = where + "the step is 0";
-        return std::nullopt;
+        return Failure{where + "the step is 0"};
     }
     const double span = (to - from) / step;
     if (span < -1e-9) {
-        error = where + "the range is empty: a step of " + parts[2] + " from " + parts[0] +
-                " never reaches " + parts[1];
-        return std::nullopt;
+        return Failure{where + "the range is empty: a step of " + parts[2] + " from " + parts[0] +
+                       " never reaches " + parts[1]};
     }
     if (span + 1 > static_cast<double>(kMaxCombinations)) {
-        error = where + "the range has more than " + std::to_string(kMaxCombinations) + " values";
-        return std::nullopt;
+        return Failure{where + "the range has more than " + std::to_string(kMaxCombinations) +
+                       " values"};
     }
     int decimals = 0;
     for (const std::string& p : parts)
@@ -127,27 +124,24 @@ std::optional<VariedRange> parseVary(const std::string& arg, std::string& error)
     return range;
 }
 
-std::optional<std::size_t> combinationCount(const std::vector<VariedRange>& ranges,
-                                            const ParameterSheet& sheet, std::string& error) {
+Expected<std::size_t> combinationCount(const std::vector<VariedRange>& ranges,
+                                       const ParameterSheet& sheet) {
     std::size_t count = 1;
     for (std::size_t i = 0; i < ranges.size(); ++i) {
         const VariedName& n = ranges[i].name;
         if (n.row > sheet.input().usedRows()) {
-            error = "--vary " + n.text + ": the panel uses rows 1 to " +
-                    std::to_string(sheet.input().usedRows()) + " only";
-            return std::nullopt;
+            return Failure{"--vary " + n.text + ": the panel uses rows 1 to " +
+                           std::to_string(sheet.input().usedRows()) + " only"};
         }
         for (std::size_t j = 0; j < i; ++j)
             if (sameField(n, ranges[j].name)) {
-                error = "--vary " + n.text + ": " + ranges[j].name.text +
-                        " varies the same field already";
-                return std::nullopt;
+                return Failure{"--vary " + n.text + ": " + ranges[j].name.text +
+                               " varies the same field already"};
             }
         count *= ranges[i].values.size();
         if (count > kMaxCombinations) {
-            error = "--vary: the study would have more than " + std::to_string(kMaxCombinations) +
-                    " combinations";
-            return std::nullopt;
+            return Failure{"--vary: the study would have more than " +
+                           std::to_string(kMaxCombinations) + " combinations"};
         }
     }
     return count;

@@ -4,6 +4,7 @@
 
 #include "input/panel_input.h"
 #include "input/parameter_sheet.h"
+#include "platform/failure.h"
 
 #include <cstddef>
 #include <optional>
@@ -33,15 +34,14 @@ struct VariedRange {
 // The names a study may vary, from the field registry, the panel's or the rows': "t, sm and fc".
 std::string variedNames(bool rowFields, const char* separator, const char* lastSeparator);
 
-// "NAME=FROM:TO:STEP". Nothing, and the reason in `error`, for an unknown name, a range that
-// is not three numbers, a step of 0, an empty range or more values than a study may run.
-std::optional<VariedRange> parseVary(const std::string& arg, std::string& error);
+// "NAME=FROM:TO:STEP". A failure for an unknown name, a range that is not three numbers, a
+// step of 0, an empty range or more values than a study may run.
+Expected<VariedRange> parseVary(const std::string& arg);
 
-// The number of combinations of the ranges for the panel in the sheet. Nothing, and the
-// reason in `error`, when a row is not in use, two names vary one field or there are more than
-// kMaxCombinations.
-std::optional<std::size_t> combinationCount(const std::vector<VariedRange>& ranges,
-                                            const ParameterSheet& sheet, std::string& error);
+// The number of combinations of the ranges for the panel in the sheet. A failure when a row
+// is not in use, two names vary one field or there are more than kMaxCombinations.
+Expected<std::size_t> combinationCount(const std::vector<VariedRange>& ranges,
+                                       const ParameterSheet& sheet);
 
 // Combination k (from 0) as the index of each name's value; the last name changes fastest.
 std::vector<std::size_t> combination(const std::vector<VariedRange>& ranges, std::size_t k);

@@ -43,47 +43,52 @@ bool endsWithSvg(const std::string& path) {
     return QString::fromStdString(path).endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive);
 }
 
-// The picture into the file; an error text, or "".
-std::string writePicture(const QByteArray& bytes, const std::string& path) {
+// The picture into the file, or why it is not written.
+std::optional<Failure> writePicture(const QByteArray& bytes, const std::string& path) {
     WholeFile file(realFileSystem(), path);
     const int error = bytes.isEmpty() ? EIO : file.commit(bytes.toStdString());
-    return error ? path + ": the picture cannot be written (" + errorText(error) + ")" : "";
+    if (!error)
+        return std::nullopt;
+    return Failure{path + ": the picture cannot be written (" + errorText(error) + ")"};
 }
 
-// The figure into the file, SVG or PNG by its name; an error text, or "".
-std::string writeFigure(const ui::Figure& figure, const std::string& path) {
+// The figure into the file, SVG or PNG by its name, or why it is not written.
+std::optional<Failure> writeFigure(const ui::Figure& figure, const std::string& path) {
     return writePicture(ui::renderFigure(figure, endsWithSvg(path)), path);
 }
 
 } // namespace
 
-std::string writeStudyChart(const StudyResults& results, const std::string& svgPath,
-                            const std::string& pngPath) {
+std::optional<Failure> writeStudyChart(const StudyResults& results, const std::string& svgPath,
+                                       const std::string& pngPath) {
     OffscreenToolkit toolkit;
     if (studyWantsMap(results)) {
         const ui::StudyMap map = ui::studyMap(results);
-        std::string problem = writePicture(ui::renderStudyMap(map, true), svgPath);
-        return problem.empty() ? writePicture(ui::renderStudyMap(map, false), pngPath) : problem;
+        if (auto failure = writePicture(ui::renderStudyMap(map, true), svgPath))
+            return failure;
+        return writePicture(ui::renderStudyMap(map, false), pngPath);
     }
     const ui::Figure chart = ui::studyChart(results);
-    std::string problem = writeFigure(chart, svgPath);
-    return problem.empty() ? writeFigure(chart, pngPath) : problem;
+    if (auto failure = writeFigure(chart, svgPath))
+        return failure;
+    return writeFigure(chart, pngPath);
 }
 
-std::string writeReport(const ReportDocument& document, const std::string& pdfPath) {
+std::optional<Failure> writeReport(const ReportDocument& document, const std::string& pdfPath) {
     OffscreenToolkit toolkit;
     WholeFile file(realFileSystem(), pdfPath);
     const QByteArray bytes = ui::renderReportPdf(document);
     const int error = bytes.isEmpty() ? EIO : file.commit(bytes.toStdString());
-    return error ? pdfPath + ": the report cannot be written (" + errorText(error) + ")" : "";
+    if (!error)
+        return std::nullopt;
+    return Failure{pdfPath + ": the report cannot be written (" + errorText(error) + ")"};
 }
 
 int runPlot(const PlotCurves& curves, bool strainCurve, const std::string& outPath,
             std::ostream& err) {
     OffscreenToolkit toolkit;
-    const std::string problem = writeFigure(ui::resultPlot(curves, strainCurve), outPath);
-    if (!problem.empty()) {
-        err << "zmbr: " << problem << "\n";
+    if (auto failure = writeFigure(ui::resultPlot(curves, strainCurve), outPath)) {
+        err << "zmbr: " << failure->message << "\n";
         return 2;
     }
     return 0;

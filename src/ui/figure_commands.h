@@ -11,12 +11,12 @@
 
 namespace zmbr {
 
-// The study's chart as SVG and PNG, each written whole; an error text, or "".
-std::string writeStudyChart(const StudyResults& results, const std::string& svgPath,
-                            const std::string& pngPath);
+// The study's chart as SVG and PNG, each written whole, or why it is not written.
+std::optional<Failure> writeStudyChart(const StudyResults& results, const std::string& svgPath,
+                                       const std::string& pngPath);
 
-// A calculation report as a PDF file, written whole; an error text, or "".
-std::string writeReport(const ReportDocument& document, const std::string& pdfPath);
+// A calculation report as a PDF file, written whole, or why it is not written.
+std::optional<Failure> writeReport(const ReportDocument& document, const std::string& pdfPath);
 
 // zmbr --plot A.TGC ... -o OUT: the curves of the result files, already read, in one figure:
 // τ-γ, or ε2 against ε1 for the strain curve.

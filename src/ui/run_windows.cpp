@@ -21,11 +21,11 @@ class RunWindows::LiveObserver final : public CalculationFields {
     // 256th (a few microseconds apart) costs little and still answers well within a refresh.
     explicit LiveObserver(RunWindows& owner) : CalculationFields(256), owner_(owner) {}
 
-    // The fields and the button are set at once; the toolkit gets its first turn a refresh
-    // interval later, so a short run pays nothing for it.
+    // The windows show the run's values from its first refresh on, a refresh interval after
+    // the start: nothing is painted before the toolkit's first turn, so a short run pays for
+    // one refresh only, at its end.
     void runStarted(const RunState& rs) override {
         CalculationFields::runStarted(rs);
-        owner_.refreshViews();
         last_ = std::chrono::steady_clock::now();
     }
     void runEnded(const RunOutcome& o) override {

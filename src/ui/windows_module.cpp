@@ -15,7 +15,8 @@ ZMBR_ENTRY int zmbr_windows_run(int* argc, char** argv, const std::string* scree
 ZMBR_ENTRY void zmbr_windows_study_chart(const zmbr::StudyResults* results,
                                          const std::string* svgPath, const std::string* pngPath,
                                          std::string* error) {
-    *error = zmbr::writeStudyChart(*results, *svgPath, *pngPath);
+    const auto failure = zmbr::writeStudyChart(*results, *svgPath, *pngPath);
+    *error = failure ? failure->message : "";
 }
 
 ZMBR_ENTRY int zmbr_windows_plot(const zmbr::PlotCurves* curves, bool strainCurve,
@@ -25,5 +26,6 @@ ZMBR_ENTRY int zmbr_windows_plot(const zmbr::PlotCurves* curves, bool strainCurv
 
 ZMBR_ENTRY void zmbr_windows_report(const zmbr::ReportDocument* document,
                                     const std::string* pdfPath, std::string* error) {
-    *error = zmbr::writeReport(*document, *pdfPath);
+    const auto failure = zmbr::writeReport(*document, *pdfPath);
+    *error = failure ? failure->message : "";
 }

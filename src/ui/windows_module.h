@@ -2,6 +2,7 @@
 // The windows and the pictures live in a module of their own, loaded only when a command
 // needs them: a run without windows does not pay for loading the toolkit.
 
+#include "platform/failure.h"
 #include "report/calculation_report.h"
 #include "run/result_reading.h"
 #include "study/parameter_study.h"
@@ -14,15 +15,15 @@ namespace zmbr::windows {
 // The parameter window, as the program starts it (see windows_main.h).
 int run(int& argc, char** argv, const std::string& screenshotPath, const std::string& openPath);
 
-// A study's chart as SVG and PNG (see figure_commands.h); an error text, or "".
-std::string writeStudyChart(const StudyResults& results, const std::string& svgPath,
-                            const std::string& pngPath);
+// A study's chart as SVG and PNG (see figure_commands.h), or why it is not written.
+std::optional<Failure> writeStudyChart(const StudyResults& results, const std::string& svgPath,
+                                       const std::string& pngPath);
 
 // zmbr --plot, once its files are read (see figure_commands.h).
 int plot(const PlotCurves& curves, bool strainCurve, const std::string& outPath, std::ostream& err);
 
-// A calculation report as a PDF file (see figure_commands.h); an error text, or "".
-std::string writeReport(const ReportDocument& document, const std::string& pdfPath);
+// A calculation report as a PDF file (see figure_commands.h), or why it is not written.
+std::optional<Failure> writeReport(const ReportDocument& document, const std::string& pdfPath);
 
 } // namespace zmbr::windows
 
