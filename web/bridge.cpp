@@ -286,7 +286,7 @@ EMSCRIPTEN_KEEPALIVE double zmbr_graph_limit(int graph, int axis) {
 }
 
 EMSCRIPTEN_KEEPALIVE const char* zmbr_graph_scale_text(int graph, int axis) {
-    return handOut(axis == 0 ? trace(graph).xScaleText : trace(graph).yScaleText);
+    return handOut(axis == 0 ? trace(graph).xScaleText() : trace(graph).yScaleText());
 }
 
 EMSCRIPTEN_KEEPALIVE int zmbr_graph_point_count(int graph) {

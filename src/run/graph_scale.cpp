@@ -22,7 +22,14 @@ void resetGraphs(GraphState& g, int maxSteps) {
 
 void recordStep(GraphState& g, int step, const StepPoint& p) {
     const std::size_t k = static_cast<std::size_t>(step);
-    if (g.eps1.size() <= k)
+    if (g.eps1.size() == k) { // the next step, as the loop records them
+        g.eps1.push_back(p.eps1);
+        g.eps2.push_back(p.eps2);
+        g.gammaXY.push_back(p.gammaXY);
+        g.tauXY.push_back(p.tauXY);
+        return;
+    }
+    if (g.eps1.size() < k)
         for (auto* h : {&g.eps1, &g.eps2, &g.gammaXY, &g.tauXY})
             h->resize(k + 1, 0.0);
     g.eps1[k] = p.eps1;

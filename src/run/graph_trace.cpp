@@ -21,6 +21,14 @@ GraphTrace::GraphTrace(GraphKind k) : kind(k) {
     yLim = kind == GraphKind::Strains ? initial.eps2Lim : initial.tauLim;
 }
 
+std::string GraphTrace::xScaleText() const {
+    return scaled_ ? formatNumber(xLim, "0.0E+00") : std::string();
+}
+
+std::string GraphTrace::yScaleText() const {
+    return scaled_ ? formatNumber(yLim, "0.0E+00") : std::string();
+}
+
 void GraphTrace::plotStep(int step, const GraphState& g) {
     if (step == 1) {
         points.clear();
@@ -32,8 +40,7 @@ void GraphTrace::plotStep(int step, const GraphState& g) {
 void GraphTrace::redraw(int step, const GraphState& g) {
     xLim = kind == GraphKind::Strains ? g.eps1Lim : g.gammaLim;
     yLim = kind == GraphKind::Strains ? g.eps2Lim : g.tauLim;
-    xScaleText = formatNumber(xLim, "0.0E+00");
-    yScaleText = formatNumber(yLim, "0.0E+00");
+    scaled_ = true;
     // The points hold the history already: from step 1 before any redraw, or from the origin
     // without the point of the step of the last redraw after one. A run to the step limit
     // redraws dozens of times, so the missing point is put back instead of copying thousands.

@@ -21,8 +21,10 @@ struct GraphTrace {
     // value y is drawn at yLim - y.
     double xLim = 1e-5, yLim = -1e-5;
     std::vector<std::pair<double, double>> points;
-    // The full-scale fields, written only by a redraw.
-    std::string xScaleText, yScaleText;
+    // The full-scale fields, which a redraw sets: empty before the first. Formatted when a
+    // view asks: a run redraws dozens of times between two looks.
+    std::string xScaleText() const;
+    std::string yScaleText() const;
 
     explicit GraphTrace(GraphKind k = GraphKind::Strains);
 
@@ -32,7 +34,8 @@ struct GraphTrace {
     void redraw(int step, const GraphState& g);
 
   private:
-    int redrawnAt_ = -1; // the step of the last redraw, -1 before the first
+    int redrawnAt_ = -1;  // the step of the last redraw, -1 before the first
+    bool scaled_ = false; // a redraw has set the full-scale fields
 };
 
 } // namespace zmbr

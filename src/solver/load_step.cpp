@@ -70,8 +70,11 @@ void innerPasses(const RunContext& ctx, const ConcreteLaw& law, const RunRows& r
         const double radius = (eps1 - st.eps2) / 2;
         double sumFrix = 0;
         double sumFriy = 0;
+        // Most passes let no user interface in before any of their rows: their yield points
+        // are passed at once, and the rows run without a word to the observer.
+        const bool rowsAtOnce = watched && ctx.observer && ctx.observer->passYieldPoints(rs.rows);
         for (int i = 0; i < rs.rows; ++i) {
-            if (watched) {
+            if (watched && !rowsAtOnce) {
                 if (ctx.observer)
                     ctx.observer->rowStarted(i + 1);
                 ctx.yieldToUi();
@@ -86,6 +89,8 @@ void innerPasses(const RunContext& ctx, const ConcreteLaw& law, const RunRows& r
             sumFrix = sumFrix + st.frX[i];
             sumFriy = sumFriy + st.frY[i];
         }
+        if (rowsAtOnce)
+            ctx.observer->rowStarted(rs.rows);
         st.sumFrix = sumFrix;
         st.sumFriy = sumFriy;
         const bool moving = dmath::fabs(st.sumFriy - st.sumFriyPrev) > rs.tolFriy;

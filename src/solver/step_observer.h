@@ -98,6 +98,15 @@ class StepObserver {
         return true;
     }
 
+    // Passes n yield points at once, where none of them would let the user interface in: true
+    // when they are passed; false when one of them would, and the caller takes them one by one.
+    bool passYieldPoints(int n) {
+        if (untilYield_ <= n)
+            return false;
+        untilYield_ -= n;
+        return true;
+    }
+
   protected:
     explicit StepObserver(int yieldEvery = 1) : yieldEvery_(yieldEvery), untilYield_(yieldEvery) {}
     // The user interface may process its pending events here.

@@ -56,8 +56,8 @@ void GraphWindow::refresh(const GraphTrace& trace) {
                            (had == 0 || trace.points[had - 1] == trace_.points[had - 1]);
     if (sameFrame && trace.points.size() == had)
         return;
-    text1_->setText(QString::fromStdString(trace.xScaleText));
-    text2_->setText(QString::fromStdString(trace.yScaleText));
+    text1_->setText(QString::fromStdString(trace.xScaleText()));
+    text2_->setText(QString::fromStdString(trace.yScaleText()));
     if (!sameFrame) {
         trace_ = trace;
         wholeDue_ = true;

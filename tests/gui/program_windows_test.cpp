@@ -199,7 +199,7 @@ class ProgramWindowsTest : public QObject {
         QCOMPARE(runs->form2()->field(CalcField::Text2, 0)->text(), QStringLiteral("0.006667"));
         // The τ-γ graph was rescaled; its full scale is 1.5 times a τxy it met.
         QCOMPARE(runs->form4()->text2()->text(),
-                 QString::fromStdString(runs->fields().shearCurve.yScaleText));
+                 QString::fromStdString(runs->fields().shearCurve.yScaleText()));
         QVERIFY(!runs->form4()->text2()->text().isEmpty());
         QCOMPARE(runs->form4()->trace().points.size(), runs->fields().shearCurve.points.size());
 
