@@ -8,6 +8,46 @@ namespace zmbr {
 
 CalculationFields::CalculationFields(int yieldEvery) : RunObserver(yieldEvery) {}
 
+const char* calcFieldName(CalcField f) {
+    switch (f) {
+    case CalcField::Step:
+        return "step";
+    case CalcField::RowRatio:
+        return "rowRatio";
+    case CalcField::CrackingStrain:
+        return "crackingStrain";
+    case CalcField::SumFriy:
+        return "sumFriy";
+    case CalcField::Fc2:
+        return "fc2";
+    case CalcField::Fx:
+        return "fx";
+    case CalcField::Eps1:
+        return "eps1";
+    case CalcField::TauXY:
+        return "tauXY";
+    case CalcField::GammaXY:
+        return "gammaXY";
+    case CalcField::ConcreteStatus:
+        return "concreteStatus";
+    case CalcField::RowStatus:
+        return "rowStatus";
+    case CalcField::PassCount:
+        return "passCount";
+    case CalcField::CurrentRow:
+        return "currentRow";
+    case CalcField::Theta:
+        return "theta";
+    case CalcField::TauMax:
+        return "tauMax";
+    case CalcField::YieldLength:
+        return "yieldLength";
+    case CalcField::Pb:
+        return "pb";
+    }
+    return "";
+}
+
 std::string CalculationFields::show(const Shown& s, const char* pattern) {
     return s.set ? formatNumber(s.value, pattern) : std::string();
 }

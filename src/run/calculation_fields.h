@@ -32,6 +32,10 @@ enum class CalcField {
     YieldLength, // ly of the yield-zone search
     Pb,          // residual of the yield-zone search
 };
+constexpr int kCalcFieldCount = static_cast<int>(CalcField::Pb) + 1;
+
+// The field's name on the page, which builds its calls to the core from it.
+const char* calcFieldName(CalcField f);
 
 class CalculationFields : public RunObserver {
   public:
