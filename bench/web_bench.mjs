@@ -87,7 +87,7 @@ for (let k = 0; k < tries; k++) {
       // Cancel at the first refresh that shows a step.
       run.show = (snapshot) => {
         show(snapshot);
-        if (pressed === null && run.running && snapshot.texts[0] !== "") {
+        if (pressed === null && run.running && document.querySelector("#Form2-Text1").value) {
           pressed = performance.now();
           run.button.click();
         }

@@ -121,9 +121,9 @@ TEST(AnalysisRun, ObserverHearsEveryStep) {
     EXPECT_TRUE(o.concreteNG);
     EXPECT_EQ(seen.buttonCaption(), "OK");
     // The windows show the run's start, every step, and its end.
-    EXPECT_EQ(seen.text(CalcField::Text3), "0.000060");
+    EXPECT_EQ(seen.text(CalcField::CrackingStrain), "0.000060");
     EXPECT_EQ(seen.steps, o.steps);
-    EXPECT_EQ(seen.text(CalcField::Text1), "95");
+    EXPECT_EQ(seen.text(CalcField::Step), "95");
     EXPECT_FALSE(seen.running());
     EXPECT_EQ(seen.buttonCaption(), "OK");
     EXPECT_GT(seen.yields, o.steps);

@@ -266,9 +266,21 @@ EMSCRIPTEN_KEEPALIVE int zmbr_run_steps() {
     return outcome.steps;
 }
 
-// A field of the calculation window, by its control (CalcField) and element.
-EMSCRIPTEN_KEEPALIVE const char* zmbr_calc_text(int control, int element) {
-    return handOut(view ? view->text(static_cast<CalcField>(control), element) : "");
+// The calculation window's fields as JSON, their names in the order of their numbers
+// (CalcField). The page builds its calls from it.
+EMSCRIPTEN_KEEPALIVE const char* zmbr_calc_fields() {
+    std::string json = "[";
+    for (int id = 0; id < kCalcFieldCount; ++id) {
+        if (id > 0)
+            json += ',';
+        appendJson(json, calcFieldName(static_cast<CalcField>(id)));
+    }
+    return handOut(json + "]");
+}
+
+// A field of the calculation window, by its number (CalcField) and element.
+EMSCRIPTEN_KEEPALIVE const char* zmbr_calc_text(int id, int element) {
+    return handOut(view ? view->text(static_cast<CalcField>(id), element) : "");
 }
 
 EMSCRIPTEN_KEEPALIVE int zmbr_calc_row_searching(int element) {

@@ -13,6 +13,8 @@ ZMBR.bindCore = function bindCore(m) {
   // The field registry of the core: each field's name, caption, unit, meaning and kind, by
   // the number the core's calls take.
   const fields = JSON.parse(m.UTF8ToString(m._zmbr_fields()));
+  // The calculation window's fields by name, in the order of the numbers the core's calls take.
+  const calcFields = JSON.parse(m.UTF8ToString(m._zmbr_calc_fields()));
   const core = {
     module: m,
     fields,
@@ -34,6 +36,7 @@ ZMBR.bindCore = function bindCore(m) {
     prepareExecute: m._zmbr_prepare_execute,
     run: m._zmbr_run,
     runSteps: m._zmbr_run_steps,
+    calcFieldId: (name) => calcFields.indexOf(name),
     calcText: text(m._zmbr_calc_text),
     calcRowSearching: (e) => m._zmbr_calc_row_searching(e) === 1,
     calcButton: text(m._zmbr_calc_button),
@@ -80,13 +83,3 @@ ZMBR.bindCore = function bindCore(m) {
   };
   return core;
 };
-
-// The calculation window's fields as the worker hands them over: [control, element], where
-// control counts Text1 = 0 … Text17 = 16.
-ZMBR.calcFields = (() => {
-  const fields = [];
-  for (const control of [0, 2, 6, 7, 8, 9, 11, 12, 14, 15, 16]) fields.push([control, 0]);
-  for (let e = 0; e < 10; e++) fields.push([1, e], [10, e]);
-  for (let k = 0; k < 8; k++) fields.push([13, k], [3, k], [4, k], [5, k]);
-  return fields;
-})();

@@ -22,32 +22,34 @@ ZMBR.RunView = class RunView {
     ["Con- crete", 360, 5640, 780, 480],
     ["τxy max", 1920, 5640, 690, 480],
   ];
-  // Single fields: control (Text1 = 0), caption a screen reader reads, left, top, width.
+  // Single fields: field (the core's name), control, caption a screen reader reads, left, top,
+  // width.
   static singles = [
-    [2, "εcr", 4320, 960, 960],
-    [15, "ly", 4320, 1320, 960],
-    [0, "Step", 840, 1680, 600],
-    [11, "Count", 2040, 1680, 600],
-    [12, "i", 3240, 1680, 600],
-    [16, "Pb", 4320, 1680, 960],
-    [6, "ε1", 720, 5160, 1020],
-    [7, "τxy", 2280, 5130, 900],
-    [8, "γxy", 3840, 5160, 1080],
-    [9, "Concrete", 1200, 5730, 600],
-    [14, "τxy max", 2640, 5760, 960],
+    ["crackingStrain", "Text3", "εcr", 4320, 960, 960],
+    ["yieldLength", "Text16", "ly", 4320, 1320, 960],
+    ["step", "Text1", "Step", 840, 1680, 600],
+    ["passCount", "Text12", "Count", 2040, 1680, 600],
+    ["currentRow", "Text13", "i", 3240, 1680, 600],
+    ["pb", "Text17", "Pb", 4320, 1680, 960],
+    ["eps1", "Text7", "ε1", 720, 5160, 1020],
+    ["tauXY", "Text8", "τxy", 2280, 5130, 900],
+    ["gammaXY", "Text9", "γxy", 3840, 5160, 1080],
+    ["concreteStatus", "Text10", "Concrete", 1200, 5730, 600],
+    ["tauMax", "Text15", "τxy max", 2640, 5760, 960],
   ];
-  // The iteration table's columns: control, title, left, width.
+  // The iteration table's columns: field, control, title, left, width.
   static columns = [
-    [13, "θ", 600, 900],
-    [3, "Σfriy", 1560, 1080],
-    [4, "fc2", 2760, 1080],
-    [5, "fx", 3960, 1080],
+    ["theta", "Text14", "θ", 600, 900],
+    ["sumFriy", "Text4", "Σfriy", 1560, 1080],
+    ["fc2", "Text5", "fc2", 2760, 1080],
+    ["fx", "Text6", "fx", 3960, 1080],
   ];
 
   constructor(sources, onClosed) {
     this.sources = sources;
     this.onClosed = onClosed;
-    this.outputs = new Map(); // "control:element" -> output element
+    this.outputs = new Map(); // "field:element" -> output element
+    this.fieldList = []; // [field, element] of each output, in the order of the snapshots' texts
     this.running = false;
     this.result = null; // { name, bytes } of the last run
     this.buildForm2(document.getElementById("form2-client"));
@@ -62,11 +64,15 @@ ZMBR.RunView = class RunView {
     this.spawn();
   }
 
-  output(control, element, left, top, width, height, name) {
+  // The output of a field (by the core's name), its id after its control: Form2-Text3,
+  // Form2-Text14_0.
+  output(field, element, id, left, top, width, height, name) {
     const o = ZMBR.element("output", "value");
+    o.id = `Form2-${id}`;
     o.setAttribute("aria-label", name);
-    if (control === 9 || control === 10) o.classList.add("centred");
-    this.outputs.set(`${control}:${element}`, o);
+    if (field === "concreteStatus" || field === "rowStatus") o.classList.add("centred");
+    this.outputs.set(`${field}:${element}`, o);
+    this.fieldList.push([field, element]);
     this.form2.append(ZMBR.twips(o, left, top, width, height));
   }
 
@@ -85,15 +91,26 @@ ZMBR.RunView = class RunView {
       const left = 600 + 1680 * Math.floor((i - 1) / 4);
       const top = 120 + 360 * ((i - 1) % 4);
       label(String(i), left - 300, top + 15, 270);
-      this.output(1, i - 1, left, top, 840, 285, `ρ of row ${i}`);
-      this.output(10, i - 1, left + 840, top, 480, 285, `status of row ${i}`);
+      this.output("rowRatio", i - 1, `Text2_${i - 1}`, left, top, 840, 285, `ρ of row ${i}`);
+      this.output(
+        "rowStatus",
+        i - 1,
+        `Text11_${i - 1}`,
+        left + 840,
+        top,
+        480,
+        285,
+        `status of row ${i}`,
+      );
     }
-    for (const [control, name, left, top, width] of RunView.singles)
-      this.output(control, 0, left, top, width, 285, name);
-    for (const [control, title, left, width] of RunView.columns) {
+    for (const [field, control, name, left, top, width] of RunView.singles)
+      this.output(field, 0, control, left, top, width, 285, name);
+    for (const [field, control, title, left, width] of RunView.columns) {
       label(title, left, 2400, width, 240);
-      for (let k = 0; k < 8; k++)
-        this.output(control, k, left, 2640 + 240 * k, width, 240, `${title}, iterate row ${k + 1}`);
+      for (let k = 0; k < 8; k++) {
+        const name = `${title}, iterate row ${k + 1}`;
+        this.output(field, k, `${control}_${k}`, left, 2640 + 240 * k, width, 240, name);
+      }
     }
     this.button = ZMBR.element("button", "command", "Command");
     this.button.type = "button";
@@ -158,17 +175,17 @@ ZMBR.RunView = class RunView {
     }
     if (this.cancelFlag) Atomics.store(this.cancelFlag, 0, 0);
     this.startedAt = performance.now();
-    this.worker.postMessage({ type: "run", state });
+    this.worker.postMessage({ type: "run", state, fields: this.fieldList });
   }
 
   show(snapshot) {
     if (!this.shown) return;
-    ZMBR.calcFields.forEach(([control, element], k) => {
-      const o = this.outputs.get(`${control}:${element}`);
+    this.fieldList.forEach(([field, element], k) => {
+      const o = this.outputs.get(`${field}:${element}`);
       if (o.value !== snapshot.texts[k]) o.value = snapshot.texts[k];
     });
     snapshot.searching.forEach((on, e) =>
-      this.outputs.get(`10:${e}`).classList.toggle("searching", on),
+      this.outputs.get(`rowStatus:${e}`).classList.toggle("searching", on),
     );
     this.button.textContent = snapshot.button;
     snapshot.graphs.forEach((g, k) => {

@@ -10,13 +10,14 @@ var ZMBR = self.ZMBR || (self.ZMBR = {});
   let core = null;
   let cancelFlag = null;
   let waiting = null; // a run asked for before the module was ready
+  let shown = []; // [field number, element] of the fields the page shows, in its order
   const sent = [
     { count: 0, xLim: NaN, yLim: NaN },
     { count: 0, xLim: NaN, yLim: NaN },
   ];
 
   function snapshot() {
-    const texts = ZMBR.calcFields.map(([control, element]) => core.calcText(control, element));
+    const texts = shown.map(([id, element]) => core.calcText(id, element));
     const searching = [];
     for (let e = 0; e < ZMBR.rowCount; e++) searching.push(core.calcRowSearching(e));
     const graphs = sent.map((last, graph) => {
@@ -45,7 +46,8 @@ var ZMBR = self.ZMBR || (self.ZMBR = {});
     return cancelFlag !== null && Atomics.load(cancelFlag, 0) === 1;
   }
 
-  function run(state) {
+  function run({ state, fields }) {
+    shown = fields.map(([name, element]) => [core.calcFieldId(name), element]);
     for (const last of sent) Object.assign(last, { count: 0, xLim: NaN, yLim: NaN });
     const started = performance.now();
     core.setSheetState(state);
@@ -99,8 +101,8 @@ var ZMBR = self.ZMBR || (self.ZMBR = {});
       if (waiting) run(waiting);
       waiting = null;
     } else if (message.type === "run") {
-      if (core) run(message.state);
-      else waiting = message.state;
+      if (core) run(message);
+      else waiting = message;
     }
   };
 })();

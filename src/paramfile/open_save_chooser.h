@@ -51,7 +51,6 @@ class OpenSaveChooser {
     // The folder list's path, which the label above it shows.
     const std::string& folder() const { return folder_; }
     std::vector<FolderEntry> folderEntries() const;
-    const std::string& fileFolder() const { return fileFolder_; }
     const std::string& pattern() const { return pattern_; }
     const std::vector<std::string>& files() const { return files_; }
     // Set by the choose action, the save step of OK and Cancel: the window goes.

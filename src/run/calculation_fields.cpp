@@ -8,6 +8,46 @@ namespace zmbr {
 
 CalculationFields::CalculationFields(int yieldEvery) : RunObserver(yieldEvery) {}
 
+const char* calcFieldName(CalcField f) {
+    switch (f) {
+    case CalcField::Step:
+        return "step";
+    case CalcField::RowRatio:
+        return "rowRatio";
+    case CalcField::CrackingStrain:
+        return "crackingStrain";
+    case CalcField::SumFriy:
+        return "sumFriy";
+    case CalcField::Fc2:
+        return "fc2";
+    case CalcField::Fx:
+        return "fx";
+    case CalcField::Eps1:
+        return "eps1";
+    case CalcField::TauXY:
+        return "tauXY";
+    case CalcField::GammaXY:
+        return "gammaXY";
+    case CalcField::ConcreteStatus:
+        return "concreteStatus";
+    case CalcField::RowStatus:
+        return "rowStatus";
+    case CalcField::PassCount:
+        return "passCount";
+    case CalcField::CurrentRow:
+        return "currentRow";
+    case CalcField::Theta:
+        return "theta";
+    case CalcField::TauMax:
+        return "tauMax";
+    case CalcField::YieldLength:
+        return "yieldLength";
+    case CalcField::Pb:
+        return "pb";
+    }
+    return "";
+}
+
 std::string CalculationFields::show(const Shown& s, const char* pattern) {
     return s.set ? formatNumber(s.value, pattern) : std::string();
 }
@@ -15,39 +55,39 @@ std::string CalculationFields::show(const Shown& s, const char* pattern) {
 std::string CalculationFields::text(CalcField f, int element) const {
     const auto e = static_cast<std::size_t>(element);
     switch (f) {
-    case CalcField::Text1:
+    case CalcField::Step:
         return show(step_, "#####0");
-    case CalcField::Text2:
+    case CalcField::RowRatio:
         return show(rho_[e], "#0.000000");
-    case CalcField::Text3:
+    case CalcField::CrackingStrain:
         return show(epsCr_, "#0.000000");
-    case CalcField::Text4:
+    case CalcField::SumFriy:
         return passRow(element).set ? formatNumber(passRow(element).sumFriyPrev, "###0.00") : "";
-    case CalcField::Text5:
+    case CalcField::Fc2:
         return passRow(element).set ? formatNumber(passRow(element).fc2, "###0.00") : "";
-    case CalcField::Text6:
+    case CalcField::Fx:
         return passRow(element).set ? formatNumber(passRow(element).fx, "###0.000") : "";
-    case CalcField::Text7:
+    case CalcField::Eps1:
         return show(eps1_, "#0.000000");
-    case CalcField::Text8:
+    case CalcField::TauXY:
         return passed() ? formatNumber(lastPass().tauXY, "##0.000") : "";
-    case CalcField::Text9:
+    case CalcField::GammaXY:
         return passed() ? formatNumber(lastPass().gammaXY, "#0.000000") : "";
-    case CalcField::Text10:
+    case CalcField::ConcreteStatus:
         return statusText(concreteStatus());
-    case CalcField::Text11:
+    case CalcField::RowStatus:
         return statusText(rowStatus(element));
-    case CalcField::Text12:
+    case CalcField::PassCount:
         return passed() ? formatNumber(static_cast<double>(lastPass().count), "#####0") : "";
-    case CalcField::Text13:
+    case CalcField::CurrentRow:
         return row() == 0 ? std::string() : formatNumber(static_cast<double>(row()), "###0");
-    case CalcField::Text14:
+    case CalcField::Theta:
         return theta(element).first ? formatNumber(theta(element).second, "###0.00") : "";
-    case CalcField::Text15:
+    case CalcField::TauMax:
         return show(tauMax_, "##0.000");
-    case CalcField::Text16:
+    case CalcField::YieldLength:
         return hasSearchIterate() ? formatNumber(searchLy(), "##0.00") : std::string();
-    case CalcField::Text17:
+    case CalcField::Pb:
         return hasSearchIterate() ? formatNumber(searchPb(), "##0.00000") : std::string();
     }
     return {};

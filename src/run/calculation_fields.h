@@ -11,26 +11,31 @@
 
 namespace zmbr {
 
-// The calculation window's fields, by the control that shows them.
+// The calculation window's fields, by what they show; the window's controls are named only by
+// the windows' layouts.
 enum class CalcField {
-    Text1,  // Step
-    Text2,  // ρ of row element + 1
-    Text3,  // εcr
-    Text4,  // Σfriy, iteration table row element
-    Text5,  // fc2, iteration table
-    Text6,  // fx, iteration table
-    Text7,  // ε1
-    Text8,  // τxy
-    Text9,  // γxy
-    Text10, // concrete status
-    Text11, // status of row element + 1
-    Text12, // Count
-    Text13, // i
-    Text14, // θ, iteration table
-    Text15, // τxy max
-    Text16, // ly
-    Text17, // Pb
+    Step,
+    RowRatio,       // ρ, one per row
+    CrackingStrain, // εcr
+    SumFriy,        // Σfriy, iteration table
+    Fc2,            // iteration table
+    Fx,             // iteration table
+    Eps1,           // ε1
+    TauXY,          // τxy
+    GammaXY,        // γxy
+    ConcreteStatus,
+    RowStatus,   // one per row
+    PassCount,   // Count: the inner pass at the current θ
+    CurrentRow,  // i: the row whose stress the pass computes
+    Theta,       // θ, iteration table
+    TauMax,      // τxy max
+    YieldLength, // ly of the yield-zone search
+    Pb,          // residual of the yield-zone search
 };
+constexpr int kCalcFieldCount = static_cast<int>(CalcField::Pb) + 1;
+
+// The field's name on the page, which builds its calls to the core from it.
+const char* calcFieldName(CalcField f);
 
 class CalculationFields : public RunObserver {
   public:

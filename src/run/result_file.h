@@ -49,7 +49,6 @@ class ResultFile {
     int drain();
     // Hands over what is left and closes; 0 or the errno of the failure.
     int close();
-    bool isOpen() const { return file_ != nullptr; }
 
   private:
     int writeBytes(const std::string& bytes);

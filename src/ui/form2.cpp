@@ -20,24 +20,24 @@ constexpr int kMostFieldsRepaintedAlone = 12;
 
 const char* widestText(CalcField f) {
     switch (f) {
-    case CalcField::Text1:
-    case CalcField::Text12:
-    case CalcField::Text13:
+    case CalcField::Step:
+    case CalcField::PassCount:
+    case CalcField::CurrentRow:
         return "10000";
-    case CalcField::Text10:
-    case CalcField::Text11:
+    case CalcField::ConcreteStatus:
+    case CalcField::RowStatus:
         return "YLD";
-    case CalcField::Text4:
-    case CalcField::Text5:
-    case CalcField::Text14:
+    case CalcField::SumFriy:
+    case CalcField::Fc2:
+    case CalcField::Theta:
         return "-999.99";
-    case CalcField::Text6:
+    case CalcField::Fx:
         return "-99.999";
-    case CalcField::Text8:
-    case CalcField::Text15:
-    case CalcField::Text16:
+    case CalcField::TauXY:
+    case CalcField::TauMax:
+    case CalcField::YieldLength:
         return "99.999";
-    case CalcField::Text17:
+    case CalcField::Pb:
         return "-9.99999";
     default:
         return "0.000000";
@@ -59,21 +59,21 @@ Form2::Form2(QWidget* parent) : QWidget(parent) {
         const int left = 600 + 1680 * column;
         addLabel(QString::number(i), left - 300, top + 15, 270)
             ->setObjectName(QStringLiteral("Label2_%1").arg(i - 1));
-        addField(CalcField::Text2, i - 1, left, top, 840);
-        addField(CalcField::Text11, i - 1, left + 840, top, 480);
+        addField(CalcField::RowRatio, i - 1, left, top, 840);
+        addField(CalcField::RowStatus, i - 1, left + 840, top, 480);
     }
     addLabel(QStringLiteral("εcr"), 3960, 975, 330);
-    addField(CalcField::Text3, 0, 4320, 960, 960);
+    addField(CalcField::CrackingStrain, 0, 4320, 960, 960);
     addLabel(QStringLiteral("ly"), 3960, 1335, 330);
-    addField(CalcField::Text16, 0, 4320, 1320, 960);
+    addField(CalcField::YieldLength, 0, 4320, 1320, 960);
     addLabel(QStringLiteral("Step"), 240, 1695, 570);
-    addField(CalcField::Text1, 0, 840, 1680, 600);
+    addField(CalcField::Step, 0, 840, 1680, 600);
     addLabel(QStringLiteral("Count"), 1470, 1695, 570);
-    addField(CalcField::Text12, 0, 2040, 1680, 600);
+    addField(CalcField::PassCount, 0, 2040, 1680, 600);
     addLabel(QStringLiteral("i"), 2880, 1695, 330);
-    addField(CalcField::Text13, 0, 3240, 1680, 600);
+    addField(CalcField::CurrentRow, 0, 3240, 1680, 600);
     addLabel(QStringLiteral("Pb"), 3960, 1695, 330);
-    addField(CalcField::Text17, 0, 4320, 1680, 960);
+    addField(CalcField::Pb, 0, 4320, 1680, 960);
 
     // The iteration table: the last eight iterates.
     addLabel(QStringLiteral("N-mm"), 360, 2160, 900);
@@ -81,10 +81,10 @@ Form2::Form2(QWidget* parent) : QWidget(parent) {
         CalcField field;
         const char* title;
         int left, width;
-    } columns[] = {{CalcField::Text14, "θ", 600, 900},
-                   {CalcField::Text4, "Σfriy  ", 1560, 1080},
-                   {CalcField::Text5, "fc2", 2760, 1080},
-                   {CalcField::Text6, "fx", 3960, 1080}};
+    } columns[] = {{CalcField::Theta, "θ", 600, 900},
+                   {CalcField::SumFriy, "Σfriy  ", 1560, 1080},
+                   {CalcField::Fc2, "fc2", 2760, 1080},
+                   {CalcField::Fx, "fx", 3960, 1080}};
     for (const auto& c : columns) {
         addLabel(QString::fromUtf8(c.title), c.left, 2400, c.width, 240)
             ->setAlignment(Qt::AlignCenter);
@@ -93,15 +93,15 @@ Form2::Form2(QWidget* parent) : QWidget(parent) {
     }
 
     addLabel(QStringLiteral("ε1"), 360, 5175, 330);
-    addField(CalcField::Text7, 0, 720, 5160, 1020);
+    addField(CalcField::Eps1, 0, 720, 5160, 1020);
     addLabel(QStringLiteral("τxy"), 1800, 5145, 450);
-    addField(CalcField::Text8, 0, 2280, 5130, 900);
+    addField(CalcField::TauXY, 0, 2280, 5130, 900);
     addLabel(QStringLiteral("γxy"), 3360, 5175, 450);
-    addField(CalcField::Text9, 0, 3840, 5160, 1080);
+    addField(CalcField::GammaXY, 0, 3840, 5160, 1080);
     addLabel(QStringLiteral("Con-\ncrete"), 360, 5640, 780, 480);
-    addField(CalcField::Text10, 0, 1200, 5730, 600);
+    addField(CalcField::ConcreteStatus, 0, 1200, 5730, 600);
     addLabel(QStringLiteral("τxy\nmax"), 1920, 5640, 690, 480);
-    addField(CalcField::Text15, 0, 2640, 5760, 960);
+    addField(CalcField::TauMax, 0, 2640, 5760, 960);
 
     command1_ = new QPushButton(QStringLiteral("Cancel"), this);
     command1_->setObjectName(QStringLiteral("Command1"));
@@ -121,7 +121,7 @@ QLabel* Form2::addLabel(const QString& text, int left, int top, int width, int h
 }
 
 void Form2::addField(CalcField f, int element, int left, int top, int width, int height) {
-    const bool centred = f == CalcField::Text11 || f == CalcField::Text10;
+    const bool centred = f == CalcField::RowStatus || f == CalcField::ConcreteStatus;
     FieldBox& box = fields_[{static_cast<int>(f), element}];
     box.alignment_ = centred ? Qt::AlignHCenter : Qt::AlignRight;
     box.rect_ = twipsRect(left, top, width, height, this);
@@ -171,7 +171,7 @@ void Form2::refresh(const CalculationFields& values) {
 bool Form2::takeText(FieldBox& box, const CalculationFields& values, CalcField f, int element) {
     const QString text = QString::fromStdString(values.text(f, element));
     const QColor color =
-        f == CalcField::Text11 && values.rowSearching(element) ? Qt::red : Qt::black;
+        f == CalcField::RowStatus && values.rowSearching(element) ? Qt::red : Qt::black;
     if (text == box.text_ && color == box.color_)
         return false;
     box.text_ = text;

@@ -22,7 +22,6 @@ class GraphWindow : public QWidget {
     explicit GraphWindow(GraphKind kind, QWidget* parent = nullptr);
 
     void refresh(const GraphTrace& trace);
-    ValueBox* text1() const { return text1_; } // full scale across
     ValueBox* text2() const { return text2_; } // full scale up
     const GraphTrace& trace() const { return trace_; }
     const QImage& surface(); // the plot as the window shows it, brought up to date

@@ -193,10 +193,10 @@ class ProgramWindowsTest : public QObject {
 
         QVERIFY(waitForEnd(runs));
         QCOMPARE(runs->form2()->command1()->text(), QStringLiteral("OK"));
-        QCOMPARE(runs->form2()->field(CalcField::Text10)->text(), QStringLiteral("NG"));
-        QCOMPARE(runs->form2()->field(CalcField::Text1)->text(), QStringLiteral("95"));
-        QCOMPARE(runs->form2()->field(CalcField::Text15)->text(), QStringLiteral("7.906"));
-        QCOMPARE(runs->form2()->field(CalcField::Text2, 0)->text(), QStringLiteral("0.006667"));
+        QCOMPARE(runs->form2()->field(CalcField::ConcreteStatus)->text(), QStringLiteral("NG"));
+        QCOMPARE(runs->form2()->field(CalcField::Step)->text(), QStringLiteral("95"));
+        QCOMPARE(runs->form2()->field(CalcField::TauMax)->text(), QStringLiteral("7.906"));
+        QCOMPARE(runs->form2()->field(CalcField::RowRatio, 0)->text(), QStringLiteral("0.006667"));
         // The τ-γ graph was rescaled; its full scale is 1.5 times a τxy it met.
         QCOMPARE(runs->form4()->text2()->text(),
                  QString::fromStdString(runs->fields().shearCurve.yScaleText()));
@@ -233,7 +233,7 @@ class ProgramWindowsTest : public QObject {
         bool windowsHidden = false;
         auto* clicker = new QTimer(runs);
         connect(clicker, &QTimer::timeout, runs, [runs, clicker, &stepAtClick, &windowsHidden] {
-            const std::string step = runs->fields().text(CalcField::Text1);
+            const std::string step = runs->fields().text(CalcField::Step);
             if (step.empty())
                 return;
             clicker->stop();
@@ -260,7 +260,7 @@ class ProgramWindowsTest : public QObject {
         QVERIFY(runs && waitForEnd(runs));
         // Ended early: the button keeps its caption, the file is closed, nobody is told.
         QCOMPARE(runs->form2()->command1()->text(), QStringLiteral("Cancel"));
-        QCOMPARE(runs->form2()->field(CalcField::Text1)->text(), QStringLiteral("10"));
+        QCOMPARE(runs->form2()->field(CalcField::Step)->text(), QStringLiteral("10"));
         QTest::qWait(50);
         QVERIFY(messages_.isEmpty());
         QTest::mouseClick(runs->form2()->command1(), Qt::LeftButton);

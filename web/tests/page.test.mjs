@@ -384,6 +384,41 @@ test("a finished run's result file equals the desktop's from its second line on"
   await page.context().close();
 });
 
+test("a finished run leaves every field of the calculation window as the desktop shows it", async () => {
+  const page = await openPage();
+  await runToEnd(page);
+  // The default panel at its end, by the window's controls: one of each field, and a second
+  // element of a row field and of an iteration table column.
+  const expected = {
+    Text1: "95",
+    Text2_0: "0.006667",
+    Text3: "0.000060",
+    Text4_0: "227.38",
+    Text4_1: "189.96",
+    Text5_0: "-16.14",
+    Text6_0: "-1.280",
+    Text7: "0.003680",
+    Text8: "7.392",
+    Text9: "0.004796",
+    Text10: "NG",
+    Text11_9: "OK",
+    Text12: "101",
+    Text13: "10",
+    Text14_0: "45.00",
+    Text14_1: "44.99",
+    Text15: "7.906",
+    Text16: "",
+    Text17: "",
+  };
+  const shown = await page.evaluate(
+    (controls) =>
+      Object.fromEntries(controls.map((c) => [c, document.getElementById(`Form2-${c}`).value])),
+    Object.keys(expected),
+  );
+  assert.deepEqual(shown, expected);
+  await page.context().close();
+});
+
 test("result files dropped on the page are drawn in one figure", async () => {
   const page = await openPage();
   await dropFiles(
