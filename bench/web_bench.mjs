@@ -17,8 +17,12 @@ const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.l
 const tries = 7;
 
 const server = spawn("python3", [join(source, "web", "serve.py"), join(web, "site"), "0"]);
+// The first line names the address; later lines are the server's log.
 const served = await new Promise((ok) =>
-  server.stdout.on("data", (text) => ok(/http:\S+/.exec(String(text))[0])),
+  server.stdout.on("data", (text) => {
+    const address = /http:\S+/.exec(String(text));
+    if (address) ok(address[0]);
+  }),
 );
 const browser = await chromium.launch({
   executablePath: "/usr/bin/chromium",
