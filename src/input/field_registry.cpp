@@ -1,7 +1,7 @@
 #include "input/field_registry.h"
 
 #include <algorithm>
-#include <array>
+#include <iterator>
 
 namespace zmbr {
 
@@ -16,7 +16,7 @@ using P = PanelInput;
 using R = ReinforcementLayer;
 
 // clang-format off
-constexpr std::array<FieldSpec, 18> kFields{{
+constexpr FieldSpec kFields[] = {
     {F::Comment, "comment", "Comment", "",
      "A free text that names the panel; the result file repeats it on its second line.",
      K::Text, G::Comment, nullptr, nullptr, L::None, "", false, B::Head, 2, true, 1},
@@ -86,16 +86,17 @@ constexpr std::array<FieldSpec, 18> kFields{{
      "The crack angle at which the first load step starts its search.",
      K::Number, G::Panel, &P::initialTheta, nullptr, L::Angle, "##0.00", false, B::Tail, 2, true,
      0, 0, false, false, true},
-}};
+};
 // clang-format on
 
 constexpr bool inEnumOrder() {
-    for (std::size_t i = 0; i < kFields.size(); ++i)
+    for (std::size_t i = 0; i < std::size(kFields); ++i)
         if (static_cast<std::size_t>(kFields[i].field) != i)
             return false;
     return true;
 }
-static_assert(inEnumOrder(), "the registry lists the fields in the order PanelField names them");
+static_assert(inEnumOrder() && std::size(kFields) == kFieldCount,
+              "the registry lists every field, in the order PanelField names them");
 
 } // namespace
 
@@ -112,9 +113,9 @@ const FieldSpec& fieldSpec(PanelField field) {
 }
 
 const FieldSpec* fieldNamed(std::string_view name) {
-    const auto* f = std::find_if(kFields.begin(), kFields.end(),
+    const auto* f = std::find_if(std::begin(kFields), std::end(kFields),
                                  [name](const FieldSpec& s) { return name == s.name; });
-    return f == kFields.end() ? nullptr : f;
+    return f == std::end(kFields) ? nullptr : f;
 }
 
 float& fieldValue(PanelInput& in, PanelField field, int row) {

@@ -2,6 +2,7 @@
 // The parameter set of one panel: its concrete, its reinforcement rows and the bond data.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -71,6 +72,7 @@ enum class PanelField : std::uint8_t {
     Option,
     InitialTheta,
 };
+inline constexpr std::size_t kFieldCount = static_cast<std::size_t>(PanelField::InitialTheta) + 1;
 
 // Brings a freshly parsed value into the field's range (upper limit first, then lower).
 float applyLimitRule(PanelField field, float value);

@@ -57,9 +57,8 @@ class ParameterSheet {
     std::string& textSlot(FieldRef f);
 
     PanelInput input_;
-    static constexpr std::size_t kFields = static_cast<std::size_t>(PanelField::InitialTheta) + 1;
-    std::array<std::string, kFields> panelTexts_{};
-    std::array<std::array<std::string, kMaxRows>, kFields> rowTexts_{};
+    std::array<std::string, kFieldCount> panelTexts_{};
+    std::array<std::array<std::string, kMaxRows>, kFieldCount> rowTexts_{};
     bool option_ = false;
     SheetListener* listener_ = nullptr;
 };

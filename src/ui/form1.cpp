@@ -30,6 +30,7 @@ const char* controlName(PanelField f) {
     static const char* const names[] = {"Text1", "Text4",  "Text5",  "Text10", "Text11", "Text8",
                                         "Text9", "Text12", "Text13", "Text14", "Text15", "Text2",
                                         "Text3", "Text6",  "Text7",  "Combo1", "Check1", "Text16"};
+    static_assert(std::size(names) == kFieldCount, "a control for every field");
     return names[static_cast<int>(f)];
 }
 
