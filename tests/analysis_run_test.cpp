@@ -55,7 +55,9 @@ struct Counting : CalculationFields {
     void tauMaxShown(double tauMax) override {
         CalculationFields::tauMaxShown(tauMax);
         const auto n = thetaIterates() - iteratesBefore;
-        auto back = [&](int k) { return theta(static_cast<int>((n - k) % 8)).second; };
+        auto back = [&](int k) {
+            return std::stod(text(CalcField::Theta, static_cast<int>((n - k) % 8)));
+        };
         searchesEndedElsewhere += !(back(4) < back(1) && back(1) < back(2));
     }
     // A graph draws each step's point as it comes; a redraw draws the origin and the history

@@ -6,7 +6,9 @@
 
 namespace zmbr {
 
-CalculationFields::CalculationFields(int yieldEvery) : RunObserver(yieldEvery) {}
+CalculationFields::CalculationFields(int yieldEvery) : RunObserver(yieldEvery) {
+    keepRecent(theta_, passes_);
+}
 
 const char* calcFieldName(CalcField f) {
     switch (f) {
@@ -62,11 +64,11 @@ std::string CalculationFields::text(CalcField f, int element) const {
     case CalcField::CrackingStrain:
         return show(epsCr_, "#0.000000");
     case CalcField::SumFriy:
-        return passRow(element).set ? formatNumber(passRow(element).sumFriyPrev, "###0.00") : "";
+        return passes_[e].set ? formatNumber(passes_[e].sumFriyPrev, "###0.00") : "";
     case CalcField::Fc2:
-        return passRow(element).set ? formatNumber(passRow(element).fc2, "###0.00") : "";
+        return passes_[e].set ? formatNumber(passes_[e].fc2, "###0.00") : "";
     case CalcField::Fx:
-        return passRow(element).set ? formatNumber(passRow(element).fx, "###0.000") : "";
+        return passes_[e].set ? formatNumber(passes_[e].fx, "###0.000") : "";
     case CalcField::Eps1:
         return show(eps1_, "#0.000000");
     case CalcField::TauXY:
@@ -82,7 +84,7 @@ std::string CalculationFields::text(CalcField f, int element) const {
     case CalcField::CurrentRow:
         return row() == 0 ? std::string() : formatNumber(static_cast<double>(row()), "###0");
     case CalcField::Theta:
-        return theta(element).first ? formatNumber(theta(element).second, "###0.00") : "";
+        return theta_[e].set ? formatNumber(theta_[e].degrees, "###0.00") : "";
     case CalcField::TauMax:
         return show(tauMax_, "##0.000");
     case CalcField::YieldLength:
@@ -97,8 +99,8 @@ void CalculationFields::runStarted(const RunState& rs) {
     epsCr_ = rs.epsCr;
     for (int i = 0; i < rs.rows; ++i)
         rho_[static_cast<std::size_t>(i)] = rs.rhoR[static_cast<std::size_t>(i)].asFloat();
-    thetaColumnCleared();
-    clearPassTable();
+    theta_ = {};
+    passes_ = {};
     caption_ = "Cancel";
     running_ = true;
 }

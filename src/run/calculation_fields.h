@@ -41,6 +41,9 @@ class CalculationFields : public RunObserver {
   public:
     // A watcher that lets the user interface in at every yieldEvery-th yield point.
     explicit CalculationFields(int yieldEvery = 1);
+    // The run writes into this object's tables: it stays where it is.
+    CalculationFields(const CalculationFields&) = delete;
+    CalculationFields& operator=(const CalculationFields&) = delete;
 
     // The field's text as the window shows it; "" where it is blank.
     std::string text(CalcField f, int element = 0) const;
@@ -77,6 +80,9 @@ class CalculationFields : public RunObserver {
     static std::string show(const Shown& s, const char* pattern);
     bool passed() const { return lastPass().count >= 0; }
 
+    // The θ column and the pass table show the last eight iterates and passes.
+    std::array<ThetaSlot, 8> theta_{};
+    std::array<PassSlot, 8> passes_{};
     Shown step_, epsCr_, eps1_, tauMax_;
     PerRow<Shown> rho_{};
     PerRow<bool> searching_{};

@@ -28,38 +28,36 @@ class StepObserver {
     virtual void bondSearchEnded(int /*row*/) {}
 
     // A run makes tens of thousands of angle iterates and a hundred thousand inner passes:
-    // what they show is stored inline, not reported by a call. The θ column and the pass
-    // table each keep their last eight rows (iterate or pass number Mod 8).
-    struct PassRow {
+    // what they show is stored inline, not reported by a call. A view that shows the recent
+    // ones hands rings to keep them in (keepRecent); iterate or pass number k goes to slot
+    // k Mod the ring's size.
+    struct ThetaSlot {
+        bool set = false;
+        double degrees = 0;
+    };
+    struct PassSlot {
         bool set = false;
         double sumFriyPrev = 0, fc2 = 0, fx = 0;
     };
+    // A new step's angle search begins: the recent iterates are the last step's no more.
     void thetaColumnCleared() {
-        for (auto& t : theta_)
-            t = {};
+        for (std::size_t k = 0; thetaRing_ && k <= thetaMask_; ++k)
+            thetaRing_[k] = {};
     }
     void thetaIterate(int thetaIter, double thetaDegrees) {
-        theta_[static_cast<std::size_t>(thetaIter % 8)] = {true, thetaDegrees};
+        if (thetaRing_)
+            thetaRing_[static_cast<std::size_t>(thetaIter) & thetaMask_] = {true, thetaDegrees};
         ++thetaIterates_;
     }
     void innerPassDone(const InnerPass& p) {
         pass_ = p;
-        passRows_[static_cast<std::size_t>(p.count % 8)] = {true, p.sumFriyPrev, p.fc2, p.fx};
+        if (passRing_)
+            passRing_[static_cast<std::size_t>(p.count) & passMask_] = {true, p.sumFriyPrev, p.fc2,
+                                                                        p.fx};
         concrete_ = p.concrete;
         ++innerPasses_;
     }
     void concreteStatusShown(ConcreteStatus s) { concrete_ = s; }
-    void clearPassTable() {
-        for (auto& r : passRows_)
-            r = {};
-    }
-    // The θ of an iterate row, if set.
-    const std::pair<bool, double>& theta(int element) const {
-        return theta_[static_cast<std::size_t>(element)];
-    }
-    const PassRow& passRow(int element) const {
-        return passRows_[static_cast<std::size_t>(element)];
-    }
     // The latest pass; count is -1 before the first.
     const InnerPass& lastPass() const { return pass_; }
     ConcreteStatus concreteStatus() const { return concrete_; }
@@ -109,13 +107,26 @@ class StepObserver {
 
   protected:
     explicit StepObserver(int yieldEvery = 1) : yieldEvery_(yieldEvery), untilYield_(yieldEvery) {}
+    // The rings of recent iterates and passes, each of a power-of-two size, which the view
+    // owns and which outlive the run.
+    template <std::size_t N, std::size_t M>
+    void keepRecent(std::array<ThetaSlot, N>& theta, std::array<PassSlot, M>& passes) {
+        static_assert(N > 0 && (N & (N - 1)) == 0 && M > 0 && (M & (M - 1)) == 0,
+                      "rings of a power-of-two size");
+        thetaRing_ = theta.data();
+        thetaMask_ = N - 1;
+        passRing_ = passes.data();
+        passMask_ = M - 1;
+    }
     // The user interface may process its pending events here.
     virtual void yieldNow() {}
     void clearSearchIterate() { searchIterated_ = false; }
 
   private:
-    std::array<std::pair<bool, double>, 8> theta_{};
-    std::array<PassRow, 8> passRows_{};
+    ThetaSlot* thetaRing_ = nullptr;
+    std::size_t thetaMask_ = 0;
+    PassSlot* passRing_ = nullptr;
+    std::size_t passMask_ = 0;
     InnerPass pass_{-1, 0, 0, 0, 0, 0, ConcreteStatus::Blank};
     ConcreteStatus concrete_ = ConcreteStatus::Blank;
     long thetaIterates_ = 0, innerPasses_ = 0;
