@@ -54,8 +54,8 @@ std::string testOutputMessage(int code) {
 }
 
 std::string resultHeaderLine1(const std::string& paramFileName, const LocalDateTime& when) {
-    return "τ-γ relationship created by ZMBR3, MBR file = " + paramFileName + ", at " +
-           dateText(when) + ", " + timeText(when);
+    return std::string(kResultTitle) + ", MBR file = " + paramFileName + ", at " + dateText(when) +
+           ", " + timeText(when);
 }
 
 std::string resultColumnTitles(int rows) {
@@ -68,7 +68,7 @@ std::string resultColumnTitles(int rows) {
 }
 
 std::string resultZeroLine(int rows) {
-    std::string line = "    0.000  0.000000  0.000000  0.000000  45.00";
+    std::string line(kResultZeroLine);
     for (int i = 0; i < 2 * rows; ++i)
         line += "  0.000000";
     return line;
@@ -92,10 +92,10 @@ void appendStepLine(std::string& out, const RunState& rs) {
 }
 
 void appendClosingLines(std::string& out, const RunState& rs) {
-    out += "Concrete : ";
+    out += kClosingConcrete;
     out += statusText(rs.concreteStatus);
     out += kLineEnd;
-    out += "Reinforcements : ";
+    out += kClosingRows;
     out += kLineEnd;
     for (int i = 0; i < rs.rows; ++i) {
         out += formatNumber(static_cast<double>(i + 1), " #0");

@@ -20,6 +20,19 @@ inline constexpr std::size_t kResultClosingLines = 3;
 inline constexpr std::size_t kResultMaxLines =
     kResultHeaderLines + kStepLimit + kResultClosingLines;
 
+// The layout's fixed texts, which the writer writes and the reader looks for.
+inline constexpr std::string_view kResultTitle = "τ-γ relationship created by ZMBR3";
+inline constexpr std::string_view kResultZeroLine =
+    "    0.000  0.000000  0.000000  0.000000  45.00";
+inline constexpr std::string_view kClosingConcrete = "Concrete : ";
+inline constexpr std::string_view kClosingRows = "Reinforcements : ";
+
+// The items of a step line and of the zero line: τxy, γxy, ε1, ε2 and θ, then εr and εrcr of
+// each row.
+inline constexpr std::size_t resultLineItems(int rows) {
+    return 5 + 2 * static_cast<std::size_t>(rows);
+}
+
 // "default.TGC" for an empty name, else the name with its last three characters replaced
 // by "TGC" (a name of one or two characters gets ".TGC" appended).
 std::string resultFileName(std::string_view outputFileName);

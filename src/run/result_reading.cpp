@@ -12,9 +12,6 @@ namespace zmbr {
 
 namespace {
 
-constexpr std::string_view kTitle = "τ-γ relationship created by ZMBR3";
-constexpr std::string_view kZeroLine = "    0.000  0.000000  0.000000  0.000000  45.00";
-
 std::vector<std::string> words(const std::string& line) {
     std::istringstream in(line);
     std::vector<std::string> out;
@@ -43,7 +40,7 @@ class ResultReader {
     std::optional<Failure> read(ResultCurve& curve) {
         if (auto f = header(curve))
             return f;
-        const std::size_t items = 5 + 2 * static_cast<std::size_t>(curve.rows);
+        const std::size_t items = resultLineItems(curve.rows);
         while (file_.next(line_)) {
             auto values = numbers(line_);
             if (!values || values->size() != items)
@@ -62,18 +59,18 @@ class ResultReader {
         if (!file_.next(line_))
             return file_.failure();
         // The title tells the encoding: the program writes CP932, another editor UTF-8.
-        static const std::string cp932Title = utf8ToCp932(kTitle);
-        utf8_ = line_.starts_with(kTitle);
+        static const std::string cp932Title = utf8ToCp932(kResultTitle);
+        utf8_ = line_.starts_with(kResultTitle);
         if (!utf8_ && !line_.starts_with(cp932Title))
             return here(quotedLine(line_, readsAsUtf8(line_)) + " does not begin with \"" +
-                        std::string(kTitle) + "\".");
+                        std::string(kResultTitle) + "\".");
         for (std::size_t n = 2; n <= kResultHeaderLines; ++n)
             if (!nextLine(kResultHeaderLines))
                 return failure();
         // Five panel values, then two strains for each of 1 to 10 rows.
         const std::size_t items = words(line_).size();
-        if (!line_.starts_with(kZeroLine) || items % 2 == 0 || items < 7 ||
-            items > static_cast<std::size_t>(5 + 2 * kMaxRows))
+        if (!line_.starts_with(kResultZeroLine) || items % 2 == 0 || items < resultLineItems(1) ||
+            items > resultLineItems(kMaxRows))
             return here(quote() + " is not the zero line.");
         curve.rows = static_cast<int>((items - 5) / 2);
         return std::nullopt;
@@ -81,14 +78,14 @@ class ResultReader {
 
     // The three closing lines, the first of them read already; nothing may follow them.
     std::optional<Failure> closing(ResultCurve& curve) {
-        if (!line_.starts_with("Concrete : "))
+        if (!line_.starts_with(kClosingConcrete))
             return here(quote() + " is neither a step line nor the start of the closing lines.");
-        curve.concreteStatus = concreteStatusOf(line_.substr(11));
+        curve.concreteStatus = concreteStatusOf(line_.substr(kClosingConcrete.size()));
         const std::size_t last = file_.lineNumber() + 2;
         if (!nextLine(last))
             return failure();
-        if (line_ != "Reinforcements : ")
-            return here(quote() + " is not \"Reinforcements : \".");
+        if (line_ != kClosingRows)
+            return here(quote() + " is not \"" + std::string(kClosingRows) + "\".");
         if (!nextLine(last))
             return failure();
         const std::vector<std::string> items = words(line_);
