@@ -50,12 +50,10 @@ struct FieldSpec {
     float PanelInput::*panelValue = nullptr;       // the value a panel number sets
     float ReinforcementLayer::*rowValue = nullptr; // the value a row number sets
     LimitRule limit = LimitRule::None;
-    const char* pattern = "";    // the display pattern (at start-up, and after an edit)
-    bool plainAfterEdit = false; // after an edit shown as plain number text instead
-    FileBlock block = FileBlock::Head;
-    int fileLine = 0;       // Head: the line of a version-3 or version-2 file; Row: the place in
-                            // a row's block; Tail: the place after the row blocks
-    bool inVersion2 = true; // the version-2 layout holds it
+    const char* pattern = "";          // the display pattern (at start-up, and after an edit)
+    bool plainAfterEdit = false;       // after an edit shown as plain number text instead
+    FileBlock block = FileBlock::Head; // within a block, the fields stand in the registry's order
+    bool inVersion2 = true;            // the version-2 layout holds it
     int headerlessLine = 0; // the line of a headerless file holding its text; 0: worked out
     int zeroRefused = 0;    // Execute refuses a 0: its place in the order of the checks; 0 if not
     bool executeRereads = false; // Execute reads the value again from the field's text
