@@ -171,20 +171,20 @@ std::string fieldsText() {
     std::string text = "\nFields a study may vary (--vary NAME):\n";
     for (bool rowFields : {false, true}) {
         text += rowFields ? "of each row:\n" : "of the panel:\n";
-        for (const FieldSpec& spec : fieldRegistry()) {
-            if (!spec.varies || spec.perRow() != rowFields)
+        for (const FieldSpec& entry : fieldRegistry()) {
+            if (!entry.varies || entry.perRow() != rowFields)
                 continue;
-            std::string line = "  " + std::string(spec.name);
+            std::string line = "  " + std::string(entry.name);
             line.resize(16, ' ');
-            line += spec.unit;
+            line += entry.unit;
             // A unit takes one column on the screen however many bytes it has.
             std::size_t shown = 16;
-            for (unsigned char c : std::string(spec.unit))
+            for (unsigned char c : std::string(entry.unit))
                 shown += (c & 0xC0) != 0x80 ? 1 : 0;
             line += std::string(kIndent - shown, ' ');
             std::string word;
             std::size_t column = kIndent;
-            for (const char* p = spec.meaning;; ++p) {
+            for (const char* p = entry.meaning;; ++p) {
                 if (*p != ' ' && *p != '\0') {
                     word += *p;
                     continue;

@@ -20,9 +20,9 @@ namespace {
 // Everything a read may change: every field's text, the check box and the panel's values.
 std::vector<std::string> snapshot(const ParameterSheet& sheet) {
     std::vector<std::string> out;
-    for (const FieldSpec& spec : fieldRegistry())
-        for (int e = 0; e < (spec.perRow() ? kMaxRows : 1) && spec.kind != FieldKind::Flag; ++e)
-            out.push_back(sheet.text({spec.field, e}));
+    for (const FieldSpec& entry : fieldRegistry())
+        for (int e = 0; e < (entry.perRow() ? kMaxRows : 1) && entry.kind != FieldKind::Flag; ++e)
+            out.push_back(sheet.text({entry.field, e}));
     out.push_back(sheet.option() ? "option on" : "option off");
     const PanelInput& in = sheet.input();
     out.push_back(in.comment);

@@ -26,9 +26,9 @@ std::string withComment(const std::string& bytes) {
 // Every text and the option: what a read must restore.
 std::vector<std::string> allTexts(const ParameterSheet& sheet) {
     std::vector<std::string> texts;
-    for (const FieldSpec& spec : fieldRegistry())
-        for (int e = 0; e < (spec.perRow() ? kMaxRows : 1) && spec.kind != FieldKind::Flag; ++e)
-            texts.push_back(sheet.text({spec.field, e}));
+    for (const FieldSpec& entry : fieldRegistry())
+        for (int e = 0; e < (entry.perRow() ? kMaxRows : 1) && entry.kind != FieldKind::Flag; ++e)
+            texts.push_back(sheet.text({entry.field, e}));
     texts.push_back(sheet.option() ? "on" : "off");
     return texts;
 }

@@ -119,11 +119,11 @@ TEST(ParameterSheet, ListenerSeesEveryTextTheSheetSets) {
     sheet.setListener(&mirror);
     sheet.load();
     std::size_t fields = 0;
-    for (const FieldSpec& spec : fieldRegistry())
-        for (int e = 0; e < (spec.perRow() ? kMaxRows : 1) && spec.kind != FieldKind::Flag;
+    for (const FieldSpec& entry : fieldRegistry())
+        for (int e = 0; e < (entry.perRow() ? kMaxRows : 1) && entry.kind != FieldKind::Flag;
              ++e, ++fields)
-            EXPECT_EQ(mirror.shown[std::make_pair(spec.field, e)], sheet.text({spec.field, e}))
-                << spec.name << ' ' << e;
+            EXPECT_EQ(mirror.shown[std::make_pair(entry.field, e)], sheet.text({entry.field, e}))
+                << entry.name << ' ' << e;
     EXPECT_EQ(mirror.shown.size(), fields);
 
     mirror.told.clear();

@@ -56,7 +56,7 @@ ZMBR.SheetView = class SheetView {
     return `${id}:${element}`;
   }
 
-  spec(name) {
+  fieldNamed(name) {
     return this.core.fields[this.core.fieldId(name)];
   }
 
@@ -75,14 +75,14 @@ ZMBR.SheetView = class SheetView {
   // The input of a field (by its registry name) named after its control: Text8, Text2_0.
   field(name, control, element, left, top, width, height, accessibleName) {
     const id = this.core.fieldId(name);
-    const spec = this.core.fields[id];
-    const input = ZMBR.element("input", spec.kind === "text" ? "field comment" : "field");
+    const entry = this.core.fields[id];
+    const input = ZMBR.element("input", entry.kind === "text" ? "field comment" : "field");
     input.type = "text";
-    input.id = spec.perRow ? `${control}_${element}` : control;
+    input.id = entry.perRow ? `${control}_${element}` : control;
     input.spellcheck = false;
     input.autocomplete = "off";
     if (accessibleName) input.setAttribute("aria-label", accessibleName);
-    if (spec.kind === "choice") input.setAttribute("list", "failure-modes");
+    if (entry.kind === "choice") input.setAttribute("list", "failure-modes");
     input.addEventListener("input", () => this.core.setText(id, element, input.value));
     input.addEventListener("blur", () => {
       this.core.leaveField(id, element);
@@ -114,7 +114,7 @@ ZMBR.SheetView = class SheetView {
     this.label("Data of reinforcements unit : N-mm", 2400, 720, 6015, 255, "heading");
     this.label("i", 2520, 1080, 255, 255, "field-label");
     for (const [name, , left] of SheetView.columns)
-      this.label(this.spec(name).caption, left, 1080, 855, 255, "field-label");
+      this.label(this.fieldNamed(name).caption, left, 1080, 855, 255, "field-label");
     for (let e = 0; e < ZMBR.rowCount; e++)
       this.label(String(e + 1), 2520, 1440 + 360 * e, 255, 285, "row-number");
     this.add(ZMBR.sketches(), 2520, 5160, 3990, 960);
@@ -130,10 +130,19 @@ ZMBR.SheetView = class SheetView {
 
     // The focus order of the window: comment, the left column, the check box, Open, Save,
     // the table row by row, Execute, Exit, the initial angle, and the failure modes.
-    this.label(this.spec("comment").caption, 360, 240, 960, 255, "field-label", null, "Text1");
+    this.label(
+      this.fieldNamed("comment").caption,
+      360,
+      240,
+      960,
+      255,
+      "field-label",
+      null,
+      "Text1",
+    );
     this.field("comment", "Text1", 0, 1320, 240, 5175, 285);
     for (const [name, control, top] of SheetView.panelFields) {
-      const { caption, unit } = this.spec(name);
+      const { caption, unit } = this.fieldNamed(name);
       this.label(caption, 360, top + 15, 795, 255, "field-label", unit, control);
       this.field(name, control, 0, 1200, top, 975, 285);
     }
@@ -142,20 +151,20 @@ ZMBR.SheetView = class SheetView {
     box.type = "checkbox";
     box.id = "Check1";
     box.addEventListener("click", () => this.core.setOption(box.checked));
-    check.append(box, ` ${this.spec("option").caption}`);
+    check.append(box, ` ${this.fieldNamed("option").caption}`);
     this.check1 = this.add(check, 360, 5280, 1815, 255).firstChild;
     this.button("Open", "Command2", 240, 5760, 975, 375, commands.open);
     this.button("Save", "Command3", 1320, 5760, 975, 375, commands.save);
-    const numbers = SheetView.columns.filter(([name]) => this.spec(name).kind === "number");
+    const numbers = SheetView.columns.filter(([name]) => this.fieldNamed(name).kind === "number");
     for (let e = 0; e < ZMBR.rowCount; e++)
       for (const [name, control, left] of numbers) {
-        const { caption, unit } = this.spec(name);
+        const { caption, unit } = this.fieldNamed(name);
         const accessibleName = `${caption} of row ${e + 1}` + (unit ? ` (${unit})` : "");
         this.field(name, control, e, left, 1440 + 360 * e, 855, 285, accessibleName);
       }
     this.button("Execute", "Command1", 7200, 5160, 1455, 375, commands.execute);
     this.button("Exit", "Command4", 7200, 5640, 1455, 375, commands.exit);
-    const start = this.spec("initialTheta");
+    const start = this.fieldNamed("initialTheta");
     this.label(start.caption, 6720, 240, 720, 255, "field-label", start.unit, "Text16");
     this.field("initialTheta", "Text16", 0, 7440, 240, 1095, 285);
     const [mode, modeControl, modeLeft] = SheetView.columns.at(-1);

@@ -49,8 +49,8 @@ void ParameterSheet::setOption(bool on) {
 }
 
 void ParameterSheet::leaveField(FieldRef f) {
-    const FieldSpec& spec = fieldSpec(f.field);
-    switch (spec.kind) {
+    const FieldSpec& entry = fieldSpec(f.field);
+    switch (entry.kind) {
     case FieldKind::Text:
     case FieldKind::Flag:
         return;
@@ -61,10 +61,10 @@ void ParameterSheet::leaveField(FieldRef f) {
         break;
     }
     const float value = fieldValue(input_, f.field, f.element + 1);
-    setText(f, spec.plainAfterEdit ? plainNumberText(value) : formatNumber(value, spec.pattern));
+    setText(f, entry.plainAfterEdit ? plainNumberText(value) : formatNumber(value, entry.pattern));
     if (f.field == PanelField::Axes && input_.axes < kMaxRows)
         clearRowsBeyondAxes();
-    if (spec.fillsDown)
+    if (entry.fillsDown)
         fillDown(f);
 }
 
@@ -77,22 +77,22 @@ void ParameterSheet::fillDown(FieldRef f) {
 // Rows beyond the whole rows in use lose their values; their failure-mode boxes stay.
 void ParameterSheet::clearRowsBeyondAxes() {
     for (int r = input_.usedRows() + 1; r <= kMaxRows; ++r)
-        for (const FieldSpec& spec : fieldRegistry())
-            if (spec.perRow() && spec.kind == FieldKind::Number)
-                setText({spec.field, r - 1}, "");
+        for (const FieldSpec& entry : fieldRegistry())
+            if (entry.perRow() && entry.kind == FieldKind::Number)
+                setText({entry.field, r - 1}, "");
 }
 
 void ParameterSheet::load() {
     input_ = PanelInput::defaults();
-    for (const FieldSpec& spec : fieldRegistry()) {
-        for (int e = 0; e < (spec.perRow() ? kMaxRows : 1); ++e) {
-            const FieldRef f{spec.field, e};
-            switch (spec.kind) {
+    for (const FieldSpec& entry : fieldRegistry()) {
+        for (int e = 0; e < (entry.perRow() ? kMaxRows : 1); ++e) {
+            const FieldRef f{entry.field, e};
+            switch (entry.kind) {
             case FieldKind::Text:
                 setText(f, input_.comment);
                 break;
             case FieldKind::Number:
-                setText(f, formatNumber(fieldValue(input_, spec.field, e + 1), spec.pattern));
+                setText(f, formatNumber(fieldValue(input_, entry.field, e + 1), entry.pattern));
                 break;
             case FieldKind::Choice:
                 setText(f, "rupture");

@@ -87,8 +87,8 @@ class Planner {
 
     std::optional<Failure> planVersioned(ReadPlan& out, bool version3) {
         std::size_t perRow = 0;
-        for (const FieldSpec& spec : fieldRegistry())
-            perRow += spec.block == FileBlock::Row && (version3 || spec.inVersion2) ? 1 : 0;
+        for (const FieldSpec& entry : fieldRegistry())
+            perRow += entry.block == FileBlock::Row && (version3 || entry.inVersion2) ? 1 : 0;
         needed_ = 13;
         if (!line(3))
             return failure_;
@@ -100,23 +100,23 @@ class Planner {
 
         std::size_t n = 2;
         auto plan = [&](FileBlock block, int element) -> bool {
-            for (const FieldSpec& spec : fieldRegistry()) {
-                if (spec.block != block)
+            for (const FieldSpec& entry : fieldRegistry()) {
+                if (entry.block != block)
                     continue;
-                if (!version3 && !spec.inVersion2) { // a version-2 row breaks at fru
-                    out.text({spec.field, element}, "rupture");
+                if (!version3 && !entry.inVersion2) { // a version-2 row breaks at fru
+                    out.text({entry.field, element}, "rupture");
                     continue;
                 }
                 const std::string* text = line(n++);
                 if (!text)
                     return false;
-                if (spec.kind == FieldKind::Flag) {
+                if (entry.kind == FieldKind::Flag) {
                     out.option(*text);
                     continue;
                 }
-                out.text({spec.field, element}, *text);
+                out.text({entry.field, element}, *text);
                 // The count read stands, whatever the field's limit rule made of it.
-                if (spec.field == PanelField::Axes)
+                if (entry.field == PanelField::Axes)
                     out.steps.push_back({ReadPlan::Kind::RawAxes, {}, {}, axes});
             }
             return true;
@@ -155,28 +155,28 @@ class Planner {
         const int rows = static_cast<int>(std::floor(toFieldValue(count)));
         // Lines 11 and 12 hold what sm and Ec are worked out from; the row angles follow from
         // the row count, and every row breaks at fru.
-        auto plan = [&](const FieldSpec& spec, int element) {
-            const FieldRef f{spec.field, element};
-            if (spec.kind == FieldKind::Flag)
-                out.option(lines_[static_cast<std::size_t>(spec.headerlessLine) - 1]);
-            else if (spec.headerlessLine != 0)
-                out.text(f, lines_[static_cast<std::size_t>(spec.headerlessLine) - 1]);
-            else if (spec.field == PanelField::Sm)
-                out.text(f, formatNumber(1.4142135623730951 * spacing, spec.pattern));
-            else if (spec.field == PanelField::Ec)
-                out.text(f, formatNumber(er / ratio, spec.pattern));
-            else if (spec.field == PanelField::ThetaR)
+        auto plan = [&](const FieldSpec& entry, int element) {
+            const FieldRef f{entry.field, element};
+            if (entry.kind == FieldKind::Flag)
+                out.option(lines_[static_cast<std::size_t>(entry.headerlessLine) - 1]);
+            else if (entry.headerlessLine != 0)
+                out.text(f, lines_[static_cast<std::size_t>(entry.headerlessLine) - 1]);
+            else if (entry.field == PanelField::Sm)
+                out.text(f, formatNumber(1.4142135623730951 * spacing, entry.pattern));
+            else if (entry.field == PanelField::Ec)
+                out.text(f, formatNumber(er / ratio, entry.pattern));
+            else if (entry.field == PanelField::ThetaR)
                 out.text(f, headerlessAngle(count, element));
-            else if (spec.field == PanelField::FailureMode)
+            else if (entry.field == PanelField::FailureMode)
                 out.text(f, "rupture");
         };
-        for (const FieldSpec& spec : fieldRegistry())
-            if (!spec.perRow())
-                plan(spec, 0);
+        for (const FieldSpec& entry : fieldRegistry())
+            if (!entry.perRow())
+                plan(entry, 0);
         for (int e = 0; e < rows; ++e)
-            for (const FieldSpec& spec : fieldRegistry())
-                if (spec.perRow())
-                    plan(spec, e);
+            for (const FieldSpec& entry : fieldRegistry())
+                if (entry.perRow())
+                    plan(entry, e);
         return std::nullopt;
     }
 
@@ -202,9 +202,9 @@ class Planner {
 
 void apply(ParameterSheet& sheet, const ReadPlan& plan) {
     for (int e = 0; e < kMaxRows; ++e)
-        for (const FieldSpec& spec : fieldRegistry())
-            if (spec.perRow() && spec.kind == FieldKind::Number)
-                sheet.setText({spec.field, e}, "");
+        for (const FieldSpec& entry : fieldRegistry())
+            if (entry.perRow() && entry.kind == FieldKind::Number)
+                sheet.setText({entry.field, e}, "");
     for (const ReadPlan::Step& step : plan.steps) {
         switch (step.kind) {
         case ReadPlan::Kind::Text:

@@ -11,11 +11,11 @@ std::string saveFailureMessage(int code) {
 std::vector<std::string> parameterFileLines(const ParameterSheet& sheet) {
     std::vector<std::string> lines{"Created by ZMBR3"};
     auto add = [&](FileBlock block, int element) {
-        for (const FieldSpec& spec : fieldRegistry())
-            if (spec.block == block)
-                lines.push_back(spec.kind == FieldKind::Flag
+        for (const FieldSpec& entry : fieldRegistry())
+            if (entry.block == block)
+                lines.push_back(entry.kind == FieldKind::Flag
                                     ? (sheet.input().optionOn != 0 ? "Y" : "N")
-                                    : sheet.text({spec.field, element}));
+                                    : sheet.text({entry.field, element}));
     };
     add(FileBlock::Head, 0);
     // The row blocks follow the value of axes, not the text of its field.

@@ -17,9 +17,9 @@ namespace {
 // The value the run used, in the field's display format (axes and layer as plain numbers,
 // as the window shows them after an edit).
 std::string valueText(const PanelInput& in, PanelField f, int row = 1) {
-    const FieldSpec& spec = fieldSpec(f);
+    const FieldSpec& entry = fieldSpec(f);
     const float v = fieldValue(in, f, row);
-    return spec.plainAfterEdit ? plainNumberText(v) : formatNumber(v, spec.pattern);
+    return entry.plainAfterEdit ? plainNumberText(v) : formatNumber(v, entry.pattern);
 }
 
 // Whether the study varies this field (of this row); row 0 for a panel field.

@@ -20,11 +20,11 @@ std::optional<Failure> refusalReason(const PanelInput& in) {
     // The first zero in the order of the checks: the panel's fields, then row by row.
     auto firstZero = [&in](bool rowFields, int row) -> const FieldSpec* {
         const FieldSpec* first = nullptr;
-        for (const FieldSpec& spec : fieldRegistry())
-            if (spec.zeroRefused != 0 && spec.perRow() == rowFields &&
-                fieldValue(in, spec.field, row) == 0 &&
-                (!first || spec.zeroRefused < first->zeroRefused))
-                first = &spec;
+        for (const FieldSpec& entry : fieldRegistry())
+            if (entry.zeroRefused != 0 && entry.perRow() == rowFields &&
+                fieldValue(in, entry.field, row) == 0 &&
+                (!first || entry.zeroRefused < first->zeroRefused))
+                first = &entry;
         return first;
     };
     auto zero = [](const std::string& what) {
@@ -56,10 +56,10 @@ std::optional<ExecuteRefusal> prepareExecute(ParameterSheet& sheet, FileSystem& 
     // The texts already hold corrected values: no limit rule here. The panel's fields come
     // first, since axes says which rows are read.
     auto reread = [&](bool rowFields, int element) {
-        for (const FieldSpec& spec : fieldRegistry())
-            if (spec.executeRereads && spec.perRow() == rowFields)
-                fieldValue(in, spec.field, element + 1) =
-                    toFieldValue(parseNumber(sheet.text({spec.field, element})));
+        for (const FieldSpec& entry : fieldRegistry())
+            if (entry.executeRereads && entry.perRow() == rowFields)
+                fieldValue(in, entry.field, element + 1) =
+                    toFieldValue(parseNumber(sheet.text({entry.field, element})));
     };
     reread(false, 0);
     std::array<std::string, kMaxRows> failureTexts;

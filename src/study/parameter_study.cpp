@@ -11,10 +11,10 @@ namespace {
 
 std::optional<VariedName> parseName(const std::string& text) {
     const std::size_t dot = text.find('.');
-    const FieldSpec* spec = fieldNamed(text.substr(0, dot));
-    if (!spec || !spec->varies)
+    const FieldSpec* entry = fieldNamed(text.substr(0, dot));
+    if (!entry || !entry->varies)
         return std::nullopt;
-    VariedName n{text, spec->field, spec->perRow(), 0};
+    VariedName n{text, entry->field, entry->perRow(), 0};
     if (dot == std::string::npos)
         return n;
     const std::string row = text.substr(dot + 1);
@@ -56,9 +56,9 @@ std::string VariedName::caption() const {
 
 std::string variedNames(bool rowFields, const char* separator, const char* lastSeparator) {
     std::vector<const char*> names;
-    for (const FieldSpec& spec : fieldRegistry())
-        if (spec.varies && spec.perRow() == rowFields)
-            names.push_back(spec.name);
+    for (const FieldSpec& entry : fieldRegistry())
+        if (entry.varies && entry.perRow() == rowFields)
+            names.push_back(entry.name);
     std::string text;
     for (std::size_t i = 0; i < names.size(); ++i)
         text += (i == 0                  ? ""
