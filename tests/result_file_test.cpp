@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace zmbr {
 namespace {
 
@@ -38,6 +40,22 @@ TEST(ResultFile, StepLineKeepsItsColumns) {
     // Wider values push the columns right; the minus still takes a leading space.
     EXPECT_EQ(line.substr(0, 24), "   -1234.568  0.000125  ");
     EXPECT_EQ(line.substr(42, 8), "  100.00");
+}
+
+// The step lines of a file are bounded by the widest a run can write: ten rows, every value the
+// largest finite double, negative.
+TEST(ResultFile, WidestStepLineFitsTheBound) {
+    RunState rs;
+    rs.rows = kMaxRows;
+    const double huge = -std::numeric_limits<double>::max();
+    rs.eps1 = huge;
+    rs.stepState.tauXY = rs.stepState.gammaXY = rs.stepState.eps2 = huge;
+    rs.stepState.theta = huge / 180 * 3.1416;
+    for (int i = 0; i < kMaxRows; ++i)
+        rs.stepState.epsR[i] = rs.bond[i].epsRcr = huge;
+    std::string line;
+    appendStepLine(line, rs);
+    EXPECT_EQ(line.size(), kMaxResultStepLineBytes);
 }
 
 TEST(ResultFile, HeaderIsCp932WithCrLf) {
@@ -110,6 +128,12 @@ TEST(ResultFile, ReadBackOrRefusedAtTheLineThatIsWrong) {
         {"long comment",
          known.substr(0, known.find("\r\n") + 2) + std::string(kMaxLineBytes + 1, 'c'),
          "Line 2 is longer than 65536 bytes."},
+        {"a comment of 60000 bytes",
+         known.substr(0, known.find("\r\n") + 2) + std::string(60000, 'c') +
+             header.substr(header.find("\r\n", known.find("\r\n") + 2)),
+         "", 0, ""},
+        {"a padded step line", header + step + std::string(kMaxResultStepLineBytes, ' ') + step,
+         "Line 6 is longer than 7636 bytes."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

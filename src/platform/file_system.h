@@ -67,6 +67,8 @@ class LineReader {
     // rest is left unread) or a failure, after which it stays at that status.
     Status next(std::string& line);
     int error() const { return error_; }
+    // The lines from the next on hold at most this many bytes.
+    void limitLines(std::size_t maxLength) { maxLength_ = maxLength; }
 
   private:
     // The next byte, or -1 at the end of the file or on a failure.

@@ -59,6 +59,12 @@ std::optional<Failure> GuardedFile::open(FileSystem& fs, const std::string& path
     return failure_;
 }
 
+void GuardedFile::limitLines(std::size_t maxBytes) {
+    maxLineBytes_ = maxBytes;
+    if (reader_)
+        reader_->limitLines(maxBytes);
+}
+
 bool GuardedFile::next(std::string& line) {
     line.clear();
     if (failure_ || !reader_)
@@ -79,7 +85,7 @@ bool GuardedFile::next(std::string& line) {
         return false;
     case LineReader::Status::TooLong:
         failure_ = Failure{"Line " + std::to_string(n) + " is longer than " +
-                           std::to_string(kMaxLineBytes) + " bytes."};
+                           std::to_string(maxLineBytes_) + " bytes."};
         return false;
     case LineReader::Status::Failed:
         failure_ = cannotRead(reader_->error());

@@ -49,9 +49,14 @@ class GuardedFile {
     // The number of the last line read (0 before the first).
     std::size_t lineNumber() const { return lines_; }
 
+    // The lines from the next on hold at most maxBytes, where a layout knows its lines to be
+    // shorter than kMaxLineBytes: a longer one is refused at once, its rest unread.
+    void limitLines(std::size_t maxBytes);
+
   private:
     std::string kindOfFile_;
     std::size_t maxLines_;
+    std::size_t maxLineBytes_ = kMaxLineBytes;
     std::unique_ptr<InputFile> file_;
     std::unique_ptr<LineReader> reader_;
     std::size_t lines_ = 0;

@@ -27,6 +27,11 @@ inline constexpr std::string_view kResultZeroLine =
 inline constexpr std::string_view kClosingConcrete = "Concrete : ";
 inline constexpr std::string_view kClosingRows = "Reinforcements : ";
 
+// The widest step line a run can write, without its line end: ten rows, every value the
+// largest finite double, negative (309 digits before the point). A file's lines after its
+// header are at most this long.
+inline constexpr std::size_t kMaxResultStepLineBytes = 7636;
+
 // The items of a step line and of the zero line: τxy, γxy, ε1, ε2 and θ, then εr and εrcr of
 // each row.
 inline constexpr std::size_t resultLineItems(int rows) {

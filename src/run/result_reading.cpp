@@ -73,6 +73,8 @@ class ResultReader {
             items > resultLineItems(kMaxRows))
             return here(quote() + " is not the zero line.");
         curve.rows = static_cast<int>((items - 5) / 2);
+        // The header may hold a long comment; the lines after it are a run's numbers.
+        file_.limitLines(kMaxResultStepLineBytes);
         return std::nullopt;
     }
 
