@@ -1,7 +1,6 @@
 #include "run/analysis_run.h"
 
 #include <algorithm>
-#include <chrono>
 #include <optional>
 
 #include "bond/bond_analysis.h"
