@@ -26,9 +26,9 @@ AxisScale axisScale(double low, double high, bool fromZero) {
     AxisScale s;
     s.decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
     if (fromZero) {
-        // The ends on ticks beyond the values, so that no curve runs along the frame; 0 stays
-        // on the frame.
-        const double room = (high - low) * 0.02;
+        // The ends on ticks beyond the values, so that no curve runs along the frame and a
+        // peak stands clear of it; 0 stays on the frame.
+        const double room = (high - low) * 0.05;
         s.low = std::floor((low < 0 ? low - room : low) / step + 1e-9) * step;
         s.high = std::ceil((high > 0 ? high + room : high) / step - 1e-9) * step;
     } else {

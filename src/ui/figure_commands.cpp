@@ -1,11 +1,11 @@
 #include "ui/figure_commands.h"
 #include "platform/error_text.h"
 
+#include "study/result_plot.h"
+#include "study/study_chart.h"
 #include "study/summary_table.h"
+#include "ui/figure.h"
 #include "ui/report_pdf.h"
-#include "ui/result_plot.h"
-#include "ui/study_chart.h"
-#include "ui/study_map.h"
 
 #include <QGuiApplication>
 
@@ -53,7 +53,7 @@ std::optional<Failure> writePicture(const QByteArray& bytes, const std::string& 
 }
 
 // The figure into the file, SVG or PNG by its name, or why it is not written.
-std::optional<Failure> writeFigure(const ui::Figure& figure, const std::string& path) {
+std::optional<Failure> writeFigure(const Figure& figure, const std::string& path) {
     return writePicture(ui::renderFigure(figure, endsWithSvg(path)), path);
 }
 
@@ -63,12 +63,12 @@ std::optional<Failure> writeStudyChart(const StudyResults& results, const std::s
                                        const std::string& pngPath) {
     OffscreenToolkit toolkit;
     if (studyWantsMap(results)) {
-        const ui::StudyMap map = ui::studyMap(results);
+        const StudyMap map = studyMap(results);
         if (auto failure = writePicture(ui::renderStudyMap(map, true), svgPath))
             return failure;
         return writePicture(ui::renderStudyMap(map, false), pngPath);
     }
-    const ui::Figure chart = ui::studyChart(results);
+    const Figure chart = studyChart(results);
     if (auto failure = writeFigure(chart, svgPath))
         return failure;
     return writeFigure(chart, pngPath);
@@ -87,7 +87,7 @@ std::optional<Failure> writeReport(const ReportDocument& document, const std::st
 int runPlot(const PlotCurves& curves, bool strainCurve, const std::string& outPath,
             std::ostream& err) {
     OffscreenToolkit toolkit;
-    if (auto failure = writeFigure(ui::resultPlot(curves, strainCurve), outPath)) {
+    if (auto failure = writeFigure(resultPlot(curves, strainCurve), outPath)) {
         err << "zmbr: " << failure->message << "\n";
         return 2;
     }

@@ -2,13 +2,9 @@
 
 #include "ui/twips.h"
 
-#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 #include <QtMath>
-
-#include <algorithm>
-#include <iterator>
 
 namespace zmbr::ui {
 
@@ -125,72 +121,7 @@ void drawBondLaw(QPainter& p) {
     p.drawText(QPointF(knee.x() + 8, knee.y() - 3), QStringLiteral("τby"));
 }
 
-// Colours that stay apart in print, one for each direction.
-const QColor kFamilyColours[] = {QColor(214, 39, 40),   QColor(31, 119, 180),  QColor(44, 160, 44),
-                                 QColor(255, 127, 14),  QColor(148, 103, 189), QColor(140, 86, 75),
-                                 QColor(227, 119, 194), QColor(127, 127, 127), QColor(188, 189, 34),
-                                 QColor(23, 190, 207)};
-
 } // namespace
-
-void drawRowDirections(QPainter& p, const QRectF& area, const std::vector<RowFamily>& families) {
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing);
-    const double side = std::min(area.height() - 36, area.width() * 0.4);
-    const QRectF panel(area.left() + 34, area.top() + 12, side, side);
-
-    // The bars of each direction through the panel, five to a family.
-    p.save();
-    p.setClipRect(panel);
-    for (std::size_t k = 0; k < families.size(); ++k) {
-        const double a = qDegreesToRadians(families[k].degrees);
-        const QPointF along(std::cos(a), -std::sin(a)), across(std::sin(a), std::cos(a));
-        p.setPen(QPen(kFamilyColours[k % std::size(kFamilyColours)], 1.6));
-        // Fewer bars to a family where many directions cross.
-        const int reach = families.size() > 3 ? 1 : 2;
-        for (int j = -reach; j <= reach; ++j) {
-            const QPointF c = panel.center() + across * (j * side / 5.0 + k * side / 40.0);
-            p.drawLine(c - along * side, c + along * side);
-        }
-    }
-    p.restore();
-    p.setPen(QPen(Qt::black, 1.2));
-    p.drawRect(panel);
-
-    // Shear on the four faces: to the right on top, to the left below, up on the right face
-    // and down on the left one.
-    p.setPen(QPen(Qt::blue, 1));
-    const double g = 7, inset = side * 0.15;
-    arrow(p, QPointF(panel.left() + inset, panel.top() - g),
-          QPointF(panel.right() - inset, panel.top() - g));
-    arrow(p, QPointF(panel.right() - inset, panel.bottom() + g),
-          QPointF(panel.left() + inset, panel.bottom() + g));
-    arrow(p, QPointF(panel.right() + g, panel.bottom() - inset),
-          QPointF(panel.right() + g, panel.top() + inset));
-    arrow(p, QPointF(panel.left() - g, panel.top() + inset),
-          QPointF(panel.left() - g, panel.bottom() - inset));
-    p.drawText(QPointF(panel.right() + g + 4, panel.center().y()), QStringLiteral("τxy"));
-
-    // The axes from the lower left corner.
-    p.setPen(QPen(Qt::black, 1));
-    const QPointF o(area.left() + 8, panel.bottom() + 22);
-    arrow(p, o, o + QPointF(26, 0));
-    arrow(p, o, o - QPointF(0, 26));
-    p.drawText(o + QPointF(29, 4), QStringLiteral("x"));
-    p.drawText(o + QPointF(-3, -29), QStringLiteral("y"));
-
-    // The legend: each family's colour and rows.
-    const QFontMetricsF fm(p.font());
-    double y = panel.top() + fm.ascent();
-    const double left = panel.right() + 48;
-    for (std::size_t k = 0; k < families.size(); ++k, y += fm.height() * 1.35) {
-        p.setPen(QPen(kFamilyColours[k % std::size(kFamilyColours)], 2));
-        p.drawLine(QPointF(left, y - fm.ascent() / 3), QPointF(left + 24, y - fm.ascent() / 3));
-        p.setPen(Qt::black);
-        p.drawText(QPointF(left + 32, y), families[k].label);
-    }
-    p.restore();
-}
 
 QPixmap drawPanelSketches(QSize size, qreal devicePixelRatio) {
     QPixmap pixmap(size * devicePixelRatio);

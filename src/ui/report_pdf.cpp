@@ -1,10 +1,11 @@
 #include "ui/report_pdf.h"
 
+#include "study/result_plot.h"
+#include "study/row_directions.h"
+#include "study/study_chart.h"
 #include "study/study_grid.h"
-#include "ui/panel_sketches.h"
-#include "ui/result_plot.h"
-#include "ui/study_chart.h"
-#include "ui/study_map.h"
+#include "study/study_map.h"
+#include "ui/drawing_painter.h"
 
 #include <QBuffer>
 #include <QFontMetricsF>
@@ -276,14 +277,17 @@ class ReportLayout {
     }
 
     void paintOneFigure(QPainter& p, ReportFigure f) const {
+        const TextWidth width = qtTextWidth();
         if (f == ReportFigure::StudyChart) {
             if (studyWantsMap(*d_.study))
-                paintStudyMap(p, studyMap(*d_.study));
+                paintDrawing(p, drawStudyMap(studyMap(*d_.study), width));
             else
-                paintFigure(p, studyChart(*d_.study));
+                paintDrawing(p, drawFigure(studyChart(*d_.study), width));
             return;
         }
-        paintFigure(p, resultPlot({{d_.curveName, *d_.curve}}, f == ReportFigure::Eps1Eps2));
+        paintDrawing(
+            p, drawFigure(resultPlot({{d_.curveName, *d_.curve}}, f == ReportFigure::Eps1Eps2),
+                          width));
     }
 
     void addPanelRows() {
@@ -293,20 +297,21 @@ class ReportLayout {
         for (const RowDirection& r : d_.rows) {
             auto [it, fresh] = byAngle.emplace(r.text, families.size());
             if (fresh)
-                families.push_back({r.degrees, QString()});
-            QString& label = families[it->second].label;
-            label += (label.isEmpty() ? QStringLiteral("") : QStringLiteral(", ")) +
-                     QString::number(r.row);
+                families.push_back({r.degrees, std::string()});
+            std::string& label = families[it->second].label;
+            label += (label.empty() ? "" : ", ") + std::to_string(r.row);
         }
         for (auto& [text, k] : byAngle)
-            families[k].label = (families[k].label.contains(',') ? QStringLiteral("rows ")
-                                                                 : QStringLiteral("row ")) +
-                                families[k].label + QStringLiteral(":  θr = ") + qs(text) +
-                                QStringLiteral("°");
+            families[k].label =
+                (families[k].label.find(',') != std::string::npos ? "rows " : "row ") +
+                families[k].label + ":  θr = " + text + "°";
         const double h = 190;
-        add({h, [=, this](QPainter& p, double top) {
-                 p.setFont(body_);
-                 drawRowDirections(p, QRectF(kMargin, top + 6, kTextWidth, h - 12), families);
+        const Drawing drawing = drawRowDirections(families, kTextWidth, h - 12, qtTextWidth());
+        add({h, [=](QPainter& p, double top) {
+                 p.save();
+                 p.translate(kMargin, top + 6);
+                 paintDrawing(p, drawing);
+                 p.restore();
              }});
     }
 

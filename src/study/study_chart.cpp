@@ -1,31 +1,20 @@
-#include "ui/study_chart.h"
+#include "study/study_chart.h"
 
 #include "numeric/number_text.h"
 
 #include <algorithm>
 #include <filesystem>
 
-namespace zmbr::ui {
-
-namespace {
-
-QString qs(const std::string& s) {
-    return QString::fromStdString(s);
-}
-
-} // namespace
+namespace zmbr {
 
 Figure studyChart(const StudyResults& r) {
     Figure f;
     const std::string file = std::filesystem::path(r.file).filename().string();
-    f.title = qs("τxy max of the variants of " + file);
-    f.x = {qs(r.names.front().caption()), false, false};
-    f.y = {QStringLiteral("τxy max (MPa)"), true, false};
-    std::vector<std::string> others;
+    f.title = "τxy max of the variants of " + file;
+    f.x = {r.names.front().caption(), false, false};
+    f.y = {"τxy max (MPa)", true, false};
     for (std::size_t i = 1; i < r.names.size(); ++i)
-        others.push_back(r.names[i].caption());
-    for (std::size_t i = 0; i < others.size(); ++i)
-        f.legendTitle += qs((i ? ", " : "") + others[i]);
+        f.legendTitle += (i > 1 ? ", " : "") + r.names[i].caption();
 
     // One curve for each set of the other names' values, in the order they first come.
     std::vector<std::string> keys;
@@ -37,7 +26,7 @@ Figure studyChart(const StudyResults& r) {
         auto at = std::find(keys.begin(), keys.end(), key);
         if (at == keys.end()) {
             keys.push_back(key);
-            f.curves.push_back({qs(key.empty() ? file : key), {}, {}});
+            f.curves.push_back({key.empty() ? file : key, {}, {}, {}});
             at = keys.end() - 1;
         }
         if (!p.tauMax)
@@ -54,7 +43,7 @@ Figure studyChart(const StudyResults& r) {
         std::stable_sort(order.begin(), order.end(), [&c](std::size_t a, std::size_t b) {
             return c.points[a].first < c.points[b].first;
         });
-        FigureCurve sorted{c.label, {}, {}};
+        FigureCurve sorted{c.label, {}, {}, {}};
         for (std::size_t i : order) {
             sorted.points.push_back(c.points[i]);
             sorted.marks.push_back(c.marks[i]);
@@ -64,4 +53,4 @@ Figure studyChart(const StudyResults& r) {
     return f;
 }
 
-} // namespace zmbr::ui
+} // namespace zmbr
