@@ -3,6 +3,7 @@
 
 #include "study/figure.h"
 #include "study/row_directions.h"
+#include "study/study_chart.h"
 #include "study/study_map.h"
 
 #include <gtest/gtest.h>
@@ -154,6 +155,22 @@ TEST(FigureDrawing, NotesStayInsideThePlotAndClearOfOtherTexts) {
             EXPECT_TRUE(inside(labelBox(labelNamed(labelsOf(d), n.text), kWidth), plot)) << n.text;
         expectNoTextCoversAnother(d);
     }
+}
+
+// The legend lists a study's curves as they stack at their right ends, highest first,
+// whatever order the values ran in.
+TEST(StudyChartDrawing, TheCurveThatEndsHighestComesFirst) {
+    StudyResults r;
+    r.file = "panel.mbr";
+    r.names = {VariedName{"Ar"}, VariedName{"fc"}};
+    for (const char* fc : {"-24.00", "-30.00", "-36.00"})
+        for (const char* ar : {"100.000", "200.000"})
+            r.points.push_back(
+                {{ar, fc}, -std::stod(fc) / (ar[0] == '1' ? 20 : 10), "concrete_ng"});
+    const Figure f = studyChart(r);
+    ASSERT_EQ(f.curves.size(), 3u);
+    EXPECT_EQ(f.curves[0].label, "-36.00");
+    EXPECT_EQ(f.curves[2].label, "-24.00");
 }
 
 StudyResults mapStudy(double low, double high) {

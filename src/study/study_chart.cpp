@@ -50,6 +50,13 @@ Figure studyChart(const StudyResults& r) {
         }
         c = std::move(sorted);
     }
+    // The legend lists the curves in order, beside their right ends: the curve that ends
+    // highest comes first, so that the legend reads down as the curves stack.
+    std::stable_sort(
+        f.curves.begin(), f.curves.end(), [](const FigureCurve& a, const FigureCurve& b) {
+            return !a.points.empty() &&
+                   (b.points.empty() || a.points.back().second > b.points.back().second);
+        });
     return f;
 }
 
