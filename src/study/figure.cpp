@@ -209,10 +209,10 @@ class NotePlacer {
                 return false;
             if (c.distance <= 5)
                 return true;
-            const auto [from, to] = leader(c.box);
+            const std::pair<Point, Point> ends = leader(c.box);
             return !std::any_of(lines_.begin(), lines_.end(), [&](const auto& line) {
                 for (std::size_t k = 1; k < line.size(); ++k)
-                    if (segmentsCross(from, to, line[k - 1], line[k]))
+                    if (segmentsCross(ends.first, ends.second, line[k - 1], line[k]))
                         return true;
                 return false;
             });
@@ -225,9 +225,11 @@ class NotePlacer {
                     best = &c;
                     break;
                 }
+        // Where no place is inside, the first is pushed in (its start kept for a text longer
+        // than the plot is wide).
         Box box = best ? best->box : places.front().box;
-        box.left = std::clamp(box.left, room.left, room.left + room.width - w);
-        box.top = std::clamp(box.top, room.top, room.top + room.height - h);
+        box.left = std::max(room.left, std::min(box.left, room.left + room.width - w));
+        box.top = std::max(room.top, std::min(box.top, room.top + room.height - h));
         if (!best || best->distance > 5) {
             const auto [from, to] = leader(box);
             d.items.push_back(lineShape(from, to, kGrey, 0.8));
