@@ -2,8 +2,8 @@
 
 #include "paramfile/parameter_file.h"
 #include "platform/error_text.h"
+#include "report/page_layout.h"
 #include "study/summary_table.h"
-#include "ui/report_pdf.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -37,9 +37,9 @@ ReportDocument reportOfWindows(const RunWindows& runs, const ParameterSheet& she
 
 int saveReportOfWindows(const RunWindows& runs, const ParameterSheet& sheet, FileSystem& fs,
                         const Clock& clock, const std::string& pdfPath) {
-    const QByteArray bytes = renderReportPdf(reportOfWindows(runs, sheet, fs, clock));
+    const Expected<std::string> bytes = reportPdf(reportOfWindows(runs, sheet, fs, clock));
     WholeFile file(fs, pdfPath);
-    return bytes.isEmpty() ? EIO : file.commit(bytes.toStdString());
+    return bytes ? file.commit(*bytes) : EIO;
 }
 
 void offerReport(RunWindows& runs, const ParameterSheet& sheet, FileSystem& fs,
