@@ -367,12 +367,22 @@ ReportSection runSection(const PanelReportInput& in) {
     s.itemGroups = {left, right};
     const int rows = in.sheet ? in.sheet->input().usedRows() : 0;
     if (o.end != RunEnd::OpenFailed && rows > 0) {
+        const bool stresses = o.end == RunEnd::Failure || o.end == RunEnd::StepLimit;
         s.table.header = {"i", "failure mode",
                           failed(in.outcome) ? "at the end of the run"
                                              : "at the last step computed"};
-        for (int r = 1; r <= rows; ++r)
+        if (stresses)
+            s.table.header.insert(s.table.header.end(),
+                                  {"average stress (N/mm²)", "bar stress at the crack (N/mm²)"});
+        for (int r = 1; r <= rows; ++r) {
+            const auto i = static_cast<std::size_t>(r - 1);
             s.table.rows.push_back(
                 {std::to_string(r), failureModeText(*in.sheet, r), rowState(o, r)});
+            if (stresses)
+                s.table.rows.back().insert(
+                    s.table.rows.back().end(),
+                    {formatNumber(o.rowStress[i], "0.0"), formatNumber(o.crackStress[i], "0.0")});
+        }
         s.table.leftColumns = 3;
         if (failed(in.outcome))
             s.lines.push_back(rowsSentence(o, rows));
