@@ -127,6 +127,13 @@ has long.txt "Checked by +Program +ZMBR"
 has long.txt "Peak τxy +2.000 MPa at γxy = 0.000101 \(step 5\)"
 has long.txt "the panel carries less after cracking, 0.916 MPa at failure"
 
+# A comment in Japanese (code page 932) is printed in a face that has its characters.
+printf '\221\317\220k\225\307 W3\r\n' >jp_comment.txt
+{ head -n 1 steel_yield.mbr; cat jp_comment.txt; tail -n +3 steel_yield.mbr; } >japanese.mbr
+"$zmbr" --report japanese.mbr >/dev/null 2>&1 || fail "--report of a Japanese comment exited with $?"
+pdf_ok japanese.pdf
+pdftotext japanese.pdf - | grep -q "^耐震壁 W3" || fail "the Japanese comment is not in the report"
+
 # --study --report: one report with the varied names, the governing variants and the chart;
 # the same bytes twice.
 "$zmbr" --study steel_yield.mbr --vary fc=-20:-30:-5 --vary t=150:200:50 --out study \
