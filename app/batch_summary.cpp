@@ -37,12 +37,12 @@ std::vector<SummaryEntry> runForSummary(const std::vector<std::string>& files, i
 
 std::string summaryCsv(const std::vector<SummaryEntry>& entries,
                        const std::vector<std::string>& extraColumns,
-                       const std::vector<std::vector<std::string>>& extraCells) {
-    std::vector<std::string> header = summaryColumns();
+                       const std::vector<std::vector<std::string>>& extraCells, bool timing) {
+    std::vector<std::string> header = summaryColumns(timing);
     header.insert(header.end(), extraColumns.begin(), extraColumns.end());
     std::string csv = csvLine(header);
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        std::vector<std::string> cells = summaryCells(entries[i]);
+        std::vector<std::string> cells = summaryCells(entries[i], timing);
         if (i < extraCells.size())
             cells.insert(cells.end(), extraCells[i].begin(), extraCells[i].end());
         csv += csvLine(cells);
@@ -60,7 +60,7 @@ int runBatchWithSummary(const CommandLine& cl, std::ostream& out, std::ostream& 
     int exitCode = 0;
     auto entries =
         runForSummary(cl.files, cl.jobs > 0 ? cl.jobs : defaultJobs(), false, out, err, exitCode);
-    if (int error = table.commit(summaryCsv(entries, {}, {}))) {
+    if (int error = table.commit(summaryCsv(entries, {}, {}, cl.timing))) {
         err << "zmbr: " << cl.summary << ": the summary table cannot be written ("
             << errorText(error) << ")\n";
         return 2;

@@ -9,6 +9,27 @@ namespace zmbr {
 
 namespace {
 
+// The report header's field an option sets, or null.
+std::string* signOffField(SignOff& s, const std::string& option) {
+    if (option == "--project")
+        return &s.project;
+    if (option == "--job")
+        return &s.job;
+    if (option == "--element")
+        return &s.element;
+    if (option == "--by")
+        return &s.preparedBy;
+    if (option == "--checked")
+        return &s.checkedBy;
+    if (option == "--revision")
+        return &s.revision;
+    return nullptr;
+}
+
+} // namespace
+
+namespace {
+
 bool endsWithNoCase(const std::string& s, const std::string& tail) {
     if (s.size() < tail.size())
         return false;
@@ -119,6 +140,13 @@ Expected<CommandLine> parseCommandLine(const std::vector<std::string>& args) {
             cl.out = *v;
         } else if (a == "--summary-only") {
             cl.summaryOnly = true;
+        } else if (a == "--timing") {
+            cl.timing = true;
+        } else if (std::string* field = signOffField(cl.signOff, a)) {
+            auto v = value(i, "a text for the report's header");
+            if (!v)
+                return v.failure();
+            *field = *v;
         } else if (a == "--plot") {
             cl.plot = true;
         } else if (a == "--report") {
@@ -230,9 +258,13 @@ std::string usageText() {
                "                   NAME: a panel's field below, or a row's field below for\n"
                "                   every used row, or with .N for row N (Ar.2)\n"
                "  --summary-only   keep only summary.csv and the chart, not the variants' files\n"
+               "  --timing         add each run's seconds to summary.csv (without it the table\n"
+               "                   is the same bytes on every run)\n"
                "  --report         run each file as --batch does and write its calculation\n"
                "                   report beside it as .pdf (or -o OUT.pdf for one file); with\n"
                "                   --batch the same, with --study one report DIR/report.pdf\n"
+               "  --project TEXT, --job TEXT, --element TEXT, --by TEXT, --checked TEXT,\n"
+               "  --revision TEXT  the report's header on every sheet (empty: a line to sign on)\n"
                "  --plot FILES     draw the curves of result files in one figure\n"
                "  -o OUT           the figure's file: SVG or PNG by its ending\n"
                "  --curve KIND     tau-gamma (τxy against γxy, the default) or eps1-eps2\n"

@@ -2,6 +2,7 @@
 // The program's command line.
 
 #include "platform/failure.h"
+#include "report/calculation_report.h"
 
 #include <optional>
 #include <string>
@@ -25,6 +26,8 @@ struct CommandLine {
     std::vector<std::string> vary;
     std::string out;
     bool summaryOnly = false;
+    bool timing = false; // --timing: summary.csv gets each run's seconds
+    SignOff signOff;     // --project, --job, --element, --by, --checked, --revision
 
     // --plot A.TGC ... -o OUT.svg|OUT.png [--curve tau-gamma|eps1-eps2]
     bool plot = false;

@@ -14,7 +14,7 @@ std::string reportPathFor(const std::string& parameterFile) {
 }
 
 ReportDocument reportOfRun(const std::string& parameterFile, const BatchResult& run,
-                           const LocalDateTime& date) {
+                           const LocalDateTime& date, const SignOff& signOff) {
     PanelReportInput in;
     in.parameterFile = reportFileOf(realFileSystem(), parameterFile);
     ParameterSheet sheet;
@@ -33,6 +33,7 @@ ReportDocument reportOfRun(const std::string& parameterFile, const BatchResult& 
     else
         in.resultFile = {run.resultFile, std::nullopt};
     in.date = date;
+    in.signOff = signOff;
     return panelReport(in);
 }
 
@@ -44,8 +45,10 @@ int runReports(const CommandLine& cl, std::ostream& out, std::ostream& err,
     // by the one thread the toolkit runs on.
     std::vector<std::optional<ReportDocument>> documents(cl.files.size());
     auto afterRun = [&](std::size_t i, const BatchResult& r) {
-        if (realFileSystem().kindOf(cl.files[i]) == PathKind::NormalFile)
-            documents[i] = reportOfRun(cl.files[i], r, date);
+        // A file that cannot be read as a panel gets its message and no report.
+        if (realFileSystem().kindOf(cl.files[i]) == PathKind::NormalFile &&
+            r.outcome.end != RunEnd::Unreadable)
+            documents[i] = reportOfRun(cl.files[i], r, date, cl.signOff);
     };
     int exitCode = runFiles(cl.files, cl.jobs > 0 ? cl.jobs : defaultJobs(), out, err, afterRun);
     for (std::size_t i = 0; i < documents.size(); ++i) {

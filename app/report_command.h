@@ -23,7 +23,7 @@ std::string reportPathFor(const std::string& parameterFile);
 // The report of one parameter file after its batch run: the file read again for its inputs,
 // the result file read for its values and both for their checksums.
 ReportDocument reportOfRun(const std::string& parameterFile, const BatchResult& run,
-                           const LocalDateTime& date);
+                           const LocalDateTime& date, const SignOff& signOff = {});
 
 // Runs the files and writes their reports; returns the exit status of the runs, or 2 when a
 // report cannot be written.

@@ -91,7 +91,7 @@ int runStudy(const CommandLine& cl, std::ostream& out, std::ostream& err,
         names.push_back(r.name.text);
         results.names.push_back(r.name);
     }
-    const std::string csv = summaryCsv(entries, names, stored);
+    const std::string csv = summaryCsv(entries, names, stored, cl.timing);
     if (int code = table.commit(csv)) {
         err << "zmbr: " << cl.out << "/summary.csv: the summary table cannot be written ("
             << errorText(code) << ")\n";
@@ -117,7 +117,8 @@ int runStudy(const CommandLine& cl, std::ostream& out, std::ostream& err,
                             stored,
                             results,
                             reportFileOfBytes((fs::path(cl.out) / "summary.csv").string(), csv),
-                            commandLineClock().now()};
+                            commandLineClock().now(),
+                            cl.signOff};
         const std::string path =
             cl.plotOut.empty() ? (fs::path(cl.out) / "report.pdf").string() : cl.plotOut;
         if (auto failure = writeReport(studyReport(in), path)) {

@@ -23,10 +23,6 @@ std::optional<Failure> writeStudyChart(const StudyResults&, const std::string&,
     return Failure{std::string(kNoWindows) + ": the study's chart is not drawn"};
 }
 
-std::optional<Failure> writeReport(const ReportDocument&, const std::string& pdfPath) {
-    return Failure{pdfPath + ": " + kNoWindows + ": the report is not drawn"};
-}
-
 int plot(const PlotCurves&, bool, const std::string&, std::ostream& err) {
     err << "zmbr: " << kNoWindows << "\n";
     return 2;

@@ -70,13 +70,4 @@ int plot(const PlotCurves& curves, bool strainCurve, const std::string& outPath,
     return f ? f(&curves, strainCurve, &outPath, &err) : 2;
 }
 
-std::optional<Failure> writeReport(const ReportDocument& document, const std::string& pdfPath) {
-    auto* f = entry<decltype(zmbr_windows_report)>("zmbr_windows_report");
-    if (!f)
-        return Failure{pdfPath + ": the report cannot be drawn without the windows module"};
-    std::string error;
-    f(&document, &pdfPath, &error);
-    return failureOf(error);
-}
-
 } // namespace zmbr::windows

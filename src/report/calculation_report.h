@@ -1,7 +1,7 @@
 #pragma once
 // A calculation report: what was analysed, with which inputs, what came out, and the checksums
 // that tie the report to its parameter and result files. This is the report's content in
-// order; the PDF painter lays it out and draws its figures.
+// order; the page layout sets it on A4 (report/page_layout.h).
 
 #include "input/parameter_sheet.h"
 #include "platform/clock.h"
@@ -26,7 +26,14 @@ struct ReportItem {
 struct ReportTable {
     std::vector<std::string> header;
     std::vector<std::vector<std::string>> rows;
+    std::vector<bool> mono; // columns set in the monospaced face (digests)
+    int leftColumns = 1;    // the first columns align left, the others right
     bool empty() const { return header.empty(); }
+};
+
+// The names a calculation sheet is signed under; an empty one prints as a line to write on.
+struct SignOff {
+    std::string project, job, element, preparedBy, checkedBy, revision;
 };
 
 // The drawings a section may hold, from the document's own data.
@@ -51,16 +58,24 @@ struct RowDirection {
 };
 
 struct ReportDocument {
-    std::string title;                  // the heading of the first page
-    std::string comment;                // the panel's comment line
-    std::vector<ReportItem> titleBlock; // files, program, date
+    std::string title;   // the heading of the first page
+    std::string comment; // the panel's comment line
+    // Above everything where the run gave no result: "No result: ..." or "Not run: ...".
+    std::string banner;
+    // The summary's lines, caption and value: the verdict first.
+    std::vector<std::vector<std::string>> summary;
+    std::vector<ReportItem> titleBlock; // files
     std::vector<ReportSection> sections;
-    std::string footer; // on every page, before the page number
+    std::string footer; // on every page
+    SignOff signOff;    // in the header of every page
+    std::string program, dateText;
     LocalDateTime date; // the report's date, also the PDF file's
     // For the figures.
     std::vector<RowDirection> rows;
     std::optional<ResultCurve> curve;
     std::string curveName;
+    bool curveStopped = false; // the run stopped without a failure: its last point is marked
+    int crackingStep = 0;      // the step at which the panel cracks (1-based), 0 if none
     std::optional<StudyResults> study;
 };
 
@@ -93,6 +108,7 @@ struct PanelReportInput {
     std::optional<ResultCurve> resultCurve; // the result file read back
     std::string resultCurveFailure;         // why it could not be, or ""
     LocalDateTime date;
+    SignOff signOff;
 };
 
 // The result file of a run: its checksum and its curve, read back as --plot reads it.
@@ -113,6 +129,7 @@ struct StudyReportInput {
     StudyResults results;                         // for the chart
     ReportFile summaryFile;                       // summary.csv
     LocalDateTime date;
+    SignOff signOff;
 };
 
 ReportDocument studyReport(const StudyReportInput& in);

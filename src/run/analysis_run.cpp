@@ -88,6 +88,12 @@ void fillOutcome(RunOutcome& out, const RunState& rs, const RunParameters& p) {
     out.tauMax = rs.tauMax;
     for (int i = 0; i < rs.rows; ++i)
         out.yielded[i] = rs.yielded[i] == 1;
+    // A step that did not finish leaves no stresses to show.
+    if (out.end == RunEnd::Failure || out.end == RunEnd::StepLimit)
+        for (int i = 0; i < rs.rows; ++i) {
+            out.rowStress[i] = rs.stepState.fr[i];
+            out.crackStress[i] = rs.bond[i].frCr;
+        }
     if (out.end != RunEnd::Failure)
         return;
     out.concreteNG = rs.concreteStatus == ConcreteStatus::NG;

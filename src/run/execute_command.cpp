@@ -47,12 +47,8 @@ void deriveRowValues(PanelInput& in, const std::array<std::string, kMaxRows>& fa
     }
 }
 
-std::optional<ExecuteRefusal> prepareExecute(ParameterSheet& sheet, FileSystem& fs) {
+void rereadFields(ParameterSheet& sheet) {
     PanelInput& in = sheet.input();
-    in.outputFileName = resultFileName(in.outputFileName);
-    if (int error = writeTestOutput(fs, in.outputFileName))
-        return ExecuteRefusal{{testOutputMessage(error)}, RunEnd::ResultUnwritable};
-
     // The texts already hold corrected values: no limit rule here. The panel's fields come
     // first, since axes says which rows are read.
     auto reread = [&](bool rowFields, int element) {
@@ -68,6 +64,14 @@ std::optional<ExecuteRefusal> prepareExecute(ParameterSheet& sheet, FileSystem& 
         failureTexts[static_cast<std::size_t>(e)] = sheet.text({PanelField::FailureMode, e});
     }
     deriveRowValues(in, failureTexts);
+}
+
+std::optional<ExecuteRefusal> prepareExecute(ParameterSheet& sheet, FileSystem& fs) {
+    PanelInput& in = sheet.input();
+    in.outputFileName = resultFileName(in.outputFileName);
+    if (int error = writeTestOutput(fs, in.outputFileName))
+        return ExecuteRefusal{{testOutputMessage(error)}, RunEnd::ResultUnwritable};
+    rereadFields(sheet);
     if (auto reason = refusalReason(in))
         return ExecuteRefusal{*reason, RunEnd::Refused};
     return std::nullopt;

@@ -30,6 +30,10 @@ struct ExecuteRefusal : Failure {
     RunEnd end; // ResultUnwritable: the test write failed; Refused: a field would divide by 0
 };
 
+// The values a run computes with: the fields Execute reads again from their texts, and each
+// used row's failure mode and modular ratio.
+void rereadFields(ParameterSheet& sheet);
+
 // Execute up to the start of the run, as the window and the batch both do it.
 std::optional<ExecuteRefusal> prepareExecute(ParameterSheet& sheet, FileSystem& fs);
 

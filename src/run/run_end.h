@@ -32,8 +32,11 @@ struct RunOutcome {
     PerRow<bool> ruptured{};
     PerRow<bool> yielded{}; // yield rows whose bars reached fru, whatever the end
     double tauMax = 0;      // as the τxy max field shows it at the end
-    std::string cause;      // Stopped: what could not be computed; Refused: the refusal
-    std::string message;    // for an "Error" box; empty when the end is quiet
+    // Each row's average stress and bar stress at a crack at the last step, N/mm²; zero where
+    // the run ended inside a step.
+    PerRow<double> rowStress{}, crackStress{};
+    std::string cause;   // Stopped: what could not be computed; Refused: the refusal
+    std::string message; // for an "Error" box; empty when the end is quiet
 };
 
 // "The analysis stopped at step N: " (or "before the first step: ") and what stopped it.

@@ -24,23 +24,20 @@ std::string csvLine(const std::vector<std::string>& cells) {
     return line + "\r\n";
 }
 
-const std::vector<std::string>& summaryColumns() {
-    static const std::vector<std::string> columns{"file",
-                                                  "result_file",
-                                                  "steps",
-                                                  "end",
-                                                  "ruptured_rows",
-                                                  "tau_max_MPa",
-                                                  "gamma_at_tau_max",
-                                                  "eps1_last",
-                                                  "theta_last_deg",
-                                                  "seconds"};
+std::vector<std::string> summaryColumns(bool timing) {
+    std::vector<std::string> columns{
+        "file",        "result_file",      "steps",     "end",           "ruptured_rows",
+        "tau_max_MPa", "gamma_at_tau_max", "eps1_last", "theta_last_deg"};
+    if (timing)
+        columns.push_back("seconds");
     return columns;
 }
 
-std::vector<std::string> summaryCells(const SummaryEntry& e) {
-    std::vector<std::string> cells{e.file, e.resultFile, "", endToken(e.outcome), "", "", "",
+std::vector<std::string> summaryCells(const SummaryEntry& e, bool timing) {
+    std::vector<std::string> cells{e.file, e.resultFile, "", endToken(e.outcome), "", "",
                                    "",     "",           ""};
+    if (timing)
+        cells.push_back(formatNumber(e.seconds, "0.000"));
     if (!runStarted(e.outcome.end))
         return cells;
     cells[2] = std::to_string(e.outcome.steps);
@@ -55,7 +52,6 @@ std::vector<std::string> summaryCells(const SummaryEntry& e) {
         cells[7] = formatNumber(last.eps1, "0.000000");
         cells[8] = formatNumber(last.thetaDegrees, "0.00");
     }
-    cells[9] = formatNumber(e.seconds, "0.000");
     return cells;
 }
 

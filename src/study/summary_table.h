@@ -17,8 +17,9 @@ namespace zmbr {
 // doubled.
 std::string csvLine(const std::vector<std::string>& cells);
 
-// The columns every summary table has, in order.
-const std::vector<std::string>& summaryColumns();
+// The columns every summary table has, in order; with `timing` a last column of each run's
+// seconds, which makes the table differ from run to run.
+std::vector<std::string> summaryColumns(bool timing = false);
 
 // What the table knows of one panel.
 struct SummaryEntry {
@@ -30,7 +31,7 @@ struct SummaryEntry {
 };
 
 // The cells of summaryColumns() for one panel; numbers in plain decimal text.
-std::vector<std::string> summaryCells(const SummaryEntry& e);
+std::vector<std::string> summaryCells(const SummaryEntry& e, bool timing = false);
 
 // A file whose bytes go to a partial file beside it, which replaces it only once complete:
 // a failed or abandoned write leaves no file under the name.

@@ -5,7 +5,6 @@
 #include "study/study_chart.h"
 #include "study/summary_table.h"
 #include "ui/figure.h"
-#include "ui/report_pdf.h"
 
 #include <QGuiApplication>
 
@@ -72,16 +71,6 @@ std::optional<Failure> writeStudyChart(const StudyResults& results, const std::s
     if (auto failure = writeFigure(chart, svgPath))
         return failure;
     return writeFigure(chart, pngPath);
-}
-
-std::optional<Failure> writeReport(const ReportDocument& document, const std::string& pdfPath) {
-    OffscreenToolkit toolkit;
-    WholeFile file(realFileSystem(), pdfPath);
-    const QByteArray bytes = ui::renderReportPdf(document);
-    const int error = bytes.isEmpty() ? EIO : file.commit(bytes.toStdString());
-    if (!error)
-        return std::nullopt;
-    return Failure{pdfPath + ": the report cannot be written (" + errorText(error) + ")"};
 }
 
 int runPlot(const PlotCurves& curves, bool strainCurve, const std::string& outPath,

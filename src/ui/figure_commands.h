@@ -16,7 +16,6 @@ std::optional<Failure> writeStudyChart(const StudyResults& results, const std::s
                                        const std::string& pngPath);
 
 // A calculation report as a PDF file, written whole, or why it is not written.
-std::optional<Failure> writeReport(const ReportDocument& document, const std::string& pdfPath);
 
 // zmbr --plot A.TGC ... -o OUT: the curves of the result files, already read, in one figure:
 // τ-γ, or ε2 against ε1 for the strain curve.

@@ -23,9 +23,3 @@ ZMBR_ENTRY int zmbr_windows_plot(const zmbr::PlotCurves* curves, bool strainCurv
                                  const std::string* outPath, std::ostream* err) {
     return zmbr::runPlot(*curves, strainCurve, *outPath, *err);
 }
-
-ZMBR_ENTRY void zmbr_windows_report(const zmbr::ReportDocument* document,
-                                    const std::string* pdfPath, std::string* error) {
-    const auto failure = zmbr::writeReport(*document, *pdfPath);
-    *error = failure ? failure->message : "";
-}

@@ -22,9 +22,6 @@ std::optional<Failure> writeStudyChart(const StudyResults& results, const std::s
 // zmbr --plot, once its files are read (see figure_commands.h).
 int plot(const PlotCurves& curves, bool strainCurve, const std::string& outPath, std::ostream& err);
 
-// A calculation report as a PDF file (see figure_commands.h), or why it is not written.
-std::optional<Failure> writeReport(const ReportDocument& document, const std::string& pdfPath);
-
 } // namespace zmbr::windows
 
 // The module's entry points, looked up by name.
@@ -35,6 +32,4 @@ void zmbr_windows_study_chart(const zmbr::StudyResults* results, const std::stri
                               const std::string* pngPath, std::string* error);
 int zmbr_windows_plot(const zmbr::PlotCurves* curves, bool strainCurve, const std::string* outPath,
                       std::ostream* err);
-void zmbr_windows_report(const zmbr::ReportDocument* document, const std::string* pdfPath,
-                         std::string* error);
 }

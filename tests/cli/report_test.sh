@@ -1,7 +1,9 @@
 #!/bin/sh
 # The calculation reports, read back with poppler's tools: a well-formed A4 PDF with embedded
 # fonts, the result file's key values and both files' SHA-256 in its text, the same bytes for
-# the same SOURCE_DATE_EPOCH, a refused panel, --batch --report and --study --report.
+# the same SOURCE_DATE_EPOCH, a refused panel, a file that is no panel (no report), a path of
+# 200 characters, the sign-off header, a brittle panel, --batch --report and --study --report
+# (the same bytes twice, and at most 4 pages for 100 x 100 variants).
 #   report_test.sh ZMBR EXAMPLES_DIR
 set -u
 zmbr=$1
@@ -17,12 +19,12 @@ fail() {
   failures=$((failures + 1))
 }
 
-# pdfinfo reads it, A4 portrait, one or two pages (or as given), every font embedded.
+# pdfinfo reads it, A4 portrait, one to three pages (or as given), every font embedded.
 pdf_ok() {
   info=$(pdfinfo "$1" 2>&1) || { fail "pdfinfo cannot read $1: $info"; return; }
-  echo "$info" | grep -q '^Page size: *595 x 842 pts (A4)' || fail "$1 is not A4 portrait: $info"
+  echo "$info" | grep -q '^Page size: *595.276 x 841.89 pts (A4)' || fail "$1 is not A4 portrait: $info"
   pages=$(echo "$info" | sed -n 's/^Pages: *//p')
-  [ "$pages" -ge 1 ] && [ "$pages" -le "${2:-2}" ] || fail "$1 has $pages pages"
+  [ "$pages" -ge 1 ] && [ "$pages" -le "${2:-3}" ] || fail "$1 has $pages pages"
   echo "$info" | grep -q '^CreationDate: *Tue Nov 14 22:13:20 2023' ||
     fail "$1 is not dated by SOURCE_DATE_EPOCH: $info"
   pdffonts "$1" | awk 'NR > 2 && $(NF-4) != "yes" { bad = 1 } END { exit bad }' ||
@@ -70,7 +72,7 @@ batch_status=$?
 status=$?
 [ "$status" -eq "$batch_status" ] && [ "$status" -ne 0 ] ||
   fail "--report of a refused panel exited with $status, --batch with $batch_status"
-pdf_ok refused.pdf 1
+pdf_ok refused.pdf 2
 pdftotext -layout refused.pdf refused.txt
 has refused.txt "The panel was not run. The analysis cannot start: t is 0"
 has refused.txt "^t +0.00 mm"
@@ -88,14 +90,71 @@ pdftotext gfrp_rupture.pdf - | grep -q "ruptured at a crack" || fail "gfrp_ruptu
 "$zmbr" --report steel_yield.mbr -o wrong.svg 2>/dev/null
 [ $? -eq 2 ] && [ ! -e wrong.svg ] || fail "--report -o wrong.svg was not refused"
 
-# --study --report: one report with the varied names, the summary and the chart.
+# A file that is no panel gets the message --batch prints, its exit status and no report.
+printf 'GIF89a\001\000garbage' >garbage.mbr
+"$zmbr" --batch garbage.mbr >batch_out.txt 2>&1
+batch_status=$?
+"$zmbr" --report garbage.mbr >report_out.txt 2>&1
+status=$?
+[ "$status" -eq 2 ] && [ "$batch_status" -eq 2 ] || fail "garbage: --report $status, --batch $batch_status"
+[ ! -e garbage.pdf ] || fail "a report was written for a file that is no panel"
+cmp -s batch_out.txt report_out.txt || fail "garbage: --report says $(cat report_out.txt)"
+
+# A path of 200 characters, the sign-off header and a brittle panel: every string whole.
+deep=$(printf 'structural-calculations-for-the-bridge-deck-%s/' 1 2 3)
+mkdir -p "$deep"
+cp gfrp_rupture.mbr "$deep/gfrp_rupture_panel_with_a_long_name_for_the_checking_engineer.mbr"
+long="$tmp/$deep/gfrp_rupture_panel_with_a_long_name_for_the_checking_engineer.mbr"
+[ ${#long} -ge 200 ] || fail "the long path has only ${#long} characters"
+"$zmbr" --report "$long" --project "Harbour bridge, deck slab" --job 4711 --element "web panel W3" \
+  --by "A. Engineer" --revision B >/dev/null 2>&1 || fail "--report of a long path exited with $?"
+pdf="${long%.mbr}.pdf"
+pdf_ok "$pdf" 4
+pdftotext -layout "$pdf" long.txt
+pdftotext -raw "$pdf" - | tr -d '\n' >long_raw.txt
+for f in "$long" "${long%.mbr}.TGC"; do
+  digest=$(sha256sum "$f" | cut -d' ' -f1)
+  grep -q "$digest" long.txt || fail "the digest of $f is not whole in the report"
+  grep -qF "$f$digest" long_raw.txt || fail "the path $f is not whole in the report"
+done
+has long.txt "Project +Harbour bridge, deck slab"
+has long.txt "Job +4711"
+has long.txt "Element +web panel W3"
+has long.txt "Prepared by +A. Engineer"
+has long.txt "Revision +B"
+has long.txt "Sheet +1 of [2-4]"
+has long.txt "Checked by +Program +ZMBR"
+has long.txt "Peak τxy +2.000 MPa at γxy = 0.000101 \(step 5\)"
+has long.txt "the panel carries less after cracking, 0.916 MPa at failure"
+
+# A comment in Japanese (code page 932) is printed in a face that has its characters.
+printf '\221\317\220k\225\307 W3\r\n' >jp_comment.txt
+{ head -n 1 steel_yield.mbr; cat jp_comment.txt; tail -n +3 steel_yield.mbr; } >japanese.mbr
+"$zmbr" --report japanese.mbr >/dev/null 2>&1 || fail "--report of a Japanese comment exited with $?"
+pdf_ok japanese.pdf
+pdftotext japanese.pdf - | grep -q "^耐震壁 W3" || fail "the Japanese comment is not in the report"
+
+# --study --report: one report with the varied names, the governing variants and the chart;
+# the same bytes twice.
 "$zmbr" --study steel_yield.mbr --vary fc=-20:-30:-5 --vary t=150:200:50 --out study \
   --report >/dev/null 2>err.txt || fail "--study --report exited with $?: $(cat err.txt)"
 pdf_ok study/report.pdf
 pdftotext -layout study/report.pdf study.txt
 has study.txt "^ *fc \(N/mm²\) +-20, -25, -30\$"
-has study.txt "^ *6 +-30.00 +200.00 .*concrete_ng"
+has study.txt "lowest τxy max +[0-9]+ +-?[0-9.]+ +[0-9.]+ +concrete NG"
 has study.txt "summary.csv +$(sha256sum study/summary.csv | cut -d' ' -f1)\$"
+cp study/report.pdf first.pdf
+cp study/summary.csv first.csv
+"$zmbr" --study steel_yield.mbr --vary fc=-20:-30:-5 --vary t=150:200:50 --out study \
+  --report >/dev/null 2>&1
+cmp -s first.csv study/summary.csv || fail "two studies wrote different summary tables"
+cmp -s first.pdf study/report.pdf || fail "two studies wrote different reports"
+
+# 100 x 100 variants: the report stays short; the table is summary.csv.
+"$zmbr" --study steel_yield.mbr --vary fc=-20.1:-40:-0.201 --vary t=101:200:1 --out big \
+  --summary-only --report >/dev/null 2>err.txt || fail "the large study exited with $?: $(cat err.txt)"
+[ "$(($(wc -l <big/summary.csv)))" -eq 10001 ] || fail "the large study has $(wc -l <big/summary.csv) lines"
+pdf_ok big/report.pdf 4
 
 [ "$failures" -eq 0 ] || { echo "$failures check(s) failed" >&2; exit 1; }
 echo "reports OK"

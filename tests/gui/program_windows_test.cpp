@@ -14,11 +14,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QRawFont>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -92,6 +94,26 @@ class ProgramWindowsTest : public QObject {
                                                                  : d.sections.back();
         QCOMPARE(sums.table.rows.size(), std::size_t{1}); // no parameter file was read
         QCOMPARE(sums.table.rows[0][1], sha256Hex(fs_.files[result]));
+
+        // The sign-off dialog hands its names to the report and offers them again next time.
+        QStandardPaths::setTestModeEnabled(true);
+        auto answer = [](const char* project) {
+            QTimer::singleShot(0, [project] {
+                auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog && dialog->objectName() == QStringLiteral("signOff"));
+                if (project)
+                    dialog->findChild<QLineEdit*>(QStringLiteral("project"))->setText(project);
+                dialog->accept();
+            });
+        };
+        answer("Harbour bridge");
+        const std::optional<SignOff> first = ui::askSignOff(runs->form2());
+        QVERIFY(first && first->project == "Harbour bridge" && first->checkedBy.empty());
+        answer(nullptr);
+        const std::optional<SignOff> again = ui::askSignOff(runs->form2());
+        QVERIFY(again && again->project == "Harbour bridge");
+        QCOMPARE(ui::reportOfWindows(*runs, sheet(), fs_, clock_, *again).signOff.project,
+                 std::string("Harbour bridge"));
     }
 
     void startsWithTheDefaults() {
