@@ -262,8 +262,11 @@ class Layout {
             addItems(s.itemGroups);
         if (!s.table.empty())
             addTable(s.table);
-        for (const std::string& p : s.lines)
+        for (const std::string& p : s.lines) {
             addParagraph(p);
+            // The words that introduce a figure stay on its page, and so does the heading.
+            blocks_.back().keepWithNext = !s.figures.empty();
+        }
         for (ReportFigure f : s.figures)
             addFigure(f);
         blocks_.back().keepWithNext = false;
