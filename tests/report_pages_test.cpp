@@ -77,7 +77,11 @@ TEST(ReportPages, CutDownFaceKeepsTheGlyphsUsedAndTheirNumbers) {
 
 TEST(ReportPages, CrossReferencePointsAtEveryObject) {
     Drawing page{kA4Width, kA4Height, {}};
-    page.items.push_back(Label{{50, 50}, "Checksums (SHA-256) τ", Face::SansBold, 10});
+    Label heading;
+    heading.at = {50, 50};
+    heading.text = "Checksums (SHA-256) τ";
+    heading.face = Face::SansBold;
+    page.items.push_back(heading);
     page.items.push_back(
         Shape{{{50, 60}, {300, 60}}, false, Stroke{}, std::nullopt, Box{0, 0, 400, 400}});
     const std::string pdf =

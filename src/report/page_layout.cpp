@@ -47,7 +47,7 @@ struct Block {
 class Layout {
   public:
     Layout(const ReportDocument& d, const ReportFonts& fonts)
-        : d_(d), fonts_(fonts), measure_(fonts.measure()) {
+        : d_(d), measure_(fonts.measure()) {
         headerHeight_ = signOffHeight();
         addTitle();
         for (const ReportSection& s : d_.sections)
@@ -426,7 +426,6 @@ class Layout {
     }
 
     const ReportDocument& d_;
-    const ReportFonts& fonts_;
     TextWidth measure_;
     double headerHeight_ = 0;
     std::vector<Block> blocks_;
