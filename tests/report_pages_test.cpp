@@ -44,14 +44,16 @@ TEST(ReportPages, WrappedTextKeepsEveryCharacterAndFitsItsWidth) {
         std::string joined;
         for (const std::string& line : lines) {
             joined += line;
-            if (line.size() > 3) // a single character may be wider than a narrow width
+            if (line.size() > 3) { // a single character may be wider than a narrow width
                 EXPECT_LE(fonts().width(c.face, 8.5, line), c.width) << line;
+            }
         }
         EXPECT_EQ(withoutBlanks(joined), withoutBlanks(c.text));
-        if (c.lines)
+        if (c.lines) {
             EXPECT_EQ(lines.size(), c.lines);
-        else
+        } else {
             EXPECT_GT(lines.size(), 1u);
+        }
     }
     // A path breaks after a folder's slash where it can.
     const auto lines = wrapText("/home/engineer/projects/bridge/deck/web/panel-w3-final.mbr",
