@@ -6,8 +6,9 @@
 // unit of the last limb (2^-32F); each caller counts its units and rounds only when the value
 // ± that error rounds to one double (Ziv's strategy: with 288 bits first and 512 bits if that
 // does not decide, which by the worst cases known for these functions, Lefèvre and Muller
-// 2001, needing fewer than 130 bits, it always does; their search of the circular functions
-// stops short of the largest doubles, where 512 bits leave a margin of over 400 bits).
+// 2001, needing fewer than 130 bits, it always does. Their search of the circular functions
+// does not reach the largest arguments; there 512 bits decide unless the exact value lies
+// within 2^-440 of its size from a midpoint, a chance of about 2^-380 for each double).
 #include "numeric/precise_fallback.h"
 #include "numeric/double_bits.h"
 
