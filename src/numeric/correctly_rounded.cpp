@@ -17,6 +17,7 @@
 #include "numeric/payne_hanek.h"
 #include "numeric/precise_fallback.h"
 
+#include <bit>
 #include <cstdint>
 #include <limits>
 
@@ -117,21 +118,23 @@ Reduced reduceLarge(double ax) {
         f[2] = ~f[2] + (f[0] == 0 && f[1] == 0 ? 1 : 0);
     }
     // |t| = |z − n| ≤ ½ as t.hi + t.lo: its first 106 bits, the rest ≤ 2^-105·|t|.
-    int lead = 0; // zero bits above the first one
-    while (lead < 192 && ((f[2 - lead / 64] >> (63 - lead % 64)) & 1) == 0)
-        ++lead;
+    const std::uint64_t w[5] = {f[2], f[1], f[0], 0, 0}; // most significant first
+    const int lead = w[0]   ? std::countl_zero(w[0])     // zero bits above the first one
+                     : w[1] ? 64 + std::countl_zero(w[1])
+                     : w[2] ? 128 + std::countl_zero(w[2])
+                            : 192;
     if (lead == 192) // never for a double, but then s = 0 is exact
         return {n, {0.0, 0.0}};
-    const auto bitsFrom = [&](int from, int count) { // count ≤ 53 bits from bit `from` down
-        std::uint64_t v = 0;
-        for (int b = from; b > from - count; --b)
-            v = (v << 1) | (b >= 0 ? (f[b / 64] >> (b % 64)) & 1 : 0);
-        return static_cast<double>(v); /* exact: below 2^53 */
+    // t·2^(192+lead) = a·2^128 + b·2^64 + …, a's top bit set.
+    const int word = lead / 64, bit = lead % 64;
+    const auto shifted = [&](int i) {
+        return bit == 0 ? w[i] : (w[i] << bit) | (w[i + 1] >> (64 - bit));
     };
-    const int top = 191 - lead; // t = Σ bit_b·2^(b−192)
+    const std::uint64_t a = shifted(word), b = shifted(word + 1);
     const double sign = negative ? -1.0 : 1.0;
-    const double th = sign * bitsFrom(top, 53) * powerOfTwo(top - 52 - 192);       /* exact */
-    const double tl = sign * bitsFrom(top - 53, 53) * powerOfTwo(top - 105 - 192); /* exact */
+    const double th = sign * static_cast<double>(a >> 11) * powerOfTwo(-53 - lead); /* exact */
+    const double tl = sign * static_cast<double>(((a & 0x7ff) << 42) | (b >> 22)) *
+                      powerOfTwo(-106 - lead); /* exact: 53 bits each */
     // s = t·π/512 with π/512 = c.hi + c.lo (≤ 2^-106 relative): the product's low part is
     // exact, th·c.lo and tl·c.hi round by ≤ 2^-106 and 2^-105 of |s|, the missing tl·c.lo
     // and the sum ≤ 2^-105 each; with t's 2^-105 and z's 2^-192 (≤ 2^-138 of |s| where it
