@@ -5,6 +5,7 @@ they claim (hexadecimal doubles or 32-bit words, as many as declared).
 
 Usage: numeric_tables.py DATA_FILE HEADER
 """
+import os
 import re
 import sys
 
@@ -39,7 +40,8 @@ def block_code(path, block):
     match = DECLARATION.match(head)
     if not match:
         fail(path, number, f"{head!r} is no declaration")
-    kind, name, dims = match.group(1), match.group(2), [int(d) for d in re.findall(r"[0-9]+", match.group(3))]
+    kind, name = match.group(1), match.group(2)
+    dims = [int(d) for d in re.findall(r"[0-9]+", match.group(3))]
     rows = [[checked(path, n, kind, t) for t in line.split()] for n, line in rest[1:]]
     values = [v for row in rows for v in row]
     count = 1
@@ -97,7 +99,6 @@ def main():
         pass
     with open(target + ".part", "w", encoding="utf-8", newline="\n") as f:
         f.write(text)
-    import os
     os.replace(target + ".part", target)
 
 
