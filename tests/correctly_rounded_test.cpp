@@ -1,13 +1,14 @@
 // The correctly rounded cos, sin, tan and exp against MPFR: the hardest-to-round arguments
-// of tests/data/hard_to_round.txt, the special and end cases, and random arguments over the
-// whole domains (a longer check: tools/crcheck).
+// of tests/data/hard_to_round.txt, the doubles closest to multiples of π/2 of
+// tests/data/near_half_pi.txt, the special and end cases, and random arguments over the
+// whole domains, every binade up to the largest double (a longer check: tools/crcheck).
 #include "numeric/correctly_rounded.h"
 #include "numeric/double_bits.h"
-#include "numeric/double_math.h"
 
 #include <gtest/gtest.h>
 #include <mpfr.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <limits>
@@ -112,43 +113,61 @@ TEST(CorrectlyRounded, SpecialAndEndArguments) {
     }
     for (const Function& f : kFunctions)
         EXPECT_TRUE(f.ours(std::numeric_limits<double>::quiet_NaN()) != f.ours(0)) << f.name;
-    // The ends of the circular domain and just past them.
+    // Either side of 16 radians, where the reduction changes, and the largest doubles.
     Tally tally;
+    const double max = std::numeric_limits<double>::max();
     for (const char* name : {"cos", "sin", "tan"})
-        for (double x : {16.0, -16.0, 0x1.fffffffffffffp+3, 0x1p-28, 0x1.fffffffffffffp-29})
+        for (double x :
+             {16.0, -16.0, 0x1.fffffffffffffp+3, 0x1.0000000000001p+4, -0x1.0000000000001p+4,
+              0x1p-28, 0x1.fffffffffffffp-29, max, -max, 0x1p1023, 0x1p53, 1e22})
             tally.check(byName(name), x);
     EXPECT_EQ(tally.wrong, 0);
-    EXPECT_TRUE(roundedCos(0x1.0000000000001p+4) != roundedCos(0x1.0000000000001p+4));
+    for (const char* name : {"cos", "sin", "tan"})
+        for (double x : {inf, -inf})
+            EXPECT_TRUE(byName(name).ours(x) != byName(name).ours(x)) << name << "(" << x << ")";
 }
 
-// The analysis stops in order on an angle past ±16 radians.
-TEST(CorrectlyRounded, AnglePastTheDomainStopsTheRun) {
-    for (double x : {16.5, -17.0, 1e300}) {
-        try {
-            zmbr::dmath::cos(x);
-            ADD_FAILURE() << "no stop for cos(" << x << ")";
-        } catch (const zmbr::UndefinedNumber& u) {
-            EXPECT_NE(u.what.find("outside ±16 radians"), std::string::npos) << u.what;
-        }
-        EXPECT_THROW(zmbr::dmath::tan(x), zmbr::UndefinedNumber);
-        EXPECT_THROW(zmbr::dmath::sin(x), zmbr::UndefinedNumber);
+// For each binade from 1 to the largest double, the two doubles closest to a multiple of π/2:
+// there the reduced argument is smallest, and its every bit counts.
+TEST(CorrectlyRounded, ArgumentsClosestToMultiplesOfHalfPi) {
+    std::ifstream file(ZMBR_TEST_DATA "/near_half_pi.txt");
+    ASSERT_TRUE(file) << "tests/data/near_half_pi.txt is missing";
+    Tally tally;
+    std::string line, hex;
+    double closest = 0;
+    while (std::getline(file, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        double log2Distance = 0;
+        std::istringstream(line) >> hex >> log2Distance;
+        closest = std::min(closest, log2Distance);
+        const double x = std::strtod(hex.c_str(), nullptr);
+        for (const Function& f : kFunctions)
+            if (f.name != "exp") {
+                tally.check(f, x);
+                tally.check(f, -x);
+            }
     }
-    EXPECT_EQ(zmbr::dmath::sin(16.0), roundedSin(16.0));
+    EXPECT_GT(tally.count, 6 * 2000);
+    EXPECT_LT(closest, -60.8); // 6381956970095103·2^797, the closest of all doubles
+    EXPECT_EQ(tally.wrong, 0);
 }
 
-// Random arguments: uniform over the domain, spread over the exponents, and at the ends.
+// Random arguments: uniform over the domain, spread over the exponents, and at the ends; for
+// cos, sin and tan, half of them past 16 radians, over every binade up to the largest double.
 TEST(CorrectlyRounded, RandomArgumentsAgreeWithMpfr) {
     std::mt19937_64 rng(2024);
     std::uniform_real_distribution<double> unit(0, 1);
     for (const Function& f : kFunctions) {
         const bool isExp = f.name == "exp";
         Tally tally;
+        int binades[1024] = {};
         for (int i = 0; i < 100000; ++i) {
             const double sign = rng() & 1 ? -1 : 1, u = unit(rng);
             double x;
-            switch (i % 4) {
+            switch (isExp ? i % 4 : i % 8) {
             case 0:
-                x = isExp ? -745.2 + u * 1455 : sign * u * kCircularLimit;
+                x = isExp ? -745.2 + u * 1455 : sign * u * 16;
                 break;
             case 1:
                 x = sign *
@@ -158,12 +177,21 @@ TEST(CorrectlyRounded, RandomArgumentsAgreeWithMpfr) {
             case 2:
                 x = isExp ? (rng() & 1 ? 700 + u * 10 : -745.2 + u * 40) : sign * (16 - u * 0.5);
                 break;
-            default:
+            case 3:
                 x = sign * u * (isExp ? 40 : 6.3);
+                break;
+            default: { // a random double of a binade from 2^4 to 2^1023, each alike
+                const int e = 4 + static_cast<int>(rng() % 1020);
+                ++binades[e];
+                x = sign *
+                    doubleOfBits((static_cast<std::uint64_t>(e + 1023) << 52) | (rng() >> 12));
+            }
             }
             tally.check(f, x);
         }
         EXPECT_EQ(tally.wrong, 0) << f.name;
+        for (int e = 4; e <= 1023 && !isExp; ++e)
+            EXPECT_GT(binades[e], 0) << f.name << ": no argument in the binade of 2^" << e;
     }
 }
 

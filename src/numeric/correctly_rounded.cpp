@@ -1,7 +1,8 @@
 // The fast evaluation of the correctly rounded functions, and the test that decides when it
 // is enough (Ziv's strategy, as in Muller, "Elementary Functions", 3rd ed., ch. 12):
-//  1. reduce the argument (Cody and Waite: the constant split in pieces whose products by
-//     the small integer n are exact), then look up a table at n (Tang's table method);
+//  1. reduce the argument (Cody and Waite up to 16: the constant split in pieces whose
+//     products by the small integer n are exact; past 16, Payne and Hanek's exact reduction
+//     of numeric/payne_hanek.cpp), then look up a table at n (Tang's table method);
 //  2. approximate in double-double (Dekker 1971: two-sum and two-product with Veltkamp's
 //     split, since the build uses no fused multiply-add) with a relative error below the
 //     bound stated at each function;
@@ -13,8 +14,10 @@
 #include "numeric/double_bits.h"
 
 #include "numeric/correctly_rounded_tables.h"
+#include "numeric/payne_hanek.h"
 #include "numeric/precise_fallback.h"
 
+#include <bit>
 #include <cstdint>
 #include <limits>
 
@@ -63,6 +66,10 @@ twoProduct(double a, double b) { /* exact: a·b = hi + lo, barring underflow */
     return down == up;
 }
 
+double powerOfTwo(int e) { // 2^e for −1022 ≤ e ≤ 1023
+    return doubleOfBits(static_cast<std::uint64_t>(e + 1023) << 52);
+}
+
 // sin(nπ/512 + s) for |s| ≤ π/1024 in double-double, n ≥ 0, from the table of sin jπ/512
 // over a quarter turn.
 [[gnu::always_inline]] inline Pair tableSine(int n) {
@@ -78,6 +85,9 @@ struct Reduced {
     int n;
     Pair s;
 };
+
+constexpr double kCodyWaiteLimit = 16; // n < 2^12 keeps n·kPi512[0 and 1] exact
+
 [[gnu::always_inline]] inline Reduced reduce(double ax) {
     const double nf =
         (ax * crtables::kInvPi512 + 0x1.8p52) - 0x1.8p52; /* exact: the nearest integer */
@@ -85,6 +95,53 @@ struct Reduced {
     const Pair t = twoSum(s1, -(nf * crtables::kPi512[1])); /* exact */
     // The third piece and π/512's remainder: ≤ 2^-130 absolute.
     return {static_cast<int>(nf), twoSum(t.hi, t.lo - nf * crtables::kPi512[2])};
+}
+
+// The reduced argument of 16 < |x| < 2^1024, in the same form: |x| = n·π/512 + s.hi + s.lo
+// modulo 2π, 0 ≤ n ≤ 1024, |s| ≤ π/1024, with |s − (s.hi + s.lo)| ≤ 2^-102·|s| (terms below).
+// The relative bound is what the table step needs where n is a multiple of 256 and s the
+// distance of |x| to a multiple of π/2: for doubles that distance is at least 2^-60.9, at
+// x = 6381956970095103·2^797 (the worst case of the literature on argument reduction:
+// Muller, "Elementary Functions", 3rd ed., ch. 11; checked with MPFR by tools/crcheck).
+Reduced reduceLarge(double ax) {
+    // z = |x|/(π/512) modulo 1024, its fraction in six limbs, short by < 1¼·2^-192.
+    std::uint32_t z[7];
+    payne_hanek::turnsOf(ax, 8, z, 6);
+    std::uint64_t f[3] = {(std::uint64_t{z[1]} << 32) | z[0], (std::uint64_t{z[3]} << 32) | z[2],
+                          (std::uint64_t{z[5]} << 32) | z[4]};
+    int n = static_cast<int>(z[6]);
+    const bool negative = (f[2] >> 63) != 0; // fraction ≥ ½: the nearest n is the next one
+    if (negative) {                          /* exact: 1 − fraction, in 192 bits */
+        ++n;
+        f[0] = ~f[0] + 1;
+        f[1] = ~f[1] + (f[0] == 0 ? 1 : 0);
+        f[2] = ~f[2] + (f[0] == 0 && f[1] == 0 ? 1 : 0);
+    }
+    // |t| = |z − n| ≤ ½ as t.hi + t.lo: its first 106 bits, the rest ≤ 2^-105·|t|.
+    const std::uint64_t w[5] = {f[2], f[1], f[0], 0, 0}; // most significant first
+    const int lead = w[0]   ? std::countl_zero(w[0])     // zero bits above the first one
+                     : w[1] ? 64 + std::countl_zero(w[1])
+                     : w[2] ? 128 + std::countl_zero(w[2])
+                            : 192;
+    if (lead == 192) // never for a double, but then s = 0 is exact
+        return {n, {0.0, 0.0}};
+    // t·2^(192+lead) = a·2^128 + b·2^64 + …, a's top bit set.
+    const int word = lead / 64, bit = lead % 64;
+    const auto shifted = [&](int i) {
+        return bit == 0 ? w[i] : (w[i] << bit) | (w[i + 1] >> (64 - bit));
+    };
+    const std::uint64_t a = shifted(word), b = shifted(word + 1);
+    const double sign = negative ? -1.0 : 1.0;
+    const double th = sign * static_cast<double>(a >> 11) * powerOfTwo(-53 - lead); /* exact */
+    const double tl = sign * static_cast<double>(((a & 0x7ff) << 42) | (b >> 22)) *
+                      powerOfTwo(-106 - lead); /* exact: 53 bits each */
+    // s = t·π/512 with π/512 = c.hi + c.lo (≤ 2^-106 relative): the product's low part is
+    // exact, th·c.lo and tl·c.hi round by ≤ 2^-106 and 2^-105 of |s|, the missing tl·c.lo
+    // and the sum ≤ 2^-105 each; with t's 2^-105 and z's 2^-192 (≤ 2^-138 of |s| where it
+    // counts) ≤ 2^-102 in all.
+    const double* c = crtables::kPi512Pair;
+    const Pair p = twoProduct(th, c[0]); /* exact */
+    return {n, fastTwoSum(p.hi, p.lo + (th * c[1] + tl * c[0]))};
 }
 
 // sin(a + s) with a = (n + 256·quarter)·π/512: sin |x| for quarter 0, cos |x| for quarter 1,
@@ -124,10 +181,6 @@ constexpr double kTangentBound = 0x1.6bp-64; // ≈ 2^-63.5: two of those and a 
 
 constexpr double kExpBound = 0x1p-66; // ≤ 2^-67 proven, doubled
 
-double powerOfTwo(int e) { // 2^e for −1022 ≤ e ≤ 1023
-    return doubleOfBits(static_cast<std::uint64_t>(e + 1023) << 52);
-}
-
 int hiExponent(double v) { // e with 2^e ≤ v < 2^(e+1), v normal and positive
     return static_cast<int>(bitsOf(v) >> 52) - 1023;
 }
@@ -156,41 +209,24 @@ bool tinyForCircular(double ax) {
     return ax < 0x1p-28; // sin x and tan x round to x, cos x to 1 (|x³/3| < ulp(x)/2)
 }
 
-} // namespace
-
-double roundedSin(double x) {
-    const double ax = magnitude(x);
-    if (!(ax <= kCircularLimit))
-        return std::numeric_limits<double>::quiet_NaN();
-    if (tinyForCircular(ax))
-        return x;
-    const Pair v = circular(reduce(ax), 0);
+// The three functions from the reduced argument of |x| (x ≠ ±0, not tiny).
+[[gnu::always_inline]] inline double sinOf(double x, const Reduced& r) {
+    const Pair v = circular(r, 0);
     double out;
     if (!roundsSurely(v.hi, v.lo, kCircularBound, out))
         return remembered<0>(x, precise::roundedSin);
     return x < 0 ? -out : out;
 }
 
-double roundedCos(double x) {
-    const double ax = magnitude(x);
-    if (!(ax <= kCircularLimit))
-        return std::numeric_limits<double>::quiet_NaN();
-    if (tinyForCircular(ax))
-        return 1.0;
-    const Pair v = circular(reduce(ax), 1);
+[[gnu::always_inline]] inline double cosOf(double x, const Reduced& r) {
+    const Pair v = circular(r, 1);
     double out;
     if (!roundsSurely(v.hi, v.lo, kCircularBound, out))
         return remembered<1>(x, precise::roundedCos);
     return out;
 }
 
-double roundedTan(double x) {
-    const double ax = magnitude(x);
-    if (!(ax <= kCircularLimit))
-        return std::numeric_limits<double>::quiet_NaN();
-    if (tinyForCircular(ax))
-        return x;
-    const Reduced r = reduce(ax);
+[[gnu::always_inline]] inline double tanOf(double x, const Reduced& r) {
     const Pair s = circular(r, 0), c = circular(r, 1);
     // s/c: the first quotient's remainder is exact (Dekker), the second quotient ≤ 2^-104.
     const double q = s.hi / c.hi;
@@ -200,6 +236,50 @@ double roundedTan(double x) {
     if (!roundsSurely(q, ql, kTangentBound, out))
         return remembered<2>(x, precise::roundedTan);
     return x < 0 ? -out : out;
+}
+
+// Past 16 radians, out of the way of the usual path: the exact reduction, and NaN for an
+// infinity or a NaN.
+[[gnu::noinline]] double largeSin(double x) {
+    const double ax = magnitude(x);
+    return ax <= std::numeric_limits<double>::max() ? sinOf(x, reduceLarge(ax)) : x - x;
+}
+[[gnu::noinline]] double largeCos(double x) {
+    const double ax = magnitude(x);
+    return ax <= std::numeric_limits<double>::max() ? cosOf(x, reduceLarge(ax)) : x - x;
+}
+[[gnu::noinline]] double largeTan(double x) {
+    const double ax = magnitude(x);
+    return ax <= std::numeric_limits<double>::max() ? tanOf(x, reduceLarge(ax)) : x - x;
+}
+
+} // namespace
+
+double roundedSin(double x) {
+    const double ax = magnitude(x);
+    if (!(ax <= kCodyWaiteLimit)) [[unlikely]]
+        return largeSin(x);
+    if (tinyForCircular(ax))
+        return x;
+    return sinOf(x, reduce(ax));
+}
+
+double roundedCos(double x) {
+    const double ax = magnitude(x);
+    if (!(ax <= kCodyWaiteLimit)) [[unlikely]]
+        return largeCos(x);
+    if (tinyForCircular(ax))
+        return 1.0;
+    return cosOf(x, reduce(ax));
+}
+
+double roundedTan(double x) {
+    const double ax = magnitude(x);
+    if (!(ax <= kCodyWaiteLimit)) [[unlikely]]
+        return largeTan(x);
+    if (tinyForCircular(ax))
+        return x;
+    return tanOf(x, reduce(ax));
 }
 
 double roundedExp(double x) {

@@ -5,12 +5,9 @@
 
 namespace zmbr::rounded {
 
-// The largest |x| the circular functions accept; past it they return NaN.
-inline constexpr double kCircularLimit = 16;
-
-double roundedCos(double x); // |x| ≤ 16
-double roundedSin(double x); // |x| ≤ 16
-double roundedTan(double x); // |x| ≤ 16
+double roundedCos(double x); // every finite x; NaN for an infinity
+double roundedSin(double x); // every finite x; NaN for an infinity
+double roundedTan(double x); // every finite x; NaN for an infinity
 double roundedExp(double x); // every x: overflow to +inf, underflow to subnormals and +0
 
 } // namespace zmbr::rounded

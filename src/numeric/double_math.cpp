@@ -1,7 +1,5 @@
 #include "numeric/double_math.h"
 
-#include <cstdio>
-
 namespace zmbr {
 
 void throwNotFinite(const char* quantity) {
@@ -14,14 +12,6 @@ void throwUndefinedQuotient(double divisor, const char* name) {
     if (!std::isfinite(divisor))
         throwNotFinite(name);
     throw UndefinedNumber{"the quotient by " + std::string(name) + " is not a finite number."};
-}
-
-void throwAngleOutOfRange(const char* function, double angle) {
-    char text[160];
-    std::snprintf(text, sizeof text,
-                  "the angle passed to %s, %.6g radians, is outside ±16 radians (±917°).", function,
-                  angle);
-    throw UndefinedNumber{text};
 }
 
 } // namespace zmbr

@@ -17,24 +17,16 @@
 
 namespace zmbr {
 
-[[noreturn]] [[gnu::cold]] void throwAngleOutOfRange(const char* function, double angle);
-
 namespace dmath {
 
-// An angle past ±16 radians (about ±917°) means a quantity of the run has gone astray.
-inline double checkedAngle(double x, const char* function) {
-    if (std::fabs(x) > rounded::kCircularLimit) [[unlikely]]
-        throwAngleOutOfRange(function, x);
-    return x;
-}
 inline double cos(double x) {
-    return rounded::roundedCos(checkedAngle(x, "cos"));
+    return rounded::roundedCos(x);
 }
 inline double sin(double x) {
-    return rounded::roundedSin(checkedAngle(x, "sin"));
+    return rounded::roundedSin(x);
 }
 inline double tan(double x) {
-    return rounded::roundedTan(checkedAngle(x, "tan"));
+    return rounded::roundedTan(x);
 }
 inline double sqrt(double x) {
     return std::sqrt(x);

@@ -1,15 +1,19 @@
 // Fixed point with 32-bit limbs (standard C++ only): a value is Σ w[i]·2^(32(i−F)), w[0] the
 // lowest fraction limb and w[F] the integer part (two's complement where a difference may be
 // negative). The functions are summed Taylor series (Muller, "Elementary Functions", ch. 4)
-// after an additive reduction by k·π/2 or k·ln2 with those constants to 544 bits. Every
-// truncation costs less than one unit of the last limb (2^-32F); each caller counts its units
-// and rounds only when the value ± that error rounds to one double (Ziv's strategy: with
-// 288 bits first and 512 bits if that does not decide, which by the worst cases known for
-// these functions, Lefèvre and Muller 2001, needing fewer than 130 bits, it always does).
+// after an additive reduction by k·π/2 or k·ln2 with those constants to 544 bits (past 16
+// radians, Payne and Hanek's, numeric/payne_hanek.cpp). Every truncation costs less than one
+// unit of the last limb (2^-32F); each caller counts its units and rounds only when the value
+// ± that error rounds to one double (Ziv's strategy: with 288 bits first and 512 bits if that
+// does not decide, which by the worst cases known for these functions, Lefèvre and Muller
+// 2001, needing fewer than 130 bits, it always does. Their search of the circular functions
+// does not reach the largest arguments; there 512 bits decide unless the exact value lies
+// within 2^-440 of its size from a midpoint, a chance of about 2^-380 for each double).
 #include "numeric/precise_fallback.h"
 #include "numeric/double_bits.h"
 
 #include "numeric/correctly_rounded_tables.h"
+#include "numeric/payne_hanek.h"
 
 #include <bit>
 #include <cstdint>
@@ -228,15 +232,34 @@ enum class Circular { Sin, Cos, Tan };
 template <int F> Rounded circularWith(double x, Circular f) {
     const bool xNegative = x < 0;
     const double ax = xNegative ? -x : x;
-    // n near |x|/(π/2), r = |x| − n·π/2 off by < n ≤ 11 units.
-    const int n = static_cast<int>(ax * 0.6366197723675814 + 0.5);
-    Fixed<F> r = fromDouble<F>(ax) - times(constant<F>(crtables::kHalfPiWords), uint32_t(n));
-    const bool rNegative = r.negative();
-    if (rNegative)
-        r = Fixed<F>{} - r;
-    // sin r and cos r by their series; the terms fall since |r| < 1: < 2^9 units in all.
     Fixed<F> one;
     one.w[F] = 1;
+    int n;
+    Fixed<F> r;
+    bool rNegative;
+    if (ax <= 16) {
+        // n near |x|/(π/2), r = |x| − n·π/2 off by < n ≤ 11 units.
+        n = static_cast<int>(ax * 0.6366197723675814 + 0.5);
+        r = fromDouble<F>(ax) - times(constant<F>(crtables::kHalfPiWords), uint32_t(n));
+        rNegative = r.negative();
+        if (rNegative)
+            r = Fixed<F>{} - r;
+    } else {
+        // |x|/(π/2) modulo 4 exactly but for < 1¼ units (Payne and Hanek), its fraction taken
+        // to the nearer quarter turn; r = that·π/2 off by < 2 + ½ + 1 units.
+        uint32_t turns[F + 1];
+        payne_hanek::turnsOf(ax, 0, turns, F);
+        Fixed<F> fraction;
+        std::memcpy(fraction.w, turns, F * sizeof(uint32_t));
+        n = static_cast<int>(turns[F]);
+        rNegative = (fraction.w[F - 1] >> 31) != 0; // ≥ ½: toward the next quarter turn
+        if (rNegative) {
+            ++n;
+            fraction = one - fraction;
+        }
+        r = fraction * constant<F>(crtables::kHalfPiWords);
+    }
+    // sin r and cos r by their series; the terms fall since |r| < 1: < 2^9 units in all.
     Fixed<F> sinPlus = r, sinMinus, cosPlus = one, cosMinus, term = r;
     for (uint32_t i = 2; !term.isZero(); ++i) {
         term = divide(term * r, i);

@@ -8,7 +8,7 @@ namespace zmbr::precise {
 // The double nearest e^x, for |x| ≥ 2^-54 with x in [-745.2, 709.8] (any result, subnormal
 // and overflowing ones included).
 double roundedExp(double x);
-// The doubles nearest sin x, cos x and tan x, for 2^-28 ≤ |x| ≤ 16.
+// The doubles nearest sin x, cos x and tan x, for finite |x| ≥ 2^-28.
 double roundedSin(double x);
 double roundedCos(double x);
 double roundedTan(double x);

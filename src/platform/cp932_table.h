@@ -1,5 +1,5 @@
 #pragma once
-// Code page 932 as the program converts it: the table in cp932.map, read once on first use.
+// Code page 932 as the program converts it: the tables the build writes from cp932.map.
 
 #include <cstdint>
 

@@ -2,30 +2,23 @@
 as the program computes them: MPFR (through gmpy2) at 53 bits, with the exponent range of
 IEEE doubles so that exp's subnormal results are rounded once and its overflow gives inf.
 
-The circular functions take |x| <= 16 only and return NaN past it (the run stops on it)."""
+MPFR reduces any angle exactly, however large: every finite float has its cos, sin and tan."""
 import gmpy2
 
 _CONTEXT = gmpy2.context(precision=53, round=gmpy2.RoundToNearest, emin=-1073, emax=1024,
                          subnormalize=True)
-CIRCULAR_LIMIT = 16.0
-
-
-def _circular(function, x):
-    if not abs(x) <= CIRCULAR_LIMIT:
-        return float('nan')
-    return float(function(x))
 
 
 def cos(x):
-    return _circular(_CONTEXT.cos, x)
+    return float(_CONTEXT.cos(x))
 
 
 def sin(x):
-    return _circular(_CONTEXT.sin, x)
+    return float(_CONTEXT.sin(x))
 
 
 def tan(x):
-    return _circular(_CONTEXT.tan, x)
+    return float(_CONTEXT.tan(x))
 
 
 def exp(x):
