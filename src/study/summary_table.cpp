@@ -59,6 +59,21 @@ std::vector<std::string> summaryCells(const SummaryEntry& e) {
     return cells;
 }
 
+std::string summaryCsv(const std::vector<SummaryEntry>& entries,
+                       const std::vector<std::string>& extraColumns,
+                       const std::vector<std::vector<std::string>>& extraCells) {
+    std::vector<std::string> header = summaryColumns();
+    header.insert(header.end(), extraColumns.begin(), extraColumns.end());
+    std::string csv = csvLine(header);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        std::vector<std::string> cells = summaryCells(entries[i]);
+        if (i < extraCells.size())
+            cells.insert(cells.end(), extraCells[i].begin(), extraCells[i].end());
+        csv += csvLine(cells);
+    }
+    return csv;
+}
+
 WholeFile::WholeFile(FileSystem& fs, std::string path)
     : fs_(fs), path_(std::move(path)), partial_(path_ + ".zmbr-partial") {}
 
