@@ -56,7 +56,7 @@ RunResult runPanel(const ParameterSheet& panel, const StepProgress& progress, bo
         settings.cancel = &cancel;
         if (keepSteps) {
             settings.listener = &listener;
-            r.values.reserve(r.columns() * 1024);
+            r.values.reserve(r.columns() * 256);
         }
         r.outcome = runAnalysis(in, settings);
     }
