@@ -19,6 +19,7 @@
 
 #include <cstring>
 #include <stdexcept>
+#include <type_traits>
 
 namespace py = pybind11;
 using namespace zmbr;
@@ -177,6 +178,43 @@ RunResult runWithProgress(const ParameterSheet& sheet, py::object progress,
     return r;
 }
 
+// The result file as read back, where it was: its step lines' numbers as bytes.
+static_assert(std::is_trivially_copyable_v<ResultStep>, "step lines travel as bytes");
+
+py::object curveState(const RunResult& r) {
+    if (!r.readBack)
+        return py::none();
+    if (!r.written)
+        return py::make_tuple();
+    const ResultCurve& c = *r.written;
+    std::vector<int> statuses;
+    for (RowStatus s : c.rowStatuses)
+        statuses.push_back(static_cast<int>(s));
+    return py::make_tuple(c.rows,
+                          py::bytes(reinterpret_cast<const char*>(c.steps.data()),
+                                    c.steps.size() * sizeof(ResultStep)),
+                          c.closed, static_cast<int>(c.concreteStatus), statuses);
+}
+
+void curveOf(const py::object& state, RunResult& r) {
+    if (state.is_none())
+        return;
+    r.readBack = true;
+    const auto t = state.cast<py::tuple>();
+    if (t.size() == 0)
+        return;
+    ResultCurve c;
+    c.rows = t[0].cast<int>();
+    const auto steps = t[1].cast<std::string>();
+    c.steps.resize(steps.size() / sizeof(ResultStep));
+    std::memcpy(c.steps.data(), steps.data(), c.steps.size() * sizeof(ResultStep));
+    c.closed = t[2].cast<bool>();
+    c.concreteStatus = static_cast<ConcreteStatus>(t[3].cast<int>());
+    for (int s : t[4].cast<std::vector<int>>())
+        c.rowStatuses.push_back(static_cast<RowStatus>(s));
+    r.written = std::move(c);
+}
+
 py::tuple resultState(const RunResult& r) {
     const RunOutcome& o = r.outcome;
     py::bytes values(reinterpret_cast<const char*>(r.values.data()),
@@ -185,11 +223,12 @@ py::tuple resultState(const RunResult& r) {
     return py::make_tuple(static_cast<int>(o.end), o.steps, o.concreteNG,
                           std::vector<bool>(o.ruptured.begin(), o.ruptured.end()),
                           std::vector<bool>(o.yielded.begin(), o.yielded.end()), o.tauMax, o.cause,
-                          o.message, r.rows, r.paramFile, r.resultFile, file, values, r.seconds);
+                          o.message, r.rows, r.paramFile, r.resultFile, file, values, r.seconds,
+                          curveState(r));
 }
 
 RunResult resultOf(const py::tuple& t) {
-    if (t.size() != 14)
+    if (t.size() != 15)
         throw std::invalid_argument("not the state of a run");
     RunResult r;
     RunOutcome& o = r.outcome;
@@ -214,6 +253,7 @@ RunResult resultOf(const py::tuple& t) {
     r.values.resize(values.size() / sizeof(double));
     std::memcpy(r.values.data(), values.data(), r.values.size() * sizeof(double));
     r.seconds = t[13].cast<double>();
+    curveOf(t[14], r);
     return r;
 }
 
@@ -234,7 +274,7 @@ py::dict plotCurve(const RunResult& r) {
     py::dict d;
     std::vector<double> tau{0.0}, gamma{0.0}, eps1{0.0}, eps2{0.0};
     EndMark mark = EndMark::None;
-    if (auto curve = writtenCurve(r)) {
+    if (auto curve = r.readBack ? r.written : writtenCurve(r)) {
         for (const ResultStep& s : curve->steps) {
             tau.push_back(s.tauXY);
             gamma.push_back(s.gammaXY);
@@ -377,6 +417,11 @@ PYBIND11_MODULE(_zmbr, m) {
                                })
         .def("values", &stepValues)
         .def("plot_curve", &plotCurve)
+        .def("read_back",
+             [](RunResult& r) {
+                 py::gil_scoped_release release;
+                 readBack(r);
+             })
         .def("state", &resultState)
         .def_static("from_state", &resultOf);
 

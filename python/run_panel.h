@@ -4,6 +4,7 @@
 
 #include "input/parameter_sheet.h"
 #include "platform/clock.h"
+#include "run/result_reading.h"
 #include "run/run_end.h"
 #include "solver/step_observer.h"
 
@@ -22,6 +23,10 @@ struct RunResult {
     std::optional<std::string> fileBytes; // the result file as --batch leaves it, if any
     std::vector<double> values;           // the step lines' numbers, a line after another
     double seconds = 0;
+    // The result file as a summary reads it back, once read (a study's worker reads it, so
+    // that the client does not read every file in turn).
+    bool readBack = false;
+    std::optional<ResultCurve> written;
 
     std::size_t columns() const { return 5 + 2 * static_cast<std::size_t>(rows); }
 };

@@ -35,7 +35,7 @@ SummaryEntry summaryEntry(const std::string& file, const RunResult& r) {
     e.outcome = r.outcome;
     e.seconds = r.seconds;
     if (runStarted(r.outcome.end) || r.outcome.end == RunEnd::OpenFailed)
-        e.written = writtenCurve(r);
+        e.written = r.readBack ? r.written : writtenCurve(r);
     return e;
 }
 
@@ -93,6 +93,11 @@ std::optional<ResultCurve> writtenCurve(const RunResult& r) {
     if (readResultFile(files, r.resultFile, curve))
         return std::nullopt;
     return curve;
+}
+
+void readBack(RunResult& r) {
+    r.written = writtenCurve(r);
+    r.readBack = true;
 }
 
 std::string studySummary(const StudyPlan& plan, const std::vector<const RunResult*>& results) {

@@ -40,5 +40,7 @@ StudyResults studyResults(const StudyPlan& plan, const std::vector<const RunResu
 // The result file as the summary and the figures read it back; nothing where the run left
 // no file or the file cannot be read.
 std::optional<ResultCurve> writtenCurve(const RunResult& r);
+// Reads the result file back into the result, for the summary to take.
+void readBack(RunResult& r);
 
 } // namespace zmbr::python

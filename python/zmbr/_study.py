@@ -13,7 +13,9 @@ from . import Panel, Result, _field_text
 def _run_variant(panel, epoch=None):
     """One variant's run, wherever it goes: a module-level function, so that it pickles. The
     result file is dated by the study's SOURCE_DATE_EPOCH, not by the worker's."""
-    return Result(panel._sheet.run(None, epoch))
+    r = panel._sheet.run(None, epoch)
+    r.read_back()  # here, so that the summary does not read every file in turn
+    return Result(r)
 
 
 def _value_texts(name, values):
