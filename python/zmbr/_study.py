@@ -25,17 +25,37 @@ def _value_texts(name, values):
     return [_field_text(entry, v) for v in values]
 
 
+def _run_chunk(panels, epoch=None):
+    return [_run_variant(p, epoch) for p in panels]
+
+
+def _chunks(items, workers):
+    """About four pieces a worker, in order: a variant runs in a millisecond or so, less than
+    what handing a task to a worker costs."""
+    count = max(1, min(len(items), 4 * workers))
+    size, extra = divmod(len(items), count)
+    pieces, start = [], 0
+    for k in range(count):
+        end = start + size + (1 if k < extra else 0)
+        pieces.append(items[start:end])
+        start = end
+    return pieces
+
+
 def _run_all(variants, client):
-    run = functools.partial(_run_variant, epoch=os.environ.get("SOURCE_DATE_EPOCH"))
+    epoch = os.environ.get("SOURCE_DATE_EPOCH")
+    run = functools.partial(_run_chunk, epoch=epoch)
     if client is None:
-        return [run(v) for v in variants]
+        return run(variants)
     from concurrent.futures import Executor
 
     if isinstance(client, Executor):
-        return list(client.map(run, variants))
+        workers = getattr(client, "_max_workers", None) or os.cpu_count() or 1
+        return [r for piece in client.map(run, _chunks(variants, workers)) for r in piece]
     # A dask.distributed Client: the variants and their results travel pickled.
-    futures = client.map(run, variants, pure=False)
-    return client.gather(futures)
+    workers = sum(client.nthreads().values()) or 1
+    futures = client.map(run, _chunks(variants, workers), pure=False)
+    return [r for piece in client.gather(futures) for r in piece]
 
 
 def _prepare_folder(out):
