@@ -151,9 +151,10 @@ RunResult runWithProgress(const ParameterSheet& sheet, py::object progress,
         if (auto t = sourceDateEpoch(*epoch))
             moment.emplace(*t);
     const Clock* clock = moment ? &*moment : nullptr;
+    ParameterSheet copy = sheet; // while Python's threads wait: none changes it meanwhile
     if (progress.is_none()) {
         py::gil_scoped_release release;
-        return runPanel(sheet, {}, true, clock);
+        return runPanel(std::move(copy), {}, true, clock);
     }
     std::optional<py::error_already_set> raised;
     StepProgress watch = [&](int step, const double* line, std::size_t count) {
@@ -171,7 +172,7 @@ RunResult runWithProgress(const ParameterSheet& sheet, py::object progress,
     RunResult r;
     {
         py::gil_scoped_release release;
-        r = runPanel(sheet, watch, true, clock);
+        r = runPanel(std::move(copy), watch, true, clock);
     }
     if (raised)
         throw std::move(*raised);
@@ -453,7 +454,8 @@ PYBIND11_MODULE(_zmbr, m) {
 
     // The core's own run of a panel, without Python's share: the yardstick of the benchmark.
     m.def("_core_run_seconds", [](const ParameterSheet& s) {
+        ParameterSheet copy = s;
         py::gil_scoped_release release;
-        return runPanel(s, {}, false).seconds;
+        return runPanel(std::move(copy), {}, false).seconds;
     });
 }

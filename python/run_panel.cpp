@@ -35,10 +35,9 @@ class StepValues final : public StepListener {
 
 } // namespace
 
-RunResult runPanel(const ParameterSheet& panel, const StepProgress& progress, bool keepSteps,
+RunResult runPanel(ParameterSheet sheet, const StepProgress& progress, bool keepSteps,
                    const Clock* clock) {
     const auto start = std::chrono::steady_clock::now();
-    ParameterSheet sheet = panel;
     PanelInput& in = sheet.input();
     MemoryFileSystem files;
     RunResult r;

@@ -35,11 +35,11 @@ struct RunResult {
 // cancels the run at its next yield point.
 using StepProgress = std::function<bool(int step, const double* line, std::size_t count)>;
 
-// Execute on a copy of the sheet (the panel stays as it is), then the run, dated by the
-// command line's clock. Without `keepSteps` the step lines' numbers are not kept (and no
+// Execute on the sheet, a copy of the panel's (the panel stays as it is), then the run, dated
+// by the command line's clock. Without `keepSteps` the step lines' numbers are not kept (and no
 // progress is told): the core's run alone.
 // `clock` dates the result file in place of the command line's clock.
-RunResult runPanel(const ParameterSheet& panel, const StepProgress& progress = {},
-                   bool keepSteps = true, const Clock* clock = nullptr);
+RunResult runPanel(ParameterSheet sheet, const StepProgress& progress = {}, bool keepSteps = true,
+                   const Clock* clock = nullptr);
 
 } // namespace zmbr::python
