@@ -450,6 +450,9 @@ PYBIND11_MODULE(_zmbr, m) {
 
     m.def("axis_scale", &axisScaleOf, py::arg("low"), py::arg("high"), py::arg("from_zero"),
           "An axis's ends, ticks and tick labels, as the program's figures lay it out");
+    m.def(
+        "mark_name", [](const std::string& end) { return markName(endMarkOf(end)); },
+        "The legend's words for the mark of an end the summary table names");
     m.def("result_columns", [](int rows) { return resultColumnTitles(rows); });
 
     // The core's own run of a panel, without Python's share: the yardstick of the benchmark.

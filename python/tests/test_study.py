@@ -97,3 +97,12 @@ def test_bad_names_and_values_are_refused(vary, words):
 def test_a_stored_value_other_than_the_typed_one_is_noted():
     with pytest.warns(UserWarning, match=r"initialTheta = 210 is stored as 180.00"):
         zmbr.study(zmbr.Panel(), {"initialTheta": [210]})
+
+
+@pytest.mark.parametrize("vary", [{"t": [100, 150]}, {"Ar": [50, 100], "t": [80, 100, 120, 140,
+                                                                            160, 180, 200, 220,
+                                                                            240]}])
+def test_the_chart_is_drawn_as_curves_or_as_a_map(folder, vary):
+    zmbr.study(zmbr.read("one_row.mbr"), vary, out="chart")
+    assert (folder / "chart" / "chart.svg").read_text().count("<svg") == 1
+    assert (folder / "chart" / "chart.png").read_bytes().startswith(b"\x89PNG")

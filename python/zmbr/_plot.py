@@ -118,6 +118,61 @@ def _number(text):
     return float(text.replace("D", "E").replace("d", "e"))
 
 
+def _cell_edges(values):
+    """Halfway between neighbours, and half a spacing beyond the first and the last (one unit
+    around a single value)."""
+    if len(values) == 1:
+        return [values[0] - 0.5, values[0] + 0.5]
+    inner = [(a + b) / 2 for a, b in zip(values, values[1:])]
+    return [values[0] - (inner[0] - values[0])] + inner + [values[-1] + (values[-1] - inner[-1])]
+
+
+def _scale_within(edges, values):
+    """The core's ticks for the values, those within the cells' edges."""
+    s = _zmbr.axis_scale(values[0], values[-1], False)
+    low, high = edges[0], edges[-1]
+    room = 1e-9 * (high - low)
+    kept = [(t, label) for t, label in zip(s["ticks"], s["labels"])
+            if low - room <= t <= high + room]
+    return dict(s, low=low, high=high, ticks=[t for t, _ in kept], labels=[l for _, l in kept])
+
+
+def _study_map(fig, ax, data, file):
+    """τxy max over the first two names as coloured cells; the commonest end unmarked."""
+    from collections import Counter
+
+    g, captions = data["grid"], data["captions"]
+    xs, ys = g["xs"], g["ys"]
+    x_edges, y_edges = _cell_edges(xs), _cell_edges(ys)
+    values = [[math.nan if c[0] is None else c[0] for c in g["cells"][j * len(xs):(j + 1) * len(xs)]]
+              for j in range(len(ys))]
+    taus = [c[0] for c in g["cells"] if c[0] is not None]
+    v = _zmbr.axis_scale(min(taus, default=0.0), max(taus, default=0.0), False)
+    mesh = ax.pcolormesh(x_edges, y_edges, values, vmin=v["low"], vmax=v["high"])
+    _axis(ax, "x", _scale_within(x_edges, xs))
+    _axis(ax, "y", _scale_within(y_edges, ys))
+    ax.set_xlabel(captions[0])
+    ax.set_ylabel(captions[1])
+    bar = fig.colorbar(mesh, ax=ax, ticks=v["ticks"])
+    bar.ax.set_yticklabels(v["labels"])
+    bar.ax.set_title("τxy max (MPa)", fontsize="medium", loc="left")
+    ends = Counter(c[1] for c in g["cells"] if c[0] is not None)
+    usual = ends.most_common(1)[0][0] if ends else ""
+    for j, y in enumerate(ys):
+        for i, x in enumerate(xs):
+            tau, end = g["cells"][j * len(xs) + i]
+            if tau is not None and end != usual:
+                ax.plot([x], [y], marker=_MARKS[_zmbr.mark_name(end)], markersize=8,
+                        markerfacecolor="white", markeredgecolor="black", linestyle="none")
+    title = f"τxy max of the variants of {file}"
+    if g["folded"]:
+        title += f" (lowest over {', '.join(g['folded'])})"
+    ax.set_title(title, fontweight="bold")
+    fig.tight_layout(rect=(0, 0.04, 1, 1))
+    if usual:  # the key, under the colour bar
+        fig.text(0.99, 0.01, f"unmarked: {_zmbr.mark_name(usual)}", ha="right", va="bottom")
+
+
 def study_chart(data, svg_path, png_path):
     """The study's chart: τxy max against the first varied name, a curve for each set of the
     others' values; as a colour map over the first two names where there would be too many."""
@@ -133,19 +188,7 @@ def study_chart(data, svg_path, png_path):
     file = os.path.basename(data["file"])
     names, captions = data["names"], data["captions"]
     if data["wants_map"]:
-        g = data["grid"]
-        xs, ys = g["xs"], g["ys"]
-        values = [[math.nan if c[0] is None else c[0] for c in g["cells"][j * len(xs):(j + 1) *
-                                                                          len(xs)]]
-                  for j in range(len(ys))]
-        mesh = ax.pcolormesh(range(len(xs)), range(len(ys)), values, shading="nearest")
-        ax.set_xticks(range(len(xs)), [f"{x:g}" for x in xs])
-        ax.set_yticks(range(len(ys)), [f"{y:g}" for y in ys])
-        ax.set_xlabel(captions[0])
-        ax.set_ylabel(captions[1])
-        fig.colorbar(mesh, ax=ax, label="τxy max (MPa)")
-        ax.set_title(f"τxy max of the variants of {file}", fontweight="bold")
-        fig.tight_layout()
+        _study_map(fig, ax, data, file)
     else:
         keys, curves = [], []
         for stored, tau, mark in data["points"]:
