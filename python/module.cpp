@@ -27,8 +27,8 @@ using namespace zmbr::python;
 
 namespace {
 
-const FieldSpec& fieldOf(const std::string& name) {
-    const FieldSpec* entry = fieldNamed(name);
+const FieldEntry& fieldOf(const std::string& name) {
+    const FieldEntry* entry = fieldNamed(name);
     if (!entry)
         throw py::key_error(name);
     return *entry;
@@ -75,7 +75,7 @@ const char* endKind(RunEnd end) {
 
 py::list fields() {
     py::list out;
-    for (const FieldSpec& e : fieldRegistry()) {
+    for (const FieldEntry& e : fieldRegistry()) {
         py::dict d;
         d["name"] = e.name;
         d["caption"] = e.caption;
@@ -101,7 +101,7 @@ py::tuple readPanel(const std::string& path) {
 }
 
 py::object fieldValueOf(const ParameterSheet& sheet, const std::string& name, int element) {
-    const FieldSpec& e = fieldOf(name);
+    const FieldEntry& e = fieldOf(name);
     switch (e.kind) {
     case FieldKind::Text:
         return py::str(sheet.input().comment);

@@ -20,7 +20,7 @@ template <typename Panel, typename Visit> void eachNumber(Panel& in, Visit visit
 }
 
 template <typename Visit> void eachTextField(Visit visit) {
-    for (const FieldSpec& entry : fieldRegistry())
+    for (const FieldEntry& entry : fieldRegistry())
         if (entry.kind != FieldKind::Flag)
             for (int e = 0; e < (entry.perRow() ? kMaxRows : 1); ++e)
                 visit(FieldRef{entry.field, e});
@@ -76,7 +76,7 @@ ParameterSheet sheetFromState(const SheetState& s) {
     return sheet;
 }
 
-std::optional<std::string> typeField(ParameterSheet& sheet, const FieldSpec& entry, int element,
+std::optional<std::string> typeField(ParameterSheet& sheet, const FieldEntry& entry, int element,
                                      const std::string& text) {
     const FieldRef f{entry.field, entry.perRow() ? element : 0};
     switch (entry.kind) {

@@ -6,9 +6,13 @@
 
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace zmbr::python {
+
+// A field's entry in the registry.
+using FieldEntry = std::remove_cvref_t<decltype(fieldRegistry().front())>;
 
 struct SheetState {
     std::vector<std::string> texts; // every field's text but the check box's, registry order
@@ -25,7 +29,7 @@ ParameterSheet sheetFromState(const SheetState& state);
 // Types the text into the field as a user types it and leaves the field (reformatting, rows
 // cleared by axes, fill-down). A number field takes only a number: for any other text the
 // sheet stays as it was and the words of the refusal come back.
-std::optional<std::string> typeField(ParameterSheet& sheet, const FieldSpec& entry, int element,
+std::optional<std::string> typeField(ParameterSheet& sheet, const FieldEntry& entry, int element,
                                      const std::string& text);
 
 } // namespace zmbr::python
