@@ -107,12 +107,33 @@ def import_time(pairs):
           f"goal <= 50 ms)")
 
 
+def machine_control(pairs):
+    """What the machine lets two threads do at all: hashing, which lets go of the GIL too. A
+    speed-up of the studies is bounded by this one."""
+    import hashlib
+
+    data = b"x" * (8 << 20)
+
+    def hash_on(threads):
+        start = time.perf_counter()
+        with ThreadPoolExecutor(threads) as pool:
+            list(pool.map(lambda _: hashlib.sha256(data).digest(), range(8)))
+        return time.perf_counter() - start
+
+    ratios = []
+    for _ in range(pairs):
+        ratios.append(hash_on(1) / hash_on(2))
+    print(f"control, sha256 on 2 threads over 1: median {statistics.median(ratios):.2f}x "
+          f"(load average {os.getloadavg()[0]:.1f} on {os.cpu_count()} processors)")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--pairs", type=int, default=0, help="pairs per figure (default: each its own)")
-    parser.add_argument("--only", choices=["overhead", "cluster", "threads", "import"])
+    parser.add_argument("--only", choices=["overhead", "control", "cluster", "threads", "import"])
     args = parser.parse_args()
-    runs = {"overhead": (per_run_overhead, 41), "threads": (thread_speedup, 5),
+    runs = {"overhead": (per_run_overhead, 41), "control": (machine_control, 5),
+            "threads": (thread_speedup, 5),
             "cluster": (cluster_speedup, 5), "import": (import_time, 21)}
     for name, (measure, pairs) in runs.items():
         if args.only in (None, name):
