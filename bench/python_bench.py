@@ -132,7 +132,7 @@ def main():
     parser.add_argument("--pairs", type=int, default=0, help="pairs per figure (default: each its own)")
     parser.add_argument("--only", choices=["overhead", "control", "cluster", "threads", "import"])
     args = parser.parse_args()
-    runs = {"overhead": (per_run_overhead, 41), "control": (machine_control, 5),
+    runs = {"overhead": (per_run_overhead, 301), "control": (machine_control, 5),
             "threads": (thread_speedup, 5),
             "cluster": (cluster_speedup, 5), "import": (import_time, 21)}
     for name, (measure, pairs) in runs.items():
