@@ -35,21 +35,6 @@ std::vector<SummaryEntry> runForSummary(const std::vector<std::string>& files, i
     return entries;
 }
 
-std::string summaryCsv(const std::vector<SummaryEntry>& entries,
-                       const std::vector<std::string>& extraColumns,
-                       const std::vector<std::vector<std::string>>& extraCells, bool timing) {
-    std::vector<std::string> header = summaryColumns(timing);
-    header.insert(header.end(), extraColumns.begin(), extraColumns.end());
-    std::string csv = csvLine(header);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        std::vector<std::string> cells = summaryCells(entries[i], timing);
-        if (i < extraCells.size())
-            cells.insert(cells.end(), extraCells[i].begin(), extraCells[i].end());
-        csv += csvLine(cells);
-    }
-    return csv;
-}
-
 int runBatchWithSummary(const CommandLine& cl, std::ostream& out, std::ostream& err) {
     WholeFile table(realFileSystem(), cl.summary);
     if (int error = table.open()) {

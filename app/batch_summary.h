@@ -17,11 +17,6 @@ std::vector<SummaryEntry> runForSummary(const std::vector<std::string>& files, i
                                         bool removeFiles, std::ostream& out, std::ostream& err,
                                         int& exitCode);
 
-// The table: the header and a row per entry, each with the cells of `extra` appended.
-std::string summaryCsv(const std::vector<SummaryEntry>& entries,
-                       const std::vector<std::string>& extraColumns,
-                       const std::vector<std::vector<std::string>>& extraCells, bool timing);
-
 // zmbr --batch --summary OUT.csv FILE...
 int runBatchWithSummary(const CommandLine& cl, std::ostream& out, std::ostream& err);
 

@@ -92,6 +92,18 @@ grep -q 'Line 3: ' bad-err.txt || fail "a bad parameter file gave no message nam
 "$zmbr" --help >help.txt 2>&1 || fail "zmbr --help failed"
 grep -q -- '--batch' help.txt || fail "zmbr --help does not name --batch"
 
+# The Python module, where the build made one: the system's python3 imports it from where it
+# is installed and runs the default panel. A module built with the sanitizers needs their
+# runtime loaded first, and the C++ library with it.
+pydir=$usr/lib/python3/dist-packages
+if [ -d "$pydir/zmbr" ] && [ -x /usr/bin/python3 ]; then
+  preload=$(ldd "$pydir"/zmbr/_zmbr*.so 2>/dev/null | awk '/libasan|libstdc\+\+/ { print $3 }' | tr '\n' ' ')
+  case "$preload" in *libasan*) ;; *) preload= ;; esac
+  LD_PRELOAD=$preload ASAN_OPTIONS=detect_leaks=0 PYTHONPATH=$pydir /usr/bin/python3 -c \
+    "import zmbr; r = zmbr.Panel().run(); assert r.end.kind == 'failure', r" >python.txt 2>&1 ||
+    fail "the installed Python module: $(cat python.txt)"
+fi
+
 # The man page, the desktop entry and the icon.
 man=$usr/share/man/man1/zmbr.1.gz
 if [ -f "$man" ]; then

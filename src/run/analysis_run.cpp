@@ -182,6 +182,8 @@ RunOutcome runAnalysis(PanelInput& in, const RunSettings& settings) {
             graphs.plot(rs.step, point);
             if (file.stepDone(rs) != 0)
                 throw RunStop{RunEnd::WriteFailed, {}};
+            if (settings.listener)
+                settings.listener->stepDone(rs);
             graphs.rescale(rs.step, point);
             // A failure step is complete once its closing lines are written; a cancel now
             // changes nothing.

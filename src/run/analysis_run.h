@@ -9,13 +9,16 @@
 
 namespace zmbr {
 
+class StepListener;
+
 struct RunSettings {
     FileSystem* fileSystem = nullptr; // the machine's when null
     const Clock* clock = nullptr;     // the system clock when null
     RunObserver* observer = nullptr;  // nobody watches when null
     const CancelFlag* cancel = nullptr;
-    int maxSteps = kStepLimit;     // largest step that may run; also the history size
-    bool walkEveryIterate = false; // see RunContext
+    int maxSteps = kStepLimit;        // largest step that may run; also the history size
+    bool walkEveryIterate = false;    // see RunContext
+    StepListener* listener = nullptr; // told of every finished step when set
 };
 
 // Runs the panel whose rows 1..floor(axes) carry their failure mode and modular ratio.

@@ -91,6 +91,15 @@ void appendStepLine(std::string& out, const RunState& rs) {
         appendStrain(out, rs.bond[i].epsRcr);
 }
 
+void appendStepValues(std::vector<double>& out, const RunState& rs) {
+    const StepState& st = rs.stepState;
+    out.insert(out.end(), {st.tauXY, st.gammaXY, rs.eps1, st.eps2, st.theta * 180 / kModelPi});
+    for (int i = 0; i < rs.rows; ++i)
+        out.push_back(st.epsR[i]);
+    for (int i = 0; i < rs.rows; ++i)
+        out.push_back(rs.bond[i].epsRcr);
+}
+
 void appendClosingLines(std::string& out, const RunState& rs) {
     out += kClosingConcrete;
     out += statusText(rs.concreteStatus);

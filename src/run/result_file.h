@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zmbr {
 
@@ -53,6 +54,9 @@ std::string resultZeroLine(int rows);
 
 // One step line, without its line end.
 void appendStepLine(std::string& out, const RunState& rs);
+// The numbers one step line prints, as the doubles whose text it holds, appended in its order:
+// τxy, γxy, ε1, ε2 and θ in degrees, then εr and εrcr of each row.
+void appendStepValues(std::vector<double>& out, const RunState& rs);
 // The three closing lines, each with its CR LF.
 void appendClosingLines(std::string& out, const RunState& rs);
 

@@ -35,6 +35,14 @@ class ResultFileSink {
     std::chrono::steady_clock::time_point lastDrain_ = std::chrono::steady_clock::now();
 };
 
+// Told of every finished step once the result file has its line (or, at a failure, its closing
+// lines): for a front-end that keeps the step values itself.
+class StepListener {
+  public:
+    virtual ~StepListener() = default;
+    virtual void stepDone(const RunState& rs) = 0;
+};
+
 // The history the graph windows are drawn from, kept only when someone watches the run.
 class GraphSink {
   public:

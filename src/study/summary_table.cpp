@@ -55,6 +55,21 @@ std::vector<std::string> summaryCells(const SummaryEntry& e, bool timing) {
     return cells;
 }
 
+std::string summaryCsv(const std::vector<SummaryEntry>& entries,
+                       const std::vector<std::string>& extraColumns,
+                       const std::vector<std::vector<std::string>>& extraCells, bool timing) {
+    std::vector<std::string> header = summaryColumns(timing);
+    header.insert(header.end(), extraColumns.begin(), extraColumns.end());
+    std::string csv = csvLine(header);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        std::vector<std::string> cells = summaryCells(entries[i], timing);
+        if (i < extraCells.size())
+            cells.insert(cells.end(), extraCells[i].begin(), extraCells[i].end());
+        csv += csvLine(cells);
+    }
+    return csv;
+}
+
 WholeFile::WholeFile(FileSystem& fs, std::string path)
     : fs_(fs), path_(std::move(path)), partial_(path_ + ".zmbr-partial") {}
 

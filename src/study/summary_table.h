@@ -33,6 +33,13 @@ struct SummaryEntry {
 // The cells of summaryColumns() for one panel; numbers in plain decimal text.
 std::vector<std::string> summaryCells(const SummaryEntry& e, bool timing = false);
 
+// The table: the header and a row per entry, each with the cells of `extra` appended; with
+// `timing`, each run's seconds.
+std::string summaryCsv(const std::vector<SummaryEntry>& entries,
+                       const std::vector<std::string>& extraColumns,
+                       const std::vector<std::vector<std::string>>& extraCells,
+                       bool timing = false);
+
 // A file whose bytes go to a partial file beside it, which replaces it only once complete:
 // a failed or abandoned write leaves no file under the name.
 class WholeFile {
