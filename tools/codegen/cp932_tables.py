@@ -6,8 +6,9 @@ The map's first lines say how it reads.
 
 Usage: cp932_tables.py MAP_FILE OUTPUT
 """
-import os
 import sys
+
+from generated_file import write_if_changed
 
 NO_CODE = 0xFFFF
 
@@ -85,15 +86,7 @@ def main():
     code.append("};")
     text = "\n".join(code) + "\n"
     target = sys.argv[2]
-    try:
-        with open(target, encoding="ascii") as f:
-            if f.read() == text:
-                return  # unchanged: what includes it need not be built again
-    except OSError:
-        pass
-    with open(target + ".part", "w", encoding="ascii", newline="\n") as f:
-        f.write(text)
-    os.replace(target + ".part", target)
+    write_if_changed(target, text)
 
 
 if __name__ == "__main__":

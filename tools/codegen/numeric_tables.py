@@ -5,9 +5,10 @@ they claim (hexadecimal doubles or 32-bit words, as many as declared).
 
 Usage: numeric_tables.py DATA_FILE HEADER
 """
-import os
 import re
 import sys
+
+from generated_file import write_if_changed
 
 DECLARATION = re.compile(r"^(double|uint32) (k[A-Za-z0-9]+)((?:\[[0-9]+\]){0,2})$")
 CPP_TYPE = {"double": "double", "uint32": "std::uint32_t"}
@@ -91,15 +92,7 @@ def main():
         code += block_code(source, b) + [""]
     code.append("} // namespace zmbr::crtables")
     text = "\n".join(code) + "\n"
-    try:
-        with open(target, encoding="utf-8") as f:
-            if f.read() == text:
-                return  # unchanged: what includes it need not be built again
-    except OSError:
-        pass
-    with open(target + ".part", "w", encoding="utf-8", newline="\n") as f:
-        f.write(text)
-    os.replace(target + ".part", target)
+    write_if_changed(target, text)
 
 
 if __name__ == "__main__":
