@@ -61,7 +61,7 @@ ReportSection inputsSection(const ParameterSheet& sheet, const PanelInput& ran,
                             const std::vector<VariedRange>& varied) {
     ReportSection s;
     s.heading = varied.empty() ? "Inputs" : "Inputs that stay the same";
-    s.intro.push_back("The values below are those the run computed with, read from the fields' "
+    s.intro.push_back("The values below are those a run computes with, read from the fields' "
                       "texts as Execute reads them.");
     auto group = [&](FieldGroup g, const char* title) {
         std::vector<ReportItem> items{{title, "", ""}};
@@ -97,9 +97,11 @@ ReportSection inputsSection(const ParameterSheet& sheet, const PanelInput& ran,
                 cells.push_back(isVaried(varied, f.field, r) ? "varied"
                                                              : ranValueText(ran, f.field, r));
         cells.push_back(failureModeText(sheet, r));
-        cells.push_back(varied.empty()
-                            ? formatNumber(run.row[static_cast<std::size_t>(r - 1)].rhoR, "0.00000")
-                            : "");
+        // ρ of a row whose t·s is 0 cannot be formed: the run refuses such a panel.
+        const double rho = run.row[static_cast<std::size_t>(r - 1)].rhoR;
+        cells.push_back(!varied.empty()      ? ""
+                        : std::isfinite(rho) ? formatNumber(rho, "0.00000")
+                                             : "–");
         s.table.rows.push_back(cells);
     }
     for (const FieldSpec& f : fieldRegistry())

@@ -46,8 +46,7 @@ struct Block {
 
 class Layout {
   public:
-    Layout(const ReportDocument& d, const ReportFonts& fonts)
-        : d_(d), measure_(fonts.measure()) {
+    Layout(const ReportDocument& d, const ReportFonts& fonts) : d_(d), measure_(fonts.measure()) {
         headerHeight_ = signOffHeight();
         addTitle();
         for (const ReportSection& s : d_.sections)
@@ -262,11 +261,12 @@ class Layout {
             addItems(s.itemGroups);
         if (!s.table.empty())
             addTable(s.table);
-        for (const std::string& p : s.lines) {
+        for (const std::string& p : s.lines)
             addParagraph(p);
-            // The words that introduce a figure stay on its page, and so does the heading.
-            blocks_.back().keepWithNext = !s.figures.empty();
-        }
+        // The words just before a figure stay on its page (and the heading with them, where
+        // they are the section's only words).
+        if (!s.lines.empty() && !s.figures.empty())
+            blocks_.back().keepWithNext = true;
         for (ReportFigure f : s.figures)
             addFigure(f);
         blocks_.back().keepWithNext = false;
