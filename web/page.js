@@ -77,6 +77,25 @@ ZMBR.offerDownload = (name, bytes) => {
 // A file's name as the memory file system holds it: no folders.
 ZMBR.bareName = (name) => name.replace(/^.*[\\/]/, "") || "panel.mbr";
 
+// The report's fonts, fetched from the site's fonts/ folder when the first report is made, as
+// [place in the core's file system, bytes]. The one-file page has none: it says so.
+ZMBR.fetchReportFonts = async () => {
+  if (document.getElementById("zmbr-wasm"))
+    throw new Error(
+      "A report needs the report's fonts, which the served page loads (scripts/web serves " +
+        "it); the one-file page zmbr.html holds none, to stay small.",
+    );
+  const fonts = [];
+  for (const path of ZMBR.reportFonts) {
+    const response = await fetch(`fonts/${path.replace(/^.*\//, "")}`);
+    // Without the last face only characters no other face has print as empty boxes.
+    if (!response.ok && path === ZMBR.reportFonts.at(-1)) break;
+    if (!response.ok) throw new Error(`The report's font ${path} cannot be loaded.`);
+    fonts.push([path, new Uint8Array(await response.arrayBuffer())]);
+  }
+  return fonts;
+};
+
 ZMBR.Page = class Page {
   constructor(core, sources) {
     this.core = core;
@@ -91,6 +110,8 @@ ZMBR.Page = class Page {
     });
     this.run = new ZMBR.RunView(sources, () => this.closeRun());
     this.run.onEnded = (message) => this.runEnded(message);
+    this.run.reportButton.addEventListener("click", () => this.saveReport());
+    this.panelFile = null; // { name, bytes } of the file the panel was opened from or saved as
     this.overlay = new ZMBR.Overlay(core);
     document.getElementById("open-file").addEventListener("change", (event) => {
       const file = event.target.files[0];
@@ -109,6 +130,7 @@ ZMBR.Page = class Page {
     this.core.writeFile(name, bytes);
     const opened = this.core.open(name);
     this.core.removeFile(name);
+    if (opened) this.panelFile = { name, bytes };
     this.sheet.refresh();
     if (!opened) await ZMBR.showBox(this.core.box());
     else this.say(`${name} opened.`);
@@ -133,7 +155,8 @@ ZMBR.Page = class Page {
           return;
         }
         this.core.setFileName(0, name);
-        ZMBR.offerDownload(name, this.core.readFile(name));
+        this.panelFile = { name, bytes: this.core.readFile(name) };
+        ZMBR.offerDownload(name, this.panelFile.bytes);
         this.core.removeFile(name);
         this.say(`${name} saved.`);
       },
@@ -148,7 +171,9 @@ ZMBR.Page = class Page {
     }
     this.form1.hidden = true;
     this.runSection.hidden = false;
-    this.run.start(this.core.sheetState());
+    const state = this.core.sheetState();
+    const file = this.panelFile && this.panelFile.name === state.paramFileName;
+    this.run.start(state, file ? this.panelFile : null);
     this.run.button.focus();
     this.say("The run has started.");
   }
@@ -167,7 +192,37 @@ ZMBR.Page = class Page {
     if (old) URL.revokeObjectURL(old.href);
     holder.textContent = "Result file of the last run: ";
     holder.append(ZMBR.linkToFile(ZMBR.element("a", null, result.name), result.name, result.bytes));
+    const report = ZMBR.element("button", "inline", "Save report...");
+    report.type = "button";
+    report.id = "save-report";
+    report.addEventListener("click", () => this.saveReport());
+    holder.append(" ", report);
     holder.hidden = false;
+  }
+
+  // The last run's report, as `zmbr --report` writes it, downloaded as NAME.pdf.
+  async saveReport() {
+    const result = this.run.result;
+    if (!result || this.run.running) return;
+    const started = performance.now();
+    this.say("Making the report…");
+    try {
+      this.reportFonts ??= ZMBR.fetchReportFonts();
+      const fonts = await this.reportFonts;
+      const made = await this.run.report(fonts);
+      if (!made.bytes) {
+        await ZMBR.showBox(made.box);
+        return;
+      }
+      const panel = this.core.fileName(0);
+      const name = (panel || result.name).replace(/\.[^.]*$/, "") + ".pdf";
+      ZMBR.offerDownload(name, made.bytes);
+      this.reportMs = performance.now() - started;
+      this.say(`${name} saved.`);
+    } catch (error) {
+      this.reportFonts = null;
+      await ZMBR.showBox({ title: "Report", text: error.message });
+    }
   }
 
   closeRun() {

@@ -384,6 +384,46 @@ test("a finished run's result file equals the desktop's from its second line on"
   await page.context().close();
 });
 
+test("the page's report is the same bytes as the desktop's for the same panel and date", async () => {
+  const epoch = 1700000000;
+  const page = await openPage(served);
+  await page.evaluate((e) => (ZMBR.fixedEpoch = e), epoch);
+  for (const panel of ["steel_yield", "fibre_rupture"]) {
+    // The desktop's report: the panel beside its result file, named as the page names them.
+    const folder = mkdtempSync(join(scratch, "report-"));
+    writeFileSync(join(folder, `${panel}.mbr`), readFileSync(join(data, `${panel}.mbr`)));
+    execFileSync("node", [join(build, "zmbr-node.mjs"), "--report", `${panel}.mbr`], {
+      cwd: folder,
+      env: { ...process.env, SOURCE_DATE_EPOCH: String(epoch) },
+      stdio: "pipe",
+    });
+    await page.setInputFiles("#open-file", join(data, `${panel}.mbr`));
+    await runToEnd(page);
+    const report = await downloadBy(page, () => page.click("#Form2-report"));
+    assert.equal(report.name, `${panel}.pdf`);
+    assert.ok(report.bytes.equals(readFileSync(join(folder, `${panel}.pdf`))), panel);
+    console.log(
+      `# report of ${panel} in the page: ${(await page.evaluate(() => ZMBR.page.reportMs)).toFixed(0)} ms`,
+    );
+    await page.click("#Form2-Command1");
+  }
+  // The last run's report is offered under the parameter window too.
+  const again = await downloadBy(page, () => page.click("#save-report"));
+  assert.equal(again.name, "fibre_rupture.pdf");
+  assert.deepEqual(page.errors, []);
+  await page.context().close();
+});
+
+test("the one-file page says that reports need the served page", async () => {
+  const page = await openPage();
+  await runToEnd(page);
+  await page.click("#Form2-report");
+  const box = await boxText(page);
+  assert.equal(box.title, "Report");
+  assert.match(box.text, /served page/);
+  await page.context().close();
+});
+
 test("a finished run leaves every field of the calculation window as the desktop shows it", async () => {
   const page = await openPage();
   await runToEnd(page);
