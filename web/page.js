@@ -97,6 +97,8 @@ ZMBR.fetchReportFonts = async () => {
 };
 
 ZMBR.Page = class Page {
+  static keptKey = "zmbr.editedPanel";
+
   constructor(core, sources) {
     this.core = core;
     this.form1 = document.getElementById("form1");
@@ -121,6 +123,85 @@ ZMBR.Page = class Page {
     document.getElementById("start-again").addEventListener("click", () => location.reload());
     this.acceptDrops();
     this.sheet.refresh();
+    this.keepEditedPanel();
+  }
+
+  // The panel as the edits change it: its texts and the check box.
+  panelText() {
+    const state = this.core.sheetState();
+    return JSON.stringify([state.texts, state.option]);
+  }
+
+  // An edited panel is kept in the browser's storage at every edit, offered back when the page
+  // is loaded again (after a reload, a closed tab or Exit), and leaving with edits not saved
+  // asks first.
+  keepEditedPanel() {
+    this.cleanText = this.panelText();
+    let kept = null;
+    try {
+      kept = JSON.parse(localStorage.getItem(Page.keptKey));
+    } catch (e) {
+      kept = null; // no storage, or nothing readable in it
+    }
+    if (kept && kept.state) this.offerKept(kept);
+    const client = document.getElementById("form1-client");
+    for (const type of ["input", "focusout", "click"])
+      client.addEventListener(type, () => setTimeout(() => this.keepEdits(), 0));
+    addEventListener("beforeunload", (event) => {
+      if (!this.edited || this.exited) return;
+      event.preventDefault();
+      event.returnValue = "";
+    });
+  }
+
+  keepEdits() {
+    this.edited = this.panelText() !== this.cleanText;
+    try {
+      if (!this.edited) localStorage.removeItem(Page.keptKey);
+      else
+        localStorage.setItem(
+          Page.keptKey,
+          JSON.stringify({ state: this.core.sheetState(), at: new Date().toISOString() }),
+        );
+    } catch (e) {
+      // the browser keeps nothing for this page
+    }
+  }
+
+  // The panel now shown is what its file holds (opened, saved, or the default one).
+  markSaved() {
+    this.cleanText = this.panelText();
+    this.keepEdits();
+  }
+
+  offerKept(kept) {
+    const offer = document.getElementById("kept-panel");
+    const comment = kept.state.texts.find(([id]) => this.core.fields[id].name === "comment");
+    const at = new Date(kept.at).toLocaleString();
+    document.getElementById("kept-text").textContent =
+      `A panel edited on ${at} and not saved was kept in this browser ("${comment ? comment[2] : ""}").`;
+    offer.hidden = false;
+    const close = () => {
+      offer.hidden = true;
+      document.getElementById("Text1").focus();
+    };
+    document.getElementById("kept-restore").onclick = () => {
+      this.core.setSheetState(kept.state);
+      this.panelFile = null;
+      this.sheet.refresh();
+      this.cleanText = "";
+      this.keepEdits();
+      this.say("The kept panel is back.");
+      close();
+    };
+    document.getElementById("kept-discard").onclick = () => {
+      try {
+        localStorage.removeItem(Page.keptKey);
+      } catch (e) {
+        // nothing was kept after all
+      }
+      close();
+    };
   }
 
   async open(file) {
@@ -131,6 +212,7 @@ ZMBR.Page = class Page {
     const opened = this.core.open(name);
     this.core.removeFile(name);
     if (opened) this.panelFile = { name, bytes };
+    if (opened) this.markSaved();
     this.sheet.refresh();
     if (!opened) await ZMBR.showBox(this.core.box());
     else this.say(`${name} opened.`);
@@ -148,7 +230,9 @@ ZMBR.Page = class Page {
       "close",
       async () => {
         if (dialog.returnValue !== "save" || !input.value.trim()) return;
-        const name = ZMBR.bareName(input.value.trim());
+        // A name without an extension is a parameter file's: its result is then NAME.TGC.
+        let name = ZMBR.bareName(input.value.trim());
+        if (!/\.[^.]+$/.test(name)) name += ".mbr";
         this.core.removeFile(name);
         if (!this.core.save(name)) {
           await ZMBR.showBox(this.core.box());
@@ -157,6 +241,7 @@ ZMBR.Page = class Page {
         this.core.setFileName(0, name);
         this.panelFile = { name, bytes: this.core.readFile(name) };
         ZMBR.offerDownload(name, this.panelFile.bytes);
+        this.markSaved();
         this.core.removeFile(name);
         this.say(`${name} saved.`);
       },
@@ -169,6 +254,8 @@ ZMBR.Page = class Page {
       ZMBR.showBox(this.core.box());
       return;
     }
+    // The last run's file is no longer the last run's: a Cancel may leave none.
+    this.hideResultLink();
     this.form1.hidden = true;
     this.runSection.hidden = false;
     const state = this.core.sheetState();
@@ -186,10 +273,17 @@ ZMBR.Page = class Page {
     if (box && box.text) ZMBR.showBox(box);
   }
 
-  showResultLink(result) {
+  hideResultLink() {
     const holder = document.getElementById("result-link");
     const old = holder.querySelector("a");
     if (old) URL.revokeObjectURL(old.href);
+    holder.textContent = "";
+    holder.hidden = true;
+  }
+
+  showResultLink(result) {
+    const holder = document.getElementById("result-link");
+    this.hideResultLink();
     holder.textContent = "Result file of the last run: ";
     holder.append(ZMBR.linkToFile(ZMBR.element("a", null, result.name), result.name, result.bytes));
     const report = ZMBR.element("button", "inline", "Save report...");
@@ -233,6 +327,7 @@ ZMBR.Page = class Page {
   }
 
   exit() {
+    this.exited = true;
     this.form1.hidden = true;
     document.getElementById("overlay").hidden = true;
     document.getElementById("ended").hidden = false;
@@ -284,6 +379,7 @@ ZMBR.fitToWindow = () => {
     document.getElementById("loading").hidden = true;
     document.getElementById("form1").hidden = false;
     document.getElementById("overlay").hidden = false;
+    ZMBR.page.sheet.refresh(); // the fields' widths are known once they show
     document.documentElement.dataset.readyMs = performance.now().toFixed(0);
     document.documentElement.dataset.ready = "true";
   } catch (error) {

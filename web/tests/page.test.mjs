@@ -484,23 +484,128 @@ test("result files dropped on the page are drawn in one figure", async () => {
   await page.context().close();
 });
 
+// axe-core's audit of the page as it shows now: the serious and critical violations, with
+// every violation named in the log; `all` returns every violation's id.
+const axe = readFileSync(createRequire(import.meta.url).resolve("axe-core/axe.min.js"), "utf8");
+async function audit(page, where, all = false) {
+  await page.addScriptTag({ content: axe });
+  const result = await page.evaluate(() =>
+    axe.run(document, { runOnly: ["wcag2a", "wcag2aa", "wcag21a", "wcag21aa", "best-practice"] }),
+  );
+  for (const v of result.violations)
+    console.log(`# axe (${where}): ${v.impact} ${v.id}: ${v.nodes.length} nodes`);
+  return result.violations
+    .filter((v) => all || v.impact === "serious" || v.impact === "critical")
+    .map((v) => v.id);
+}
+
 test("the page passes an accessibility audit", async () => {
-  const axe = readFileSync(createRequire(import.meta.url).resolve("axe-core/axe.min.js"), "utf8");
   const page = await openPage();
-  const audit = async (where) => {
-    await page.addScriptTag({ content: axe });
-    const result = await page.evaluate(() =>
-      axe.run(document, { runOnly: ["wcag2a", "wcag2aa", "wcag21a", "wcag21aa", "best-practice"] }),
-    );
-    for (const v of result.violations)
-      console.log(`# axe (${where}): ${v.impact} ${v.id}: ${v.nodes.length} nodes`);
-    return result.violations
-      .filter((v) => v.impact === "serious" || v.impact === "critical")
-      .map((v) => v.id);
-  };
-  assert.deepEqual(await audit("parameter window"), []);
+  assert.deepEqual(await audit(page, "parameter window"), []);
   await runToEnd(page);
-  assert.deepEqual(await audit("run windows"), []);
+  assert.deepEqual(await audit(page, "run windows"), []);
+  await page.context().close();
+});
+
+test("a Cancel leaves no link to an earlier run's file as the last run's", async () => {
+  for (const url of [fromDisk, served]) {
+    const page = await openPage(url);
+    await runToEnd(page);
+    await page.click("#Form2-Command1");
+    assert.equal(await page.textContent("#result-link a"), "default.TGC");
+    await page.setInputFiles("#open-file", join(data, "long_run.mbr"));
+    await page.waitForFunction(() => ZMBR.page.core.fileName(1) === "long_run.mbr");
+    await typeInto(page, "Text1", "Edited before the Cancel");
+    const cancelled = await watchRun(page, 0);
+    assert.ok(cancelled.wasRunning && cancelled.formBack);
+    if (url === fromDisk) {
+      // The worker was stopped: there is no file of the last run.
+      assert.equal(await page.isVisible("#result-link"), false);
+    } else {
+      // The run ended at its next yield point: its own lines, with the new comment.
+      const link = await downloadBy(page, () => page.click("#result-link a"));
+      assert.equal(link.name, "long_run.TGC");
+      assert.equal(
+        Buffer.from(link.bytes).toString("latin1").split("\r\n")[1],
+        "Edited before the Cancel",
+      );
+    }
+    await page.context().close();
+  }
+});
+
+test("an edited panel is kept, offered back after a reload or Exit, and saved as NAME.mbr", async () => {
+  const page = await openPage();
+  let asked = 0;
+  page.on("dialog", (dialog) => {
+    if (dialog.type() === "beforeunload") asked++;
+    dialog.accept();
+  });
+  const leaving = () =>
+    page.evaluate(() => {
+      const event = new Event("beforeunload", { cancelable: true });
+      dispatchEvent(event);
+      return event.defaultPrevented;
+    });
+  assert.equal(await leaving(), false, "nothing to lose yet");
+  await typeInto(page, "Text1", "Wall W3");
+  await typeInto(page, "Text10", "150");
+  const edited = [await page.inputValue("#Text1"), await page.inputValue("#Text10")];
+  assert.equal(await leaving(), true, "leaving with edits asks first");
+  await page.reload();
+  await page.waitForSelector("html[data-ready=true]");
+  assert.equal(await page.inputValue("#Text1"), "Please input the comment");
+  assert.match(await page.textContent("#kept-text"), /"Wall W3"/);
+  assert.deepEqual(await audit(page, "kept panel", true), []);
+  await page.click("#kept-restore");
+  assert.deepEqual([await page.inputValue("#Text1"), await page.inputValue("#Text10")], edited);
+  assert.equal(await page.isVisible("#kept-panel"), false);
+  // Exit, then Start again: still kept.
+  await page.click("#Command4");
+  await page.click("#start-again");
+  await page.waitForSelector("html[data-ready=true]");
+  assert.equal(await page.isVisible("#kept-panel"), true);
+  await page.click("#kept-restore");
+  // Saved as "wall": wall.mbr, whose result is wall.TGC; nothing is kept any more.
+  const saved = await downloadBy(page, async () => {
+    await page.click("#Command3");
+    await page.fill("#save-name", "wall");
+    await page.click("#save-box button[value=save]");
+  });
+  assert.equal(saved.name, "wall.mbr");
+  assert.equal(await leaving(), false, "saved: nothing to lose");
+  await runToEnd(page);
+  assert.equal(await page.evaluate(() => ZMBR.page.run.result.name), "wall.TGC");
+  await page.click("#Form2-Command1");
+  await page.reload();
+  await page.waitForSelector("html[data-ready=true]");
+  assert.equal(await page.isVisible("#kept-panel"), false);
+  // Discarded: not offered again.
+  await typeInto(page, "Text1", "Wall W4");
+  await page.click("#Command4");
+  await page.click("#start-again");
+  await page.waitForSelector("html[data-ready=true]");
+  await page.click("#kept-discard");
+  await page.reload();
+  await page.waitForSelector("html[data-ready=true]");
+  assert.equal(await page.isVisible("#kept-panel"), false);
+  console.log(`# beforeunload asked ${asked} times on the way`);
+  assert.deepEqual(page.errors, []);
+  await page.context().close();
+});
+
+test("a text longer than its field is offered whole", async () => {
+  const page = await openPage();
+  await typeInto(page, "Text10", "1e308");
+  const whole = await page.inputValue("#Text10");
+  const cut = await page.$eval("#Text10", (e) => e.scrollWidth > e.clientWidth);
+  assert.ok(cut, `${whole} is wider than its field`);
+  assert.equal(await page.getAttribute("#Text10", "title"), whole);
+  assert.equal(await page.getAttribute("#Text10", "aria-description"), whole);
+  await typeInto(page, "Text10", "150");
+  assert.equal(await page.getAttribute("#Text10", "title"), null);
+  await typeInto(page, "Text10", "1e308");
+  assert.deepEqual(await audit(page, "a long text", true), []);
   await page.context().close();
 });
 
