@@ -7,6 +7,7 @@
 // analysis, so that the page stays live while a run goes on.
 
 #include "input/parameter_sheet.h"
+#include "paramfile/file_kind.h"
 #include "paramfile/open_save_actions.h"
 #include "paramfile/parameter_file.h"
 #include "platform/clock.h"
@@ -239,6 +240,13 @@ EMSCRIPTEN_KEEPALIVE int zmbr_open(const char* name) {
     sheet().input().paramFileName = name;
     openParameterFile(sheet(), realFileSystem(), name, prompts);
     return lastBox.text.empty() ? 1 : 0;
+}
+
+// What the file of that name is by its first bytes (FileKind): 0 for none the core knows, 1 a
+// result file, 2 a picture, 3 a PDF document, 4 an archive.
+EMSCRIPTEN_KEEPALIVE int zmbr_file_kind(const char* name) {
+    static_assert(static_cast<int>(FileKind::ResultFile) == 1);
+    return static_cast<int>(recognizeFile(realFileSystem(), name).kind);
 }
 
 // Writes the sheet to the file of that name as Save does; 1 if it did, 0 if a box tells why.

@@ -42,6 +42,7 @@ ZMBR.bindCore = function bindCore(m) {
     }),
     open: m.cwrap("zmbr_open", "number", ["string"]),
     save: m.cwrap("zmbr_save", "number", ["string"]),
+    isResultFile: (name) => m.cwrap("zmbr_file_kind", "number", ["string"])(name) === 1,
     prepareExecute: m._zmbr_prepare_execute,
     run: m._zmbr_run,
     runSteps: m._zmbr_run_steps,

@@ -210,11 +210,18 @@ ZMBR.Page = class Page {
     this.core.removeFile(name);
     this.core.writeFile(name, bytes);
     const opened = this.core.open(name);
+    // The core names a file of another kind; a result file has its place on this page.
+    const resultFile = !opened && this.core.isResultFile(name);
     this.core.removeFile(name);
     if (opened) this.panelFile = { name, bytes };
     if (opened) this.markSaved();
     this.sheet.refresh();
-    if (!opened) await ZMBR.showBox(this.core.box());
+    if (resultFile)
+      await ZMBR.showBox({
+        title: "Error",
+        text: "This is a result file: drop it on the figure below.",
+      });
+    else if (!opened) await ZMBR.showBox(this.core.box());
     else this.say(`${name} opened.`);
   }
 

@@ -279,6 +279,37 @@ test("an unreadable file is refused with the desktop's words and changes nothing
   await page.context().close();
 });
 
+test("a file of another kind opened as a panel is named by its kind", async () => {
+  const page = await openPage();
+  const svg = '<?xml version="1.0"?>\n<svg xmlns="http://www.w3.org/2000/svg"></svg>\n';
+  // name, bytes, the page's words where they differ from the command line's.
+  const cases = [
+    [
+      "result.mbr",
+      readFileSync(join(data, "steel_yield.TGC")),
+      "This is a result file: drop it on the figure below.",
+    ],
+    ["photo.png", Buffer.from("89504e470d0a1a0a0000000d49484452", "hex")],
+    ["photo.gif", Buffer.from("GIF89a\x01\x00", "latin1")],
+    ["photo.jpg", Buffer.from("ffd8ffe000104a464946", "hex")],
+    ["figure.svg", Buffer.from(svg)],
+    ["report.pdf", Buffer.from("%PDF-1.7\n%\xe2\xe3\n", "latin1")],
+    ["panels.zip", Buffer.from("504b0304140000000800", "hex")],
+    ["panel.mbr.gz", Buffer.from("1f8b0800000000000003", "hex")],
+  ];
+  for (const [name, bytes, pageWords] of cases) {
+    writeFileSync(join(scratch, name), bytes);
+    const desktop = zmbr("--batch", join(scratch, name));
+    assert.equal(desktop.status, 2);
+    const words = desktop.stderr.split("\n")[0].replace(/^zmbr: [^:]*: /, "");
+    assert.match(words, /^This is an? [^,]+, not a parameter file/, name);
+    await dropFiles(page, [[name, bytes]]);
+    assert.deepEqual(await boxText(page), { title: "Error", text: pageWords || words });
+    assert.equal(await page.inputValue("#Text1"), "Please input the comment");
+  }
+  await page.context().close();
+});
+
 // Watches a run in the page: the step and the graphs' points at each refresh, and how long
 // Cancel, pressed at the first refresh past `cancelAtStep`, takes to end the run.
 const watchRun = (page, cancelAtStep) =>
