@@ -181,6 +181,7 @@ ZMBR.Page = class Page {
     document.getElementById("kept-text").textContent =
       `A panel edited on ${at} and not saved was kept in this browser ("${comment ? comment[2] : ""}").`;
     offer.hidden = false;
+    this.say(document.getElementById("kept-text").textContent);
     const close = () => {
       offer.hidden = true;
       document.getElementById("Text1").focus();

@@ -173,6 +173,7 @@ ZMBR.RunView = class RunView {
     for (const o of this.outputs.values()) {
       o.value = "";
       o.classList.remove("searching");
+      ZMBR.SheetView.offerWholeText(o);
     }
     this.button.textContent = "Command";
     for (const graph of this.graphs) {
@@ -228,6 +229,8 @@ ZMBR.RunView = class RunView {
     this.endedAt = performance.now();
     this.result = message.result;
     this.show(message.snapshot);
+    // The last values stay to be read: one wider than its field is offered whole.
+    if (this.shown) for (const o of this.outputs.values()) ZMBR.SheetView.offerWholeText(o);
     if (this.result) {
       ZMBR.linkToFile(this.download, this.result.name, this.result.bytes);
       this.download.textContent = `Download ${this.result.name}`;

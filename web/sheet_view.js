@@ -184,7 +184,7 @@ ZMBR.SheetView = class SheetView {
   // A text wider than its field is offered whole: as its tooltip and as its description for a
   // screen reader.
   static offerWholeText(input) {
-    if (input.value && input.scrollWidth > input.clientWidth) {
+    if (input.value && input.scrollWidth > input.clientWidth + 1) {
       input.title = input.value;
       input.setAttribute("aria-description", input.value);
     } else {
