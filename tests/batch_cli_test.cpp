@@ -424,6 +424,8 @@ TEST(Batch, HostileFilesEndAtOnceWithAShortMessage) {
     binary += std::string("1\0\xFF\x1B[2J", 7) + std::string(60, 'x') + "\r\n";
     test::writeFile(dir.file("result-binary.TGC"), binary);
 
+    test::writeFile(dir.file("result.mbr"), result);
+    test::writeFile(dir.file("picture.mbr"), std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16));
     const std::string quotedBinary = "\"1\\x00\\xFF\\x1B[2J" + std::string(24, 'x') + "…\"";
     const struct {
         const char* command;
@@ -439,6 +441,8 @@ TEST(Batch, HostileFilesEndAtOnceWithAShortMessage) {
         {"--batch", dir.file("huge.mbr"),
          "Line 3: the row count \"Created by ZMBR3\" is outside 1 to 10.", 2},
         {"--batch", dir.file("junk.mbr"), "", 0}, // the valid file before the junk is run
+        {"--batch", dir.file("result.mbr"), "This is a result file, not a parameter file.", 2},
+        {"--batch", dir.file("picture.mbr"), "This is a picture (PNG), not a parameter file.", 2},
         {"--plot", "/dev/zero", "This is a device, not a file.", 2},
         {"--plot", dir.file("pipe.mbr"), "This is a pipe, not a file.", 2},
         {"--plot", dir.file("folder.mbr"), "This is a folder, not a file.", 2},

@@ -1,3 +1,4 @@
+#include "paramfile/file_kind.h"
 #include "paramfile/parameter_file.h"
 #include "platform/text_encoding.h"
 #include "test_support.h"
@@ -199,6 +200,43 @@ TEST(ParameterFile, ReadFailuresLeaveTheSheetUntouched) {
     ParameterSheet sheet = test::loadedSheet();
     EXPECT_EQ(readParameterFile(sheet, fs, "missing.mbr")->message,
               "The file cannot be read (No such file or directory).");
+}
+
+// A file of another kind opened as a panel is named by its kind; a file whose start only looks
+// like one is read or refused by its lines as any other.
+TEST(ParameterFile, NamesFilesOfAnotherKind) {
+    const std::string png("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16);
+    const std::string headerless = layout("headerless.mbr");
+    const std::string afterLine1 = headerless.substr(headerless.find("\r\n"));
+    const std::pair<std::string, std::string> cases[] = {
+        {test::readFile(test::dataPath("steel_yield.TGC")),
+         "This is a result file, not a parameter file."},
+        {std::string(kResultTitle) + ", MBR file = a.mbr\r\nc\r\n",
+         "This is a result file, not a parameter file."},
+        {png, "This is a picture (PNG), not a parameter file."},
+        {"GIF89a\x01\0\x01\0", "This is a picture (GIF), not a parameter file."},
+        {"\xFF\xD8\xFF\xE0\0\x10JFIF", "This is a picture (JPEG), not a parameter file."},
+        {"<?xml version=\"1.0\"?>\n<!-- drawn -->\n<svg xmlns=\"http://www.w3.org/2000/svg\">",
+         "This is a picture (SVG), not a parameter file."},
+        {"\xEF\xBB\xBF  <svg width=\"10\"/>", "This is a picture (SVG), not a parameter file."},
+        {"%PDF-1.7\n%\xE2\xE3\xCF\xD3\n", "This is a PDF document, not a parameter file."},
+        {std::string("PK\x03\x04\x14\0", 6),
+         "This is an archive (zip), not a parameter file: unpack it first."},
+        {std::string("\x1F\x8B\x08\0", 4),
+         "This is an archive (gzip), not a parameter file: unpack it first."},
+        {"<svgs>\r\n1\r\n", "Line 15: the file ends before this line; its layout needs 15 lines."},
+        {"<html><svg>\r\n1\r\n",
+         "Line 15: the file ends before this line; its layout needs 15 lines."},
+        {"%PDF-1.7" + afterLine1, ""}, // a panel whose comment happens to start so
+    };
+    for (const auto& [bytes, message] : cases) {
+        SCOPED_TRACE(message);
+        test::MemoryFileSystem fs;
+        fs.files["picked.mbr"] = bytes;
+        ParameterSheet sheet = test::loadedSheet();
+        const auto failure = readParameterFile(sheet, fs, "picked.mbr");
+        EXPECT_EQ(failure ? failure->message : "", message);
+    }
 }
 
 } // namespace

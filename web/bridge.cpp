@@ -7,14 +7,18 @@
 // analysis, so that the page stays live while a run goes on.
 
 #include "input/parameter_sheet.h"
+#include "paramfile/file_kind.h"
 #include "paramfile/open_save_actions.h"
 #include "paramfile/parameter_file.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "report/calculation_report.h"
+#include "report/page_layout.h"
 #include "run/analysis_run.h"
 #include "run/calculation_fields.h"
 #include "run/execute_command.h"
 #include "run/result_reading.h"
+#include "run/run_end.h"
 #include "study/figure_scale.h"
 
 #include <emscripten/emscripten.h>
@@ -24,6 +28,7 @@
 #include <cstdio>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace {
@@ -48,10 +53,10 @@ FieldRef field(int id, int element) {
 }
 
 // The last box a command showed: the page shows it the same way.
-struct Box {
+struct PageBox {
     std::string title, text;
 };
-Box lastBox;
+PageBox lastBox;
 
 class BoxCollector final : public UserPrompts {
   public:
@@ -97,6 +102,14 @@ class PageView final : public CalculationFields {
 
 std::unique_ptr<PageView> view;
 RunOutcome outcome;
+bool ran = false; // outcome is the last run's
+
+// The page's clock, or a fixed moment (whole seconds since 1970 UTC, as SOURCE_DATE_EPOCH
+// names one) so that the page's files can be compared with the command line's.
+std::optional<FixedClock> fixedClock;
+const Clock& pageClock() {
+    return fixedClock ? static_cast<const Clock&>(*fixedClock) : systemClock();
+}
 
 const GraphTrace& trace(int graph) {
     return graph == 0 ? view->strains : view->shearCurve;
@@ -229,6 +242,13 @@ EMSCRIPTEN_KEEPALIVE int zmbr_open(const char* name) {
     return lastBox.text.empty() ? 1 : 0;
 }
 
+// What the file of that name is by its first bytes (FileKind): 0 for none the core knows, 1 a
+// result file, 2 a picture, 3 a PDF document, 4 an archive.
+EMSCRIPTEN_KEEPALIVE int zmbr_file_kind(const char* name) {
+    static_assert(static_cast<int>(FileKind::ResultFile) == 1);
+    return static_cast<int>(recognizeFile(realFileSystem(), name).kind);
+}
+
 // Writes the sheet to the file of that name as Save does; 1 if it did, 0 if a box tells why.
 EMSCRIPTEN_KEEPALIVE int zmbr_save(const char* name) {
     lastBox = {};
@@ -242,6 +262,7 @@ EMSCRIPTEN_KEEPALIVE int zmbr_save(const char* name) {
 // Execute up to the run: 1 if the run may start, 0 if a box tells why not.
 EMSCRIPTEN_KEEPALIVE int zmbr_prepare_execute() {
     lastBox = {};
+    ran = false;
     if (auto refusal = prepareExecute(sheet(), realFileSystem())) {
         lastBox = {"Error", refusal->message};
         return 0;
@@ -253,12 +274,13 @@ EMSCRIPTEN_KEEPALIVE int zmbr_prepare_execute() {
 EMSCRIPTEN_KEEPALIVE int zmbr_run() {
     view = std::make_unique<PageView>();
     RunSettings settings;
-    settings.clock = &systemClock();
+    settings.clock = &pageClock();
     settings.observer = view.get();
     cancelled.store(false);
     settings.cancel = &cancelled;
     outcome = runAnalysis(sheet().input(), settings);
-    lastBox = outcome.message.empty() ? Box{} : Box{"Error", outcome.message};
+    ran = true;
+    lastBox = outcome.message.empty() ? PageBox{} : PageBox{"Error", outcome.message};
     return static_cast<int>(outcome.end);
 }
 
@@ -309,6 +331,57 @@ EMSCRIPTEN_KEEPALIVE const double* zmbr_graph_points(int graph) {
     static_assert(sizeof(std::pair<double, double>) == 2 * sizeof(double));
     const auto& points = trace(graph).points;
     return points.empty() ? nullptr : &points.front().first;
+}
+
+// Dates the runs and reports from now on: a moment in whole seconds since 1970 UTC, or the
+// page's clock again for a negative one.
+EMSCRIPTEN_KEEPALIVE void zmbr_fix_date(double epoch) {
+    fixedClock.reset();
+    if (epoch >= 0)
+        if (auto moment = sourceDateEpoch(std::to_string(static_cast<long long>(epoch))))
+            fixedClock.emplace(*moment);
+}
+
+// The report of the last run, made as `zmbr --report` makes it, written to `path`: 1, or 0
+// with a box that tells why not. The report's fonts must be in the file system before the
+// first report (report_fonts.cpp names their places).
+EMSCRIPTEN_KEEPALIVE int zmbr_report(const char* path) {
+    lastBox = {};
+    if (!ran) {
+        lastBox = {"Error", "There is no run to report yet."};
+        return 0;
+    }
+    FileSystem& fs = realFileSystem();
+    const PanelInput& in = sheet().input();
+    PanelReportInput r;
+    r.sheet = &sheet();
+    // The panel's file, when the window still holds what it holds, is the report's inputs,
+    // as on the command line; an edited panel is reported as the window shows it.
+    ParameterSheet fromFile;
+    fromFile.load();
+    if (!in.paramFileName.empty() && fs.kindOf(in.paramFileName) == PathKind::NormalFile) {
+        r.parameterFile = reportFileOf(fs, in.paramFileName);
+        if (!readParameterFile(fromFile, fs, in.paramFileName) &&
+            parameterFileLines(fromFile) == parameterFileLines(sheet()))
+            r.sheet = &fromFile;
+        else
+            r.editedAfterReading = true;
+    }
+    const bool started = runStarted(outcome.end) || outcome.end == RunEnd::OpenFailed;
+    if (!started && outcome.end != RunEnd::Unreadable)
+        r.refusal = outcome.message;
+    if (started) {
+        r.outcome = outcome;
+        readResultFileBack(r, fs, in.outputFileName);
+    } else {
+        r.resultFile = {in.outputFileName, std::nullopt};
+    }
+    r.date = pageClock().now();
+    if (auto failure = writeReportPdf(panelReport(r), fs, path)) {
+        lastBox = {"Error", failure->message};
+        return 0;
+    }
+    return 1;
 }
 
 // --- The figure of result files -----------------------------------------------------------

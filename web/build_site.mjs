@@ -3,7 +3,7 @@
 //   <out>/zmbr.html   the same page in one file (scripts, style and WebAssembly inlined), which
 //                     works opened from disk with no network.
 // Usage: node build_site.mjs <web folder> <module folder> <out folder>
-import { copyFileSync, mkdirSync, readFileSync, writeFileSync } from "node:fs";
+import { copyFileSync, existsSync, mkdirSync, readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
 
 const [webDir, moduleDir, outDir] = process.argv.slice(2);
@@ -33,6 +33,21 @@ for (const [, dir, name] of scripts) copyFileSync(join(dir, name), join(site, na
 copyFileSync(join(webDir, "run_worker.js"), join(site, "run_worker.js"));
 copyFileSync(join(webDir, "style.css"), join(site, "style.css"));
 copyFileSync(join(moduleDir, "zmbr-core.wasm"), join(site, "zmbr-core.wasm"));
+
+// The report's fonts from Debian's packages (fonts-liberation2, fonts-ipafont-gothic), which the
+// page fetches when it makes its first report. The Japanese face is optional, as on the desktop.
+// The one-file page does not hold them: they are ten times its size.
+const fonts = [
+  "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf",
+  "/usr/share/fonts/truetype/liberation2/LiberationSans-Bold.ttf",
+  "/usr/share/fonts/truetype/liberation2/LiberationMono-Regular.ttf",
+  "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf",
+];
+mkdirSync(join(site, "fonts"), { recursive: true });
+for (const path of fonts) {
+  if (!existsSync(path) && path.endsWith("ipag.ttf")) continue;
+  copyFileSync(path, join(site, "fonts", path.replace(/^.*\//, "")));
+}
 
 // The one file: a script's text may not close its element early.
 const inline = (text) => text.replace(/<\/(script)/gi, "<\\/$1");

@@ -5,6 +5,15 @@ var ZMBR = self.ZMBR || (self.ZMBR = {});
 
 ZMBR.rowCount = 10;
 
+// The report's fonts: where the core looks for them (Debian's places, report_fonts.cpp) and
+// their names in the site's fonts/ folder. The last one only sets Japanese comments.
+ZMBR.reportFonts = [
+  "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf",
+  "/usr/share/fonts/truetype/liberation2/LiberationSans-Bold.ttf",
+  "/usr/share/fonts/truetype/liberation2/LiberationMono-Regular.ttf",
+  "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf",
+];
+
 ZMBR.bindCore = function bindCore(m) {
   const text =
     (fn) =>
@@ -33,9 +42,12 @@ ZMBR.bindCore = function bindCore(m) {
     }),
     open: m.cwrap("zmbr_open", "number", ["string"]),
     save: m.cwrap("zmbr_save", "number", ["string"]),
+    isResultFile: (name) => m.cwrap("zmbr_file_kind", "number", ["string"])(name) === 1,
     prepareExecute: m._zmbr_prepare_execute,
     run: m._zmbr_run,
     runSteps: m._zmbr_run_steps,
+    fixDate: m._zmbr_fix_date,
+    report: m.cwrap("zmbr_report", "number", ["string"]),
     calcFieldId: (name) => calcFields.indexOf(name),
     calcText: text(m._zmbr_calc_text),
     calcRowSearching: (e) => m._zmbr_calc_row_searching(e) === 1,

@@ -77,7 +77,28 @@ ZMBR.offerDownload = (name, bytes) => {
 // A file's name as the memory file system holds it: no folders.
 ZMBR.bareName = (name) => name.replace(/^.*[\\/]/, "") || "panel.mbr";
 
+// The report's fonts, fetched from the site's fonts/ folder when the first report is made, as
+// [place in the core's file system, bytes]. The one-file page has none: it says so.
+ZMBR.fetchReportFonts = async () => {
+  if (document.getElementById("zmbr-wasm"))
+    throw new Error(
+      "A report needs the report's fonts, which the served page loads (scripts/web serves " +
+        "it); the one-file page zmbr.html holds none, to stay small.",
+    );
+  const fonts = [];
+  for (const path of ZMBR.reportFonts) {
+    const response = await fetch(`fonts/${path.replace(/^.*\//, "")}`);
+    // Without the last face only characters no other face has print as empty boxes.
+    if (!response.ok && path === ZMBR.reportFonts.at(-1)) break;
+    if (!response.ok) throw new Error(`The report's font ${path} cannot be loaded.`);
+    fonts.push([path, new Uint8Array(await response.arrayBuffer())]);
+  }
+  return fonts;
+};
+
 ZMBR.Page = class Page {
+  static keptKey = "zmbr.editedPanel";
+
   constructor(core, sources) {
     this.core = core;
     this.form1 = document.getElementById("form1");
@@ -91,6 +112,8 @@ ZMBR.Page = class Page {
     });
     this.run = new ZMBR.RunView(sources, () => this.closeRun());
     this.run.onEnded = (message) => this.runEnded(message);
+    this.run.reportButton.addEventListener("click", () => this.saveReport());
+    this.panelFile = null; // { name, bytes } of the file the panel was opened from or saved as
     this.overlay = new ZMBR.Overlay(core);
     document.getElementById("open-file").addEventListener("change", (event) => {
       const file = event.target.files[0];
@@ -100,6 +123,86 @@ ZMBR.Page = class Page {
     document.getElementById("start-again").addEventListener("click", () => location.reload());
     this.acceptDrops();
     this.sheet.refresh();
+    this.keepEditedPanel();
+  }
+
+  // The panel as the edits change it: its texts and the check box.
+  panelText() {
+    const state = this.core.sheetState();
+    return JSON.stringify([state.texts, state.option]);
+  }
+
+  // An edited panel is kept in the browser's storage at every edit, offered back when the page
+  // is loaded again (after a reload, a closed tab or Exit), and leaving with edits not saved
+  // asks first.
+  keepEditedPanel() {
+    this.cleanText = this.panelText();
+    let kept = null;
+    try {
+      kept = JSON.parse(localStorage.getItem(Page.keptKey));
+    } catch (e) {
+      kept = null; // no storage, or nothing readable in it
+    }
+    if (kept && kept.state) this.offerKept(kept);
+    const client = document.getElementById("form1-client");
+    for (const type of ["input", "focusout", "click"])
+      client.addEventListener(type, () => setTimeout(() => this.keepEdits(), 0));
+    addEventListener("beforeunload", (event) => {
+      if (!this.edited || this.exited) return;
+      event.preventDefault();
+      event.returnValue = "";
+    });
+  }
+
+  keepEdits() {
+    this.edited = this.panelText() !== this.cleanText;
+    try {
+      if (!this.edited) localStorage.removeItem(Page.keptKey);
+      else
+        localStorage.setItem(
+          Page.keptKey,
+          JSON.stringify({ state: this.core.sheetState(), at: new Date().toISOString() }),
+        );
+    } catch (e) {
+      // the browser keeps nothing for this page
+    }
+  }
+
+  // The panel now shown is what its file holds (opened, saved, or the default one).
+  markSaved() {
+    this.cleanText = this.panelText();
+    this.keepEdits();
+  }
+
+  offerKept(kept) {
+    const offer = document.getElementById("kept-panel");
+    const comment = kept.state.texts.find(([id]) => this.core.fields[id].name === "comment");
+    const at = new Date(kept.at).toLocaleString();
+    document.getElementById("kept-text").textContent =
+      `A panel edited on ${at} and not saved was kept in this browser ("${comment ? comment[2] : ""}").`;
+    offer.hidden = false;
+    this.say(document.getElementById("kept-text").textContent);
+    const close = () => {
+      offer.hidden = true;
+      document.getElementById("Text1").focus();
+    };
+    document.getElementById("kept-restore").onclick = () => {
+      this.core.setSheetState(kept.state);
+      this.panelFile = null;
+      this.sheet.refresh();
+      this.cleanText = "";
+      this.keepEdits();
+      this.say("The kept panel is back.");
+      close();
+    };
+    document.getElementById("kept-discard").onclick = () => {
+      try {
+        localStorage.removeItem(Page.keptKey);
+      } catch (e) {
+        // nothing was kept after all
+      }
+      close();
+    };
   }
 
   async open(file) {
@@ -108,9 +211,18 @@ ZMBR.Page = class Page {
     this.core.removeFile(name);
     this.core.writeFile(name, bytes);
     const opened = this.core.open(name);
+    // The core names a file of another kind; a result file has its place on this page.
+    const resultFile = !opened && this.core.isResultFile(name);
     this.core.removeFile(name);
+    if (opened) this.panelFile = { name, bytes };
+    if (opened) this.markSaved();
     this.sheet.refresh();
-    if (!opened) await ZMBR.showBox(this.core.box());
+    if (resultFile)
+      await ZMBR.showBox({
+        title: "Error",
+        text: "This is a result file: drop it on the figure below.",
+      });
+    else if (!opened) await ZMBR.showBox(this.core.box());
     else this.say(`${name} opened.`);
   }
 
@@ -126,14 +238,18 @@ ZMBR.Page = class Page {
       "close",
       async () => {
         if (dialog.returnValue !== "save" || !input.value.trim()) return;
-        const name = ZMBR.bareName(input.value.trim());
+        // A name without an extension is a parameter file's: its result is then NAME.TGC.
+        let name = ZMBR.bareName(input.value.trim());
+        if (!/\.[^.]+$/.test(name)) name += ".mbr";
         this.core.removeFile(name);
         if (!this.core.save(name)) {
           await ZMBR.showBox(this.core.box());
           return;
         }
         this.core.setFileName(0, name);
-        ZMBR.offerDownload(name, this.core.readFile(name));
+        this.panelFile = { name, bytes: this.core.readFile(name) };
+        ZMBR.offerDownload(name, this.panelFile.bytes);
+        this.markSaved();
         this.core.removeFile(name);
         this.say(`${name} saved.`);
       },
@@ -146,9 +262,13 @@ ZMBR.Page = class Page {
       ZMBR.showBox(this.core.box());
       return;
     }
+    // The last run's file is no longer the last run's: a Cancel may leave none.
+    this.hideResultLink();
     this.form1.hidden = true;
     this.runSection.hidden = false;
-    this.run.start(this.core.sheetState());
+    const state = this.core.sheetState();
+    const file = this.panelFile && this.panelFile.name === state.paramFileName;
+    this.run.start(state, file ? this.panelFile : null);
     this.run.button.focus();
     this.say("The run has started.");
   }
@@ -161,13 +281,50 @@ ZMBR.Page = class Page {
     if (box && box.text) ZMBR.showBox(box);
   }
 
-  showResultLink(result) {
+  hideResultLink() {
     const holder = document.getElementById("result-link");
     const old = holder.querySelector("a");
     if (old) URL.revokeObjectURL(old.href);
+    holder.textContent = "";
+    holder.hidden = true;
+  }
+
+  showResultLink(result) {
+    const holder = document.getElementById("result-link");
+    this.hideResultLink();
     holder.textContent = "Result file of the last run: ";
     holder.append(ZMBR.linkToFile(ZMBR.element("a", null, result.name), result.name, result.bytes));
+    const report = ZMBR.element("button", "inline", "Save report...");
+    report.type = "button";
+    report.id = "save-report";
+    report.addEventListener("click", () => this.saveReport());
+    holder.append(" ", report);
     holder.hidden = false;
+  }
+
+  // The last run's report, as `zmbr --report` writes it, downloaded as NAME.pdf.
+  async saveReport() {
+    const result = this.run.result;
+    if (!result || this.run.running) return;
+    const started = performance.now();
+    this.say("Making the report…");
+    try {
+      this.reportFonts ??= ZMBR.fetchReportFonts();
+      const fonts = await this.reportFonts;
+      const made = await this.run.report(fonts);
+      if (!made.bytes) {
+        await ZMBR.showBox(made.box);
+        return;
+      }
+      const panel = this.core.fileName(0);
+      const name = (panel || result.name).replace(/\.[^.]*$/, "") + ".pdf";
+      ZMBR.offerDownload(name, made.bytes);
+      this.reportMs = performance.now() - started;
+      this.say(`${name} saved.`);
+    } catch (error) {
+      this.reportFonts = null;
+      await ZMBR.showBox({ title: "Report", text: error.message });
+    }
   }
 
   closeRun() {
@@ -178,6 +335,7 @@ ZMBR.Page = class Page {
   }
 
   exit() {
+    this.exited = true;
     this.form1.hidden = true;
     document.getElementById("overlay").hidden = true;
     document.getElementById("ended").hidden = false;
@@ -229,6 +387,7 @@ ZMBR.fitToWindow = () => {
     document.getElementById("loading").hidden = true;
     document.getElementById("form1").hidden = false;
     document.getElementById("overlay").hidden = false;
+    ZMBR.page.sheet.refresh(); // the fields' widths are known once they show
     document.documentElement.dataset.readyMs = performance.now().toFixed(0);
     document.documentElement.dataset.ready = "true";
   } catch (error) {

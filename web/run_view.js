@@ -119,7 +119,11 @@ ZMBR.RunView = class RunView {
     client.append(ZMBR.twips(this.button, 4080, 5760, 975, 375));
     this.download = ZMBR.element("a", "download");
     this.download.hidden = true;
-    client.parentElement.append(this.download);
+    this.reportButton = ZMBR.element("button", "download", "Save report...");
+    this.reportButton.type = "button";
+    this.reportButton.id = "Form2-report";
+    this.reportButton.hidden = true;
+    client.parentElement.append(this.download, this.reportButton);
   }
 
   buildGraph(client, yTitle, xTitle) {
@@ -159,14 +163,17 @@ ZMBR.RunView = class RunView {
   }
 
   // Execute has passed: the windows open and the worker runs the sheet's panel.
-  start(state) {
+  // `paramFile` ({ name, bytes }) is the file the panel was read from, for the report.
+  start(state, paramFile) {
     this.running = true;
     this.shown = true;
     this.result = null;
     this.download.hidden = true;
+    this.reportButton.hidden = true;
     for (const o of this.outputs.values()) {
       o.value = "";
       o.classList.remove("searching");
+      ZMBR.SheetView.offerWholeText(o);
     }
     this.button.textContent = "Command";
     for (const graph of this.graphs) {
@@ -175,7 +182,13 @@ ZMBR.RunView = class RunView {
     }
     if (this.cancelFlag) Atomics.store(this.cancelFlag, 0, 0);
     this.startedAt = performance.now();
-    this.worker.postMessage({ type: "run", state, fields: this.fieldList });
+    this.worker.postMessage({
+      type: "run",
+      state,
+      fields: this.fieldList,
+      paramFile,
+      epoch: ZMBR.fixedEpoch,
+    });
   }
 
   show(snapshot) {
@@ -199,6 +212,15 @@ ZMBR.RunView = class RunView {
   receive(message) {
     if (message.type === "progress") this.show(message.snapshot);
     else if (message.type === "end") this.ended(message);
+    else if (message.type === "report") this.reported(message);
+  }
+
+  // The last run's report from the worker, which still holds the run: { bytes } or { box }.
+  report(fonts) {
+    return new Promise((resolve) => {
+      this.reported = resolve;
+      this.worker.postMessage({ type: "report", fonts });
+    });
   }
 
   ended(message) {
@@ -207,10 +229,13 @@ ZMBR.RunView = class RunView {
     this.endedAt = performance.now();
     this.result = message.result;
     this.show(message.snapshot);
+    // The last values stay to be read: one wider than its field is offered whole.
+    if (this.shown) for (const o of this.outputs.values()) ZMBR.SheetView.offerWholeText(o);
     if (this.result) {
       ZMBR.linkToFile(this.download, this.result.name, this.result.bytes);
       this.download.textContent = `Download ${this.result.name}`;
       this.download.hidden = !this.shown;
+      this.reportButton.hidden = !this.shown;
     }
     if (this.onEnded) this.onEnded(message);
   }

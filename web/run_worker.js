@@ -46,8 +46,14 @@ var ZMBR = self.ZMBR || (self.ZMBR = {});
     return cancelFlag !== null && Atomics.load(cancelFlag, 0) === 1;
   }
 
-  function run({ state, fields }) {
+  let panelFile = null; // the name under which the panel's file was put, for the report
+
+  function run({ state, fields, paramFile, epoch }) {
     shown = fields.map(([name, element]) => [core.calcFieldId(name), element]);
+    if (panelFile) core.removeFile(panelFile);
+    panelFile = paramFile ? paramFile.name : null;
+    if (paramFile) core.writeFile(paramFile.name, paramFile.bytes);
+    core.fixDate(epoch ?? -1);
     for (const last of sent) Object.assign(last, { count: 0, xLim: NaN, yLim: NaN });
     const started = performance.now();
     core.setSheetState(state);
@@ -82,6 +88,20 @@ var ZMBR = self.ZMBR || (self.ZMBR = {});
     });
   }
 
+  // The last run's report as a PDF file's bytes, or the box that tells why there is none.
+  function report({ fonts }) {
+    for (const [path, bytes] of fonts) {
+      if (core.module.FS.analyzePath(path).exists) continue;
+      core.module.FS.mkdirTree(path.replace(/\/[^/]*$/, ""));
+      core.module.FS.writeFile(path, bytes);
+    }
+    const path = "/report.pdf";
+    const made = core.report(path);
+    const bytes = made ? core.readFile(path) : null;
+    core.removeFile(path);
+    self.postMessage({ type: "report", bytes, box: made ? null : core.box() });
+  }
+
   self.onmessage = async (event) => {
     const message = event.data;
     if (message.type === "init") {
@@ -100,6 +120,8 @@ var ZMBR = self.ZMBR || (self.ZMBR = {});
       module.FS.chdir("/files");
       if (waiting) run(waiting);
       waiting = null;
+    } else if (message.type === "report") {
+      report(message);
     } else if (message.type === "run") {
       if (core) run(message);
       else waiting = message;

@@ -181,6 +181,18 @@ ZMBR.SheetView = class SheetView {
       );
   }
 
+  // A text wider than its field is offered whole: as its tooltip and as its description for a
+  // screen reader.
+  static offerWholeText(input) {
+    if (input.value && input.scrollWidth > input.clientWidth + 1) {
+      input.title = input.value;
+      input.setAttribute("aria-description", input.value);
+    } else {
+      input.removeAttribute("title");
+      input.removeAttribute("aria-description");
+    }
+  }
+
   // Shows the texts the sheet holds, leaving alone a field whose text is already right (so
   // that the caret of the field being typed in stays where it is).
   refresh() {
@@ -188,6 +200,7 @@ ZMBR.SheetView = class SheetView {
       const [id, element] = key.split(":").map(Number);
       const text = this.core.text(id, element);
       if (input.value !== text) input.value = text;
+      SheetView.offerWholeText(input);
     }
     this.check1.checked = this.core.option();
   }

@@ -1,4 +1,5 @@
 #include "numeric/number_text.h"
+#include "paramfile/file_kind.h"
 #include "paramfile/parameter_file.h"
 #include "platform/quoted_line.h"
 #include "platform/text_encoding.h"
@@ -229,8 +230,13 @@ std::optional<Failure> readParameterFile(ParameterSheet& sheet, FileSystem& fs,
         return failure;
     Planner planner(file);
     ReadPlan plan;
-    if (auto failure = planner.plan(plan))
+    if (auto failure = planner.plan(plan)) {
+        // A file of another kind is named as such rather than by a line of it.
+        const RecognizedFile kind = recognizeFile(fs, path);
+        if (kind.kind != FileKind::Other)
+            return Failure{notAPanelText(kind)};
         return failure;
+    }
     if (!readAsUtf8(planner.lines()))
         for (ReadPlan::Step& step : plan.steps)
             if (step.kind == ReadPlan::Kind::Text && !isAscii(step.text))

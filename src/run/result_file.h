@@ -3,6 +3,7 @@
 // run that ended by failure. Bytes are CP932, lines end with CR LF.
 
 #include "input/panel_input.h"
+#include "paramfile/file_kind.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "solver/run_state.h"
@@ -21,8 +22,8 @@ inline constexpr std::size_t kResultClosingLines = 3;
 inline constexpr std::size_t kResultMaxLines =
     kResultHeaderLines + kStepLimit + kResultClosingLines;
 
-// The layout's fixed texts, which the writer writes and the reader looks for.
-inline constexpr std::string_view kResultTitle = "τ-γ relationship created by ZMBR3";
+// The layout's fixed texts, which the writer writes and the reader looks for (the title,
+// kResultTitle, is in paramfile/file_kind.h, where a result file is told from a panel).
 inline constexpr std::string_view kResultZeroLine =
     "    0.000  0.000000  0.000000  0.000000  45.00";
 inline constexpr std::string_view kClosingConcrete = "Concrete : ";

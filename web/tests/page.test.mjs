@@ -279,6 +279,37 @@ test("an unreadable file is refused with the desktop's words and changes nothing
   await page.context().close();
 });
 
+test("a file of another kind opened as a panel is named by its kind", async () => {
+  const page = await openPage();
+  const svg = '<?xml version="1.0"?>\n<svg xmlns="http://www.w3.org/2000/svg"></svg>\n';
+  // name, bytes, the page's words where they differ from the command line's.
+  const cases = [
+    [
+      "result.mbr",
+      readFileSync(join(data, "steel_yield.TGC")),
+      "This is a result file: drop it on the figure below.",
+    ],
+    ["photo.png", Buffer.from("89504e470d0a1a0a0000000d49484452", "hex")],
+    ["photo.gif", Buffer.from("GIF89a\x01\x00", "latin1")],
+    ["photo.jpg", Buffer.from("ffd8ffe000104a464946", "hex")],
+    ["figure.svg", Buffer.from(svg)],
+    ["report.pdf", Buffer.from("%PDF-1.7\n%\xe2\xe3\n", "latin1")],
+    ["panels.zip", Buffer.from("504b0304140000000800", "hex")],
+    ["panel.mbr.gz", Buffer.from("1f8b0800000000000003", "hex")],
+  ];
+  for (const [name, bytes, pageWords] of cases) {
+    writeFileSync(join(scratch, name), bytes);
+    const desktop = zmbr("--batch", join(scratch, name));
+    assert.equal(desktop.status, 2);
+    const words = desktop.stderr.split("\n")[0].replace(/^zmbr: [^:]*: /, "");
+    assert.match(words, /^This is an? [^,]+, not a parameter file/, name);
+    await dropFiles(page, [[name, bytes]]);
+    assert.deepEqual(await boxText(page), { title: "Error", text: pageWords || words });
+    assert.equal(await page.inputValue("#Text1"), "Please input the comment");
+  }
+  await page.context().close();
+});
+
 // Watches a run in the page: the step and the graphs' points at each refresh, and how long
 // Cancel, pressed at the first refresh past `cancelAtStep`, takes to end the run.
 const watchRun = (page, cancelAtStep) =>
@@ -384,6 +415,46 @@ test("a finished run's result file equals the desktop's from its second line on"
   await page.context().close();
 });
 
+test("the page's report is the same bytes as the desktop's for the same panel and date", async () => {
+  const epoch = 1700000000;
+  const page = await openPage(served);
+  await page.evaluate((e) => (ZMBR.fixedEpoch = e), epoch);
+  for (const panel of ["steel_yield", "fibre_rupture"]) {
+    // The desktop's report: the panel beside its result file, named as the page names them.
+    const folder = mkdtempSync(join(scratch, "report-"));
+    writeFileSync(join(folder, `${panel}.mbr`), readFileSync(join(data, `${panel}.mbr`)));
+    execFileSync("node", [join(build, "zmbr-node.mjs"), "--report", `${panel}.mbr`], {
+      cwd: folder,
+      env: { ...process.env, SOURCE_DATE_EPOCH: String(epoch) },
+      stdio: "pipe",
+    });
+    await page.setInputFiles("#open-file", join(data, `${panel}.mbr`));
+    await runToEnd(page);
+    const report = await downloadBy(page, () => page.click("#Form2-report"));
+    assert.equal(report.name, `${panel}.pdf`);
+    assert.ok(report.bytes.equals(readFileSync(join(folder, `${panel}.pdf`))), panel);
+    console.log(
+      `# report of ${panel} in the page: ${(await page.evaluate(() => ZMBR.page.reportMs)).toFixed(0)} ms`,
+    );
+    await page.click("#Form2-Command1");
+  }
+  // The last run's report is offered under the parameter window too.
+  const again = await downloadBy(page, () => page.click("#save-report"));
+  assert.equal(again.name, "fibre_rupture.pdf");
+  assert.deepEqual(page.errors, []);
+  await page.context().close();
+});
+
+test("the one-file page says that reports need the served page", async () => {
+  const page = await openPage();
+  await runToEnd(page);
+  await page.click("#Form2-report");
+  const box = await boxText(page);
+  assert.equal(box.title, "Report");
+  assert.match(box.text, /served page/);
+  await page.context().close();
+});
+
 test("a finished run leaves every field of the calculation window as the desktop shows it", async () => {
   const page = await openPage();
   await runToEnd(page);
@@ -444,23 +515,128 @@ test("result files dropped on the page are drawn in one figure", async () => {
   await page.context().close();
 });
 
+// axe-core's audit of the page as it shows now: the serious and critical violations, with
+// every violation named in the log; `all` returns every violation's id.
+const axe = readFileSync(createRequire(import.meta.url).resolve("axe-core/axe.min.js"), "utf8");
+async function audit(page, where, all = false) {
+  await page.addScriptTag({ content: axe });
+  const result = await page.evaluate(() =>
+    axe.run(document, { runOnly: ["wcag2a", "wcag2aa", "wcag21a", "wcag21aa", "best-practice"] }),
+  );
+  for (const v of result.violations)
+    console.log(`# axe (${where}): ${v.impact} ${v.id}: ${v.nodes.length} nodes`);
+  return result.violations
+    .filter((v) => all || v.impact === "serious" || v.impact === "critical")
+    .map((v) => v.id);
+}
+
 test("the page passes an accessibility audit", async () => {
-  const axe = readFileSync(createRequire(import.meta.url).resolve("axe-core/axe.min.js"), "utf8");
   const page = await openPage();
-  const audit = async (where) => {
-    await page.addScriptTag({ content: axe });
-    const result = await page.evaluate(() =>
-      axe.run(document, { runOnly: ["wcag2a", "wcag2aa", "wcag21a", "wcag21aa", "best-practice"] }),
-    );
-    for (const v of result.violations)
-      console.log(`# axe (${where}): ${v.impact} ${v.id}: ${v.nodes.length} nodes`);
-    return result.violations
-      .filter((v) => v.impact === "serious" || v.impact === "critical")
-      .map((v) => v.id);
-  };
-  assert.deepEqual(await audit("parameter window"), []);
+  assert.deepEqual(await audit(page, "parameter window"), []);
   await runToEnd(page);
-  assert.deepEqual(await audit("run windows"), []);
+  assert.deepEqual(await audit(page, "run windows"), []);
+  await page.context().close();
+});
+
+test("a Cancel leaves no link to an earlier run's file as the last run's", async () => {
+  for (const url of [fromDisk, served]) {
+    const page = await openPage(url);
+    await runToEnd(page);
+    await page.click("#Form2-Command1");
+    assert.equal(await page.textContent("#result-link a"), "default.TGC");
+    await page.setInputFiles("#open-file", join(data, "long_run.mbr"));
+    await page.waitForFunction(() => ZMBR.page.core.fileName(1) === "long_run.mbr");
+    await typeInto(page, "Text1", "Edited before the Cancel");
+    const cancelled = await watchRun(page, 0);
+    assert.ok(cancelled.wasRunning && cancelled.formBack);
+    if (url === fromDisk) {
+      // The worker was stopped: there is no file of the last run.
+      assert.equal(await page.isVisible("#result-link"), false);
+    } else {
+      // The run ended at its next yield point: its own lines, with the new comment.
+      const link = await downloadBy(page, () => page.click("#result-link a"));
+      assert.equal(link.name, "long_run.TGC");
+      assert.equal(
+        Buffer.from(link.bytes).toString("latin1").split("\r\n")[1],
+        "Edited before the Cancel",
+      );
+    }
+    await page.context().close();
+  }
+});
+
+test("an edited panel is kept, offered back after a reload or Exit, and saved as NAME.mbr", async () => {
+  const page = await openPage();
+  let asked = 0;
+  page.on("dialog", (dialog) => {
+    if (dialog.type() === "beforeunload") asked++;
+    dialog.accept();
+  });
+  const leaving = () =>
+    page.evaluate(() => {
+      const event = new Event("beforeunload", { cancelable: true });
+      dispatchEvent(event);
+      return event.defaultPrevented;
+    });
+  assert.equal(await leaving(), false, "nothing to lose yet");
+  await typeInto(page, "Text1", "Wall W3");
+  await typeInto(page, "Text10", "150");
+  const edited = [await page.inputValue("#Text1"), await page.inputValue("#Text10")];
+  assert.equal(await leaving(), true, "leaving with edits asks first");
+  await page.reload();
+  await page.waitForSelector("html[data-ready=true]");
+  assert.equal(await page.inputValue("#Text1"), "Please input the comment");
+  assert.match(await page.textContent("#kept-text"), /"Wall W3"/);
+  assert.deepEqual(await audit(page, "kept panel", true), []);
+  await page.click("#kept-restore");
+  assert.deepEqual([await page.inputValue("#Text1"), await page.inputValue("#Text10")], edited);
+  assert.equal(await page.isVisible("#kept-panel"), false);
+  // Exit, then Start again: still kept.
+  await page.click("#Command4");
+  await page.click("#start-again");
+  await page.waitForSelector("html[data-ready=true]");
+  assert.equal(await page.isVisible("#kept-panel"), true);
+  await page.click("#kept-restore");
+  // Saved as "wall": wall.mbr, whose result is wall.TGC; nothing is kept any more.
+  const saved = await downloadBy(page, async () => {
+    await page.click("#Command3");
+    await page.fill("#save-name", "wall");
+    await page.click("#save-box button[value=save]");
+  });
+  assert.equal(saved.name, "wall.mbr");
+  assert.equal(await leaving(), false, "saved: nothing to lose");
+  await runToEnd(page);
+  assert.equal(await page.evaluate(() => ZMBR.page.run.result.name), "wall.TGC");
+  await page.click("#Form2-Command1");
+  await page.reload();
+  await page.waitForSelector("html[data-ready=true]");
+  assert.equal(await page.isVisible("#kept-panel"), false);
+  // Discarded: not offered again.
+  await typeInto(page, "Text1", "Wall W4");
+  await page.click("#Command4");
+  await page.click("#start-again");
+  await page.waitForSelector("html[data-ready=true]");
+  await page.click("#kept-discard");
+  await page.reload();
+  await page.waitForSelector("html[data-ready=true]");
+  assert.equal(await page.isVisible("#kept-panel"), false);
+  console.log(`# beforeunload asked ${asked} times on the way`);
+  assert.deepEqual(page.errors, []);
+  await page.context().close();
+});
+
+test("a text longer than its field is offered whole", async () => {
+  const page = await openPage();
+  await typeInto(page, "Text10", "1e308");
+  const whole = await page.inputValue("#Text10");
+  const cut = await page.$eval("#Text10", (e) => e.scrollWidth > e.clientWidth);
+  assert.ok(cut, `${whole} is wider than its field`);
+  assert.equal(await page.getAttribute("#Text10", "title"), whole);
+  assert.equal(await page.getAttribute("#Text10", "aria-description"), whole);
+  await typeInto(page, "Text10", "150");
+  assert.equal(await page.getAttribute("#Text10", "title"), null);
+  await typeInto(page, "Text10", "1e308");
+  assert.deepEqual(await audit(page, "a long text", true), []);
   await page.context().close();
 });
 
