@@ -108,5 +108,25 @@ TEST(ReportPages, CrossReferencePointsAtEveryObject) {
     EXPECT_NE(pdf.find("/CreationDate (D:20240501120000)"), std::string::npos);
 }
 
+// A comment of many lines goes on from page to page: no line falls below the foot of a page,
+// and every word is printed.
+TEST(ReportPages, LongTextGoesOnToTheNextPage) {
+    ReportDocument d;
+    d.title = "Calculation report";
+    for (int i = 0; i < 1500; ++i)
+        d.comment += "panel" + std::to_string(i) + " ";
+    const std::vector<Drawing> pages = layOutReport(d, fonts());
+    ASSERT_GT(pages.size(), 1u);
+    std::string printed;
+    for (const Drawing& page : pages)
+        for (const DrawingItem& item : page.items)
+            if (const Label* l = std::get_if<Label>(&item); l && !l->text.empty()) {
+                EXPECT_LT(l->at.y, kA4Height - 30) << l->text;
+                printed += l->text + " ";
+            }
+    for (int i = 0; i < 1500; i += 37)
+        EXPECT_NE(printed.find("panel" + std::to_string(i) + " "), std::string::npos) << i;
+}
+
 } // namespace
 } // namespace zmbr

@@ -187,15 +187,25 @@ class Layout {
                                       lines[k], Face::Sans, kSmall, Anchor::Left, kGrey));
     }
 
+    // A short paragraph stays on one page; a long one (a comment of many lines) goes on from
+    // page to page line by line, so that no line falls off the foot of a page.
     void addLines(const std::vector<std::string>& lines, Face face, double size, double gapAfter,
                   Rgb colour = kBlack, double indent = 0) {
         const double step = size * 1.35;
-        add({step * static_cast<double>(lines.size()) + gapAfter, [=](Drawing& page, double top) {
-                 for (std::size_t k = 0; k < lines.size(); ++k)
-                     page.items.push_back(text(kMargin + indent,
-                                               top + size + static_cast<double>(k) * step, lines[k],
-                                               face, size, Anchor::Left, colour));
-             }});
+        auto block = [=](std::vector<std::string> part, double gap) {
+            add({step * static_cast<double>(part.size()) + gap, [=](Drawing& page, double top) {
+                     for (std::size_t k = 0; k < part.size(); ++k)
+                         page.items.push_back(text(kMargin + indent,
+                                                   top + size + static_cast<double>(k) * step,
+                                                   part[k], face, size, Anchor::Left, colour));
+                 }});
+        };
+        if (lines.size() <= 6) {
+            block(lines, gapAfter);
+            return;
+        }
+        for (std::size_t k = 0; k < lines.size(); ++k)
+            block({lines[k]}, k + 1 == lines.size() ? gapAfter : 0);
     }
 
     void addParagraph(const std::string& s, Face face = Face::Sans) {
