@@ -90,6 +90,9 @@ ZMBR.saveGraph = (curve, name, texts, kind) => {
     height,
     (g) => {
       curve.paint(g, { width, height }, 0);
+      g.strokeStyle = "#808080"; // the window's edge, which the screen draws around the canvas
+      g.lineWidth = 1;
+      g.strokeRect(0.5, 0.5, width - 1, height - 1);
       g.font = '13px "Liberation Sans", Arial, sans-serif';
       g.fillStyle = "#000";
       g.textBaseline = "top";
