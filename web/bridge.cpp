@@ -386,16 +386,23 @@ EMSCRIPTEN_KEEPALIVE int zmbr_report(const char* path) {
 
 // --- The figure of result files -----------------------------------------------------------
 
-// Adds the result file of that name to the figure: 1, or 0 with a box that tells why not.
-EMSCRIPTEN_KEEPALIVE int zmbr_plot_add(const char* name) {
+// Adds the result file of that name to the figure under `label` (a run's comment; the file's
+// name when empty): 1, or 0 with a box that tells why not.
+EMSCRIPTEN_KEEPALIVE int zmbr_plot_add(const char* name, const char* label) {
     lastBox = {};
     ResultCurve curve;
     if (auto failure = readResultFile(realFileSystem(), name, curve)) {
         lastBox = {"Error", std::string(name) + ": " + failure->message};
         return 0;
     }
-    plotted.emplace_back(name, std::move(curve));
+    plotted.emplace_back(*label ? label : name, std::move(curve));
     return 1;
+}
+
+// Takes the curve at that place (0 the first added) off the figure; the others keep their order.
+EMSCRIPTEN_KEEPALIVE void zmbr_plot_remove(int index) {
+    if (index >= 0 && index < static_cast<int>(plotted.size()))
+        plotted.erase(plotted.begin() + index);
 }
 
 EMSCRIPTEN_KEEPALIVE void zmbr_plot_clear() {

@@ -14,6 +14,7 @@ const scripts = [
   ["zmbr-core-js", moduleDir, "zmbr-core.js"],
   ["core-api-js", webDir, "core_api.js"],
   ["sheet-view-js", webDir, "sheet_view.js"],
+  ["svg-context-js", webDir, "svg_context.js"],
   ["graphs-js", webDir, "graphs.js"],
   ["run-view-js", webDir, "run_view.js"],
   ["overlay-js", webDir, "overlay.js"],

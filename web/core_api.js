@@ -82,7 +82,7 @@ ZMBR.bindCore = function bindCore(m) {
       core.setFileName(0, state.paramFileName);
       core.setFileName(1, state.outputFileName);
     },
-    plotAdd: m.cwrap("zmbr_plot_add", "number", ["string"]),
+    plotAdd: m.cwrap("zmbr_plot_add", "number", ["string", "string"]),
     writeFile: (name, bytes) => m.FS.writeFile(name, bytes),
     readFile: (name) => m.FS.readFile(name),
     removeFile(name) {

@@ -53,7 +53,12 @@ ZMBR.GraphCurve = class GraphCurve {
 
   draw(from) {
     const size = ZMBR.fitCanvas(this.canvas);
-    const g = size.g;
+    this.paint(size.g, size, from);
+  }
+
+  // The curve on `g` (a canvas's context or the SVG writer's) in a box of the size given, from
+  // point `from` on; from 0 on a white ground.
+  paint(g, size, from) {
     if (from === 0) {
       g.fillStyle = "#fff";
       g.fillRect(0, 0, size.width, size.height);
@@ -71,6 +76,36 @@ ZMBR.GraphCurve = class GraphCurve {
       g.lineTo(...this.map(...this.points[k], size));
     g.stroke();
   }
+};
+
+// A graph window saved as a picture: the curve as the window draws it, with the window's
+// titles and full scales at their corners. `texts` are [y title, y scale, x title, x scale].
+ZMBR.saveGraph = (curve, name, texts, kind) => {
+  const canvas = curve.canvas;
+  const width = canvas.clientWidth || canvas.width;
+  const height = canvas.clientHeight || canvas.height;
+  ZMBR.savePicture(
+    name,
+    width,
+    height,
+    (g) => {
+      curve.paint(g, { width, height }, 0);
+      g.strokeStyle = "#808080"; // the window's edge, which the screen draws around the canvas
+      g.lineWidth = 1;
+      g.strokeRect(0.5, 0.5, width - 1, height - 1);
+      g.font = '13px "Liberation Sans", Arial, sans-serif';
+      g.fillStyle = "#000";
+      g.textBaseline = "top";
+      g.textAlign = "left";
+      g.fillText(texts[0], 4, 4);
+      g.fillText(texts[1], 4, 20);
+      g.textAlign = "right";
+      g.textBaseline = "bottom";
+      g.fillText(texts[2], width - 4, height - 20);
+      g.fillText(texts[3], width - 4, height - 4);
+    },
+    kind,
+  );
 };
 
 // The parameter window's picture: the bars in two directions with their spacings, a panel

@@ -1,7 +1,7 @@
 "use strict";
-// Result files dropped on the page (or picked) drawn in one figure, laid out as the program's
-// --plot figures are: the core reads the files and works out the axes, ticks and marks; this
-// only paints them.
+// Result files dropped on the page (or picked) and the page's finished runs drawn in one figure,
+// laid out as the program's --plot figures are: the core reads the files and works out the
+// axes, ticks and marks; this only paints them, on the screen or into a saved PNG or SVG.
 
 var ZMBR = self.ZMBR || (self.ZMBR = {});
 
@@ -29,11 +29,18 @@ ZMBR.Overlay = class Overlay {
   static dashes = [[], [6, 3], [1, 3], [6, 3, 1, 3]];
   static font = '13px "Liberation Sans", Arial, sans-serif';
 
+  // The most curves the figure holds: as many as it has colours for solid lines.
+  static limit = 10;
+
   constructor(core) {
     this.core = core;
     this.canvas = document.getElementById("overlay-canvas");
     this.curveChoice = document.getElementById("overlay-curve");
-    this.count = 0;
+    this.list = document.getElementById("overlay-list");
+    this.note = document.getElementById("overlay-note");
+    this.entries = []; // { name, label, bytes } of each curve, in the core's order
+    this.say = () => {}; // the page's spoken status
+    this.panelName = () => "zmbr"; // the panel's name without its extension, for the saves
     document.getElementById("overlay-files").addEventListener("change", (event) => {
       this.add([...event.target.files]);
       event.target.value = "";
@@ -41,39 +48,139 @@ ZMBR.Overlay = class Overlay {
     this.curveChoice.addEventListener("change", () => this.draw());
     document.getElementById("overlay-clear").addEventListener("click", () => {
       this.core.module._zmbr_plot_clear();
-      this.count = 0;
+      this.entries = [];
+      this.tell("");
       this.draw();
     });
-    document.getElementById("overlay-save").addEventListener("click", () => {
-      this.canvas.toBlob((blob) => blob && ZMBR.offerDownload("curves.png", blob));
-    });
+    for (const kind of ["png", "svg"])
+      document
+        .getElementById(`overlay-save-${kind}`)
+        .addEventListener("click", () => this.save(kind));
     this.draw();
   }
 
+  get count() {
+    return this.entries.length;
+  }
+
+  tell(text) {
+    this.note.textContent = text;
+    this.note.hidden = !text;
+    if (text) this.say(text);
+  }
+
+  // Result files picked or dropped, each under its file's name.
   async add(files) {
-    for (const file of files) {
-      const name = ZMBR.bareName(file.name);
-      this.core.writeFile(name, new Uint8Array(await file.arrayBuffer()));
-      const added = this.core.plotAdd(name);
-      this.core.removeFile(name);
-      if (added) this.count++;
-      else await ZMBR.showBox(this.core.box());
-    }
+    for (const file of files)
+      await this.addBytes(ZMBR.bareName(file.name), new Uint8Array(await file.arrayBuffer()), "");
     this.draw();
   }
 
-  draw() {
-    const figure = JSON.parse(
+  // A finished run's result file, under the panel's comment (its file's name when blank).
+  async addRun(result, comment) {
+    await this.addBytes(result.name, new Uint8Array(result.bytes), comment.trim());
+    this.draw();
+  }
+
+  // One file: a file with the same bytes as one drawn already is not drawn twice; past the
+  // limit nothing is added. true when the file is in the figure afterwards.
+  async addBytes(name, bytes, label) {
+    const same = this.entries.find((e) => Overlay.sameBytes(e.bytes, bytes));
+    if (same) {
+      this.tell(`${name} is drawn already, as ${same.label}.`);
+      return true;
+    }
+    if (this.entries.length >= Overlay.limit) {
+      this.tell(`The figure holds ${Overlay.limit} curves at most: remove one to add ${name}.`);
+      return false;
+    }
+    this.core.writeFile(name, bytes);
+    const added = this.core.plotAdd(name, label);
+    this.core.removeFile(name);
+    if (!added) {
+      await ZMBR.showBox(this.core.box());
+      return false;
+    }
+    this.entries.push({ name, label: label || name, bytes });
+    this.tell("");
+    return true;
+  }
+
+  static sameBytes(a, b) {
+    if (a.length !== b.length) return false;
+    for (let k = 0; k < a.length; k++) if (a[k] !== b[k]) return false;
+    return true;
+  }
+
+  remove(index) {
+    const [gone] = this.entries.splice(index, 1);
+    this.core.module._zmbr_plot_remove(index);
+    this.draw();
+    this.tell(`${gone.label} removed from the figure.`);
+    // The focus stays in the list: on the next curve's button, or the previous one's.
+    const buttons = this.list.querySelectorAll("button");
+    const next = buttons[Math.min(index, buttons.length - 1)];
+    (next || document.getElementById("overlay-files")).focus();
+  }
+
+  // The list under the figure: each curve's colour, name and its own Remove button.
+  showList() {
+    this.list.textContent = "";
+    this.entries.forEach((entry, i) => {
+      const item = ZMBR.element("li");
+      const swatch = ZMBR.element("span", "swatch");
+      swatch.style.borderColor = Overlay.colours[i % 10];
+      swatch.setAttribute("aria-hidden", "true");
+      const remove = ZMBR.element("button", "inline", "Remove");
+      remove.type = "button";
+      remove.setAttribute("aria-label", `Remove ${entry.label} from the figure`);
+      remove.addEventListener("click", () => this.remove(i));
+      item.append(swatch, ZMBR.element("span", null, entry.label), " ", remove);
+      this.list.append(item);
+    });
+    this.list.hidden = this.entries.length === 0;
+  }
+
+  // The figure as the screen shows it, saved as PANEL-figure.png or .svg.
+  save(kind) {
+    const figure = this.figure();
+    ZMBR.savePicture(
+      `${this.panelName()}-figure`,
+      Overlay.width,
+      Overlay.height,
+      (g) => this.paint(g, figure),
+      kind,
+    );
+  }
+
+  figure() {
+    return JSON.parse(
       this.core.module.UTF8ToString(
         this.core.module._zmbr_plot_figure(this.curveChoice.value === "eps" ? 1 : 0),
       ),
     );
-    const O = Overlay;
+  }
+
+  draw() {
+    const figure = this.figure();
     const ratio = 2; // sharp on any screen, and a PNG as the program writes it
-    this.canvas.width = O.width * ratio;
-    this.canvas.height = O.height * ratio;
+    this.canvas.width = Overlay.width * ratio;
+    this.canvas.height = Overlay.height * ratio;
     const g = this.canvas.getContext("2d");
     g.setTransform(ratio, 0, 0, ratio, 0, 0);
+    this.paint(g, figure);
+    const names = figure.curves.map((c) => c.label).join(", ");
+    this.canvas.setAttribute(
+      "aria-label",
+      names ? `${figure.title} curves of ${names}` : "No result files drawn yet",
+    );
+    this.showList();
+  }
+
+  // The core's figure painted on `g` (a canvas's context, or the SVG writer's), in a box of
+  // width × height.
+  paint(g, figure) {
+    const O = Overlay;
     g.fillStyle = "#fff";
     g.fillRect(0, 0, O.width, O.height);
     g.font = O.font;
@@ -176,11 +283,6 @@ ZMBR.Overlay = class Overlay {
       g.fillText(mark, legendLeft + O.sample + O.gap, y + step / 2);
       y += step;
     }
-    const names = figure.curves.map((c) => c.label).join(", ");
-    this.canvas.setAttribute(
-      "aria-label",
-      names ? `${figure.title} curves of ${names}` : "No result files drawn yet",
-    );
   }
 
   line(g, colour, x1, y1, x2, y2) {

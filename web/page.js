@@ -115,6 +115,8 @@ ZMBR.Page = class Page {
     this.run.reportButton.addEventListener("click", () => this.saveReport());
     this.panelFile = null; // { name, bytes } of the file the panel was opened from or saved as
     this.overlay = new ZMBR.Overlay(core);
+    this.overlay.say = (text) => this.say(text);
+    this.overlay.panelName = this.run.panelName = () => this.panelName();
     document.getElementById("open-file").addEventListener("change", (event) => {
       const file = event.target.files[0];
       event.target.value = "";
@@ -124,6 +126,13 @@ ZMBR.Page = class Page {
     this.acceptDrops();
     this.sheet.refresh();
     this.keepEditedPanel();
+  }
+
+  // The panel's name without its extension, which the saved pictures start with.
+  panelName() {
+    const state = this.core.sheetState();
+    const name = ZMBR.bareName(state.paramFileName || state.outputFileName || "zmbr");
+    return name.replace(/\.[^.]*$/, "") || "zmbr";
   }
 
   // The panel as the edits change it: its texts and the check box.
@@ -267,6 +276,8 @@ ZMBR.Page = class Page {
     this.form1.hidden = true;
     this.runSection.hidden = false;
     const state = this.core.sheetState();
+    const comment = state.texts.find(([id]) => this.core.fields[id].name === "comment");
+    this.runComment = comment ? comment[2] : "";
     const file = this.panelFile && this.panelFile.name === state.paramFileName;
     this.run.start(state, file ? this.panelFile : null);
     this.run.button.focus();
@@ -274,7 +285,10 @@ ZMBR.Page = class Page {
   }
 
   runEnded(message) {
-    if (message.result) this.showResultLink(message.result);
+    if (message.result) {
+      this.showResultLink(message.result);
+      this.overlay.addRun(message.result, this.runComment);
+    }
     if (!this.run.shown) return;
     const box = message.refused || message.box;
     this.say(`The run ended after ${message.steps || 0} steps.`);

@@ -57,6 +57,8 @@ ZMBR.RunView = class RunView {
       this.buildGraph(document.getElementById("form3-client"), "ε2", "ε1"),
       this.buildGraph(document.getElementById("form4-client"), "τxy", "γxy"),
     ];
+    this.panelName = () => "zmbr"; // the panel's name without its extension, for the saves
+    this.buildGraphSaves(document.getElementById("form2"));
     // Where the page can share a flag with the worker, Cancel ends the run at its next
     // yield point as on the desktop; elsewhere (a page opened from disk) the worker is
     // stopped at once.
@@ -124,6 +126,30 @@ ZMBR.RunView = class RunView {
     this.reportButton.id = "Form2-report";
     this.reportButton.hidden = true;
     client.parentElement.append(this.download, this.reportButton);
+  }
+
+  // The graph windows' saves, under the calculation window: PANEL-eps1-eps2.png and .svg,
+  // PANEL-tau-gamma.png and .svg.
+  buildGraphSaves(form2) {
+    const holder = ZMBR.element("div", "graph-saves");
+    holder.setAttribute("role", "group");
+    holder.setAttribute("aria-label", "Save the graphs");
+    const windows = [
+      ["ε1-ε2", "eps1-eps2", this.graphs[0], "ε2", "ε1"],
+      ["τ-γ", "tau-gamma", this.graphs[1], "τxy", "γxy"],
+    ];
+    for (const [title, suffix, graph, yTitle, xTitle] of windows)
+      for (const kind of ["png", "svg"]) {
+        const button = ZMBR.element("button", null, `Save ${title} as ${kind.toUpperCase()}`);
+        button.type = "button";
+        button.id = `save-${suffix}-${kind}`;
+        button.addEventListener("click", () => {
+          const texts = [yTitle, graph.yScale.value, xTitle, graph.xScale.value];
+          ZMBR.saveGraph(graph.curve, `${this.panelName()}-${suffix}`, texts, kind);
+        });
+        holder.append(button, " ");
+      }
+    form2.append(holder);
   }
 
   buildGraph(client, yTitle, xTitle) {

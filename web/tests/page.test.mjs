@@ -516,12 +516,17 @@ test("result files dropped on the page are drawn in one figure", async () => {
 });
 
 // axe-core's audit of the page as it shows now: the serious and critical violations, with
-// every violation named in the log; `all` returns every violation's id.
+// every violation named in the log; `all` returns every violation's id; `within` (selectors)
+// audits those parts only.
 const axe = readFileSync(createRequire(import.meta.url).resolve("axe-core/axe.min.js"), "utf8");
-async function audit(page, where, all = false) {
+async function audit(page, where, all = false, within = null) {
   await page.addScriptTag({ content: axe });
-  const result = await page.evaluate(() =>
-    axe.run(document, { runOnly: ["wcag2a", "wcag2aa", "wcag21a", "wcag21aa", "best-practice"] }),
+  const result = await page.evaluate(
+    (parts) =>
+      axe.run(parts ? { include: parts.map((p) => [p]) } : document, {
+        runOnly: ["wcag2a", "wcag2aa", "wcag21a", "wcag21aa", "best-practice"],
+      }),
+    within,
   );
   for (const v of result.violations)
     console.log(`# axe (${where}): ${v.impact} ${v.id}: ${v.nodes.length} nodes`);
@@ -535,6 +540,128 @@ test("the page passes an accessibility audit", async () => {
   assert.deepEqual(await audit(page, "parameter window"), []);
   await runToEnd(page);
   assert.deepEqual(await audit(page, "run windows"), []);
+  await page.context().close();
+});
+
+// The curves' names in the list under the figure, in its order.
+const figureList = (page) =>
+  page.$$eval("#overlay-list li > span:not(.swatch)", (spans) => spans.map((s) => s.textContent));
+
+// A saved SVG read back by the browser's XML parser: its elements' names, or the parser's error.
+const svgElements = (page, bytes) =>
+  page.evaluate((text) => {
+    const doc = new DOMParser().parseFromString(text, "image/svg+xml");
+    if (doc.querySelector("parsererror") || doc.documentElement.localName !== "svg")
+      return "not SVG";
+    return [...doc.documentElement.querySelectorAll("*")].map((e) => e.localName);
+  }, Buffer.from(bytes).toString("utf8"));
+
+const pngSignature = Buffer.from([0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a]);
+
+test("finished runs are added to the figure under their comments, each removable", async () => {
+  const page = await openPage(served);
+  await runToEnd(page);
+  await page.waitForFunction(() => ZMBR.page.overlay.count === 1);
+  assert.deepEqual(await figureList(page), ["Please input the comment"]);
+  await page.click("#Form2-Command1");
+  await page.setInputFiles("#open-file", join(data, "steel_yield.mbr"));
+  await typeInto(page, "Text1", "yield of the steel");
+  await runToEnd(page);
+  await page.waitForFunction(() => ZMBR.page.overlay.count === 2);
+  assert.deepEqual(await figureList(page), ["Please input the comment", "yield of the steel"]);
+  assert.equal(
+    await page.getAttribute("#overlay-canvas", "aria-label"),
+    "τ-γ curves of Please input the comment, yield of the steel",
+  );
+
+  // The same bytes again, under any name and twice in one drop, are drawn once.
+  const run = Buffer.from(await page.evaluate(() => [...ZMBR.page.run.result.bytes]));
+  const known = readFileSync(join(data, "fibre_rupture.TGC"));
+  await dropFiles(
+    page,
+    [
+      ["copy.TGC", run],
+      ["fibre_rupture.TGC", known],
+      ["again.TGC", known],
+    ],
+    "#overlay",
+  );
+  await page.waitForFunction(() => ZMBR.page.overlay.count === 3);
+  await page.waitForTimeout(200);
+  assert.equal(await page.evaluate(() => ZMBR.page.overlay.count), 3);
+  assert.equal(
+    await page.textContent("#overlay-note"),
+    "again.TGC is drawn already, as fibre_rupture.TGC.",
+  );
+
+  // Removed by the keyboard: the first run goes, the focus stays in the list.
+  await page.focus(
+    '#overlay-list button[aria-label="Remove Please input the comment from the figure"]',
+  );
+  await page.keyboard.press("Enter");
+  assert.deepEqual(await figureList(page), ["yield of the steel", "fibre_rupture.TGC"]);
+  assert.equal(
+    await page.evaluate(() => document.activeElement.getAttribute("aria-label")),
+    "Remove yield of the steel from the figure",
+  );
+  assert.equal(
+    await page.getAttribute("#overlay-canvas", "aria-label"),
+    "τ-γ curves of yield of the steel, fibre_rupture.TGC",
+  );
+  assert.deepEqual(await audit(page, "figure of runs", true, ["#overlay"]), []);
+
+  // Past the limit nothing more is drawn, and the page says why.
+  const lines = known.toString("latin1").split("\r\n");
+  const variants = Array.from({ length: 10 }, (_, i) => [
+    `v${i}.TGC`,
+    Buffer.from([`${lines[0]} ${i}`, ...lines.slice(1)].join("\r\n"), "latin1"),
+  ]);
+  await dropFiles(page, variants, "#overlay");
+  await page.waitForFunction(() =>
+    /at most/.test(document.getElementById("overlay-note").textContent),
+  );
+  assert.equal(await page.evaluate(() => ZMBR.page.overlay.count), 10);
+  assert.equal(
+    await page.textContent("#overlay-note"),
+    "The figure holds 10 curves at most: remove one to add v9.TGC.",
+  );
+  assert.equal(await page.locator("#overlay-list li").count(), 10);
+  assert.deepEqual(page.errors, []);
+  await page.context().close();
+});
+
+test("the run graphs and the figure save as PNG and SVG under the panel's name", async () => {
+  const page = await openPage(served);
+  await page.setInputFiles("#open-file", join(data, "steel_yield.mbr"));
+  await runToEnd(page);
+  const saves = [
+    ["#save-tau-gamma-png", "steel_yield-tau-gamma.png"],
+    ["#save-tau-gamma-svg", "steel_yield-tau-gamma.svg"],
+    ["#save-eps1-eps2-png", "steel_yield-eps1-eps2.png"],
+    ["#save-eps1-eps2-svg", "steel_yield-eps1-eps2.svg"],
+    ["#overlay-save-png", "steel_yield-figure.png"],
+    ["#overlay-save-svg", "steel_yield-figure.svg"],
+  ];
+  for (const [button, name] of saves) {
+    const saved = await downloadBy(page, () => page.click(button));
+    assert.equal(saved.name, name);
+    if (name.endsWith(".png")) {
+      assert.ok(saved.bytes.length > 1000, name);
+      assert.deepEqual(saved.bytes.subarray(0, 8), pngSignature, name);
+    } else {
+      const elements = await svgElements(page, saved.bytes);
+      assert.ok(Array.isArray(elements), `${name}: ${elements}`);
+      assert.ok(elements.includes("path") && elements.includes("text"), name);
+    }
+  }
+  // The figure's SVG holds the run's curve under its comment, clipped to the plot as on screen.
+  const figure = await downloadBy(page, () => page.click("#overlay-save-svg"));
+  const text = figure.bytes.toString("utf8");
+  const comment = await page.evaluate(() => ZMBR.page.runComment);
+  assert.ok(text.includes(`>${comment}</text>`), comment);
+  assert.match(text, /<clipPath id="clip1">/);
+  assert.deepEqual(await audit(page, "graph saves", true, [".graph-saves", "#overlay"]), []);
+  assert.deepEqual(page.errors, []);
   await page.context().close();
 });
 
