@@ -1,10 +1,10 @@
 #include "report/calculation_report.h"
 
-#include "numeric/double_math.h"
 #include "numeric/number_text.h"
 #include "platform/guarded_reading.h"
 #include "report/sha256.h"
 #include "run/execute_command.h"
+#include "solver/material_laws.h"
 #include "solver/run_parameters.h"
 
 #include <algorithm>
@@ -187,8 +187,7 @@ ReportSection derivedSection(const PanelInput& ran) {
     ReportSection s;
     s.heading = "Derived values";
     const RunParameters run = runParameters(ran);
-    const double ft = 0.33 * dmath::sqrt(-run.fc);
-    const double epsCr = run.fc != 0 ? ft * run.epsC / (2 * run.fc) : 0;
+    const auto [ft, epsCr] = crackingValues(run.fc, run.epsC);
     std::vector<ReportItem> items;
     if (std::isfinite(ft) && std::isfinite(epsCr)) {
         items.push_back(
@@ -266,8 +265,7 @@ std::string stepText(const ResultCurve& c, const ResultStep& s) {
 // cracked step follows it; or null.
 const ResultStep* crackingStep(const ResultCurve& c, const PanelInput& ran) {
     const RunParameters run = runParameters(ran);
-    const double ft = 0.33 * dmath::sqrt(-run.fc);
-    const double epsCr = run.fc != 0 ? ft * run.epsC / (2 * run.fc) : 0;
+    const double epsCr = crackingValues(run.fc, run.epsC).epsCr;
     for (std::size_t i = 1; i < c.steps.size(); ++i)
         if (c.steps[i].eps1 > epsCr)
             return c.steps[i - 1].eps1 <= epsCr ? &c.steps[i - 1] : nullptr;

@@ -4,10 +4,16 @@
 
 namespace zmbr {
 
+CrackingValues crackingValues(double fc, double epsC) {
+    const double ft = 0.33 * dmath::sqrt(-fc);
+    return {ft, ft * epsC / (2 * fc)};
+}
+
 ConcreteLaw makeConcreteLaw(double fc, double epsC) {
-    const double ft = finite(0.33 * dmath::sqrt(-fc), "the cracking stress ft");
-    const double epsCr = divide(ft * epsC, 2 * fc, "the concrete strength fc");
-    return {fc, epsC, ft, epsCr};
+    const CrackingValues c = crackingValues(fc, epsC);
+    finite(c.ft, "the cracking stress ft");
+    checkQuotient(c.epsCr, 2 * fc, "the concrete strength fc");
+    return {fc, epsC, c.ft, c.epsCr};
 }
 
 double ConcreteLaw::tension(double eps1) const {

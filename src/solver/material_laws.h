@@ -24,6 +24,13 @@ struct ConcreteLaw {
     }
 };
 
+// The cracking stress ft = 0.33·√(−fc) and strain εcr = ft·εc/(2·fc), as a run forms them; not
+// finite where fc and εc give none (the run then stops; a report says it cannot form them).
+struct CrackingValues {
+    double ft, epsCr;
+};
+CrackingValues crackingValues(double fc, double epsC);
+
 ConcreteLaw makeConcreteLaw(double fc, double epsC);
 
 // Stress of a row of modulus Er at the strain epsR. A yield row (capped) stops at fru and is
