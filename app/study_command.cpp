@@ -6,11 +6,10 @@
 #include "ordered_jobs.h"
 #include "paramfile/parameter_file.h"
 #include "platform/clock.h"
+#include "study/study_plan.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <ostream>
-#include <set>
 #include <system_error>
 
 namespace zmbr {
@@ -33,8 +32,15 @@ std::string prepareFolder(const std::string& dir, WholeFile& table) {
     return "";
 }
 
-std::string variantPath(const std::string& dir, const std::string& stem, std::size_t k) {
-    return (fs::path(dir) / (stem + "-" + std::to_string(k) + ".mbr")).string();
+// The file's bytes, written whole: 0 or the errno.
+int writeBytes(const std::string& path, const std::string& bytes) {
+    int error = 0;
+    auto file = realFileSystem().create(path, error);
+    if (!file)
+        return error;
+    error = file->write(bytes);
+    const int closed = file->close();
+    return error ? error : closed;
 }
 
 } // namespace
@@ -56,53 +62,34 @@ int runStudy(const CommandLine& cl, std::ostream& out, std::ostream& err,
     base.load();
     if (auto failure = readParameterFile(base, realFileSystem(), cl.study))
         return usage(cl.study + ": " + failure->message);
-    auto count = combinationCount(ranges, base);
-    if (!count)
-        return usage(count.failure().message);
+    auto plan = makeStudyPlan(base, cl.study, ranges, cl.out);
+    if (!plan)
+        return usage(plan.failure().message);
     WholeFile table(realFileSystem(), (fs::path(cl.out) / "summary.csv").string());
     if (std::string problem = prepareFolder(cl.out, table); !problem.empty())
         return usage(problem);
     warnOfMalformedSourceDateEpoch(err);
 
-    // Every variant typed and saved first; then they run as a batch.
-    const std::string stem = fs::path(cl.study).stem().string();
-    std::vector<std::string> files;
-    std::vector<std::vector<std::string>> stored;
-    std::set<std::string> notes;
-    for (std::size_t k = 0; k < *count; ++k) {
-        ParameterSheet sheet = base;
-        stored.push_back(typeCombination(sheet, ranges, combination(ranges, k), notes));
-        files.push_back(variantPath(cl.out, stem, k + 1));
-        if (int code = writeParameterFile(sheet, realFileSystem(), files.back())) {
-            err << "zmbr: " << files.back() << ": " << saveFailureMessage(code) << " ("
+    // Every variant saved first; then they run as a batch.
+    for (std::size_t k = 0; k < plan->paths.size(); ++k)
+        if (int code = writeBytes(plan->paths[k], plan->fileBytes[k])) {
+            err << "zmbr: " << plan->paths[k] << ": " << saveFailureMessage(code) << " ("
                 << errorText(code) << ")\n";
             return 2;
         }
-    }
-    for (const std::string& note : notes)
+    for (const std::string& note : plan->notes)
         err << "zmbr: " << note << "\n";
 
     int exitCode = 0;
-    const auto entries = runForSummary(files, cl.jobs > 0 ? cl.jobs : defaultJobs(), cl.summaryOnly,
-                                       out, err, exitCode);
-    std::vector<std::string> names;
-    StudyResults results{cl.study, {}, {}};
-    for (const VariedRange& r : ranges) {
-        names.push_back(r.name.text);
-        results.names.push_back(r.name);
-    }
-    const std::string csv = summaryCsv(entries, names, stored, cl.timing);
+    const auto entries = runForSummary(plan->paths, cl.jobs > 0 ? cl.jobs : defaultJobs(),
+                                       cl.summaryOnly, out, err, exitCode);
+    const std::string csv = studySummaryCsv(*plan, entries, cl.timing);
     if (int code = table.commit(csv)) {
         err << "zmbr: " << cl.out << "/summary.csv: the summary table cannot be written ("
             << errorText(code) << ")\n";
         return 2;
     }
-    for (std::size_t k = 0; k < entries.size(); ++k) {
-        StudyPoint p{stored[k], std::nullopt, endToken(entries[k].outcome)};
-        if (entries[k].written && !entries[k].written->steps.empty())
-            p.tauMax = entries[k].written->tauMaxStep()->tauXY;
-        results.points.push_back(std::move(p));
-    }
+    const StudyResults results = studyResults(*plan, entries);
     const std::string svg = (fs::path(cl.out) / "chart.svg").string();
     const std::string png = (fs::path(cl.out) / "chart.png").string();
     if (auto failure = writeChart(results, svg, png)) {
@@ -114,7 +101,7 @@ int runStudy(const CommandLine& cl, std::ostream& out, std::ostream& err,
                             &base,
                             ranges,
                             entries,
-                            stored,
+                            plan->stored,
                             results,
                             reportFileOfBytes((fs::path(cl.out) / "summary.csv").string(), csv),
                             commandLineClock().now(),

@@ -314,7 +314,7 @@ py::dict axisScaleOf(double low, double high, bool fromZero) {
 
 // What the study's chart shows: each variant's stored texts, τxy max and end mark; and the grid
 // of a map where the chart would hold too many curves.
-py::dict studyFigure(const StudyPlan& plan, const std::vector<py::object>& results) {
+py::dict studyFigure(const PlannedStudy& plan, const std::vector<py::object>& results) {
     const StudyResults sr = studyResults(plan, resultPointers(results));
     py::dict d;
     std::vector<std::string> names, captions;
@@ -426,24 +426,24 @@ PYBIND11_MODULE(_zmbr, m) {
         .def("state", &resultState)
         .def_static("from_state", &resultOf);
 
-    py::class_<StudyPlan>(m, "StudyPlan")
-        .def(py::init(&makeStudyPlan))
-        .def_readonly("paths", &StudyPlan::paths)
-        .def_readonly("stored", &StudyPlan::stored)
-        .def_readonly("notes", &StudyPlan::notes)
+    py::class_<PlannedStudy>(m, "StudyPlan")
+        .def(py::init(&planStudy))
+        .def_readonly("paths", &PlannedStudy::paths)
+        .def_readonly("stored", &PlannedStudy::stored)
+        .def_readonly("notes", &PlannedStudy::notes)
         .def_property_readonly("names",
-                               [](const StudyPlan& p) {
+                               [](const PlannedStudy& p) {
                                    std::vector<std::string> names;
                                    for (const VariedRange& r : p.ranges)
                                        names.push_back(r.name.text);
                                    return names;
                                })
         .def("file_bytes",
-             [](const StudyPlan& p, std::size_t k) { return py::bytes(p.fileBytes.at(k)); })
-        .def("variant", [](const StudyPlan& p, std::size_t k) { return p.variants.at(k); })
-        .def("__len__", [](const StudyPlan& p) { return p.variants.size(); })
+             [](const PlannedStudy& p, std::size_t k) { return py::bytes(p.fileBytes.at(k)); })
+        .def("variant", [](const PlannedStudy& p, std::size_t k) { return p.variants.at(k); })
+        .def("__len__", [](const PlannedStudy& p) { return p.variants.size(); })
         .def("summary",
-             [](const StudyPlan& p, const std::vector<py::object>& results) {
+             [](const PlannedStudy& p, const std::vector<py::object>& results) {
                  return py::bytes(studySummary(p, resultPointers(results)));
              })
         .def("figure", &studyFigure);

@@ -1,7 +1,7 @@
 #include "run_panel.h"
 
-#include "memory_files.h"
 #include "platform/clock.h"
+#include "platform/memory_file_system.h"
 #include "run/analysis_run.h"
 #include "run/execute_command.h"
 #include "run/step_sinks.h"

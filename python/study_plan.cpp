@@ -1,13 +1,9 @@
 #include "study_plan.h"
 
-#include "memory_files.h"
 #include "numeric/number_text.h"
-#include "paramfile/parameter_file.h"
-#include "study/summary_table.h"
+#include "platform/memory_file_system.h"
 
 #include <cmath>
-#include <filesystem>
-#include <set>
 #include <stdexcept>
 
 namespace zmbr::python {
@@ -39,12 +35,19 @@ SummaryEntry summaryEntry(const std::string& file, const RunResult& r) {
     return e;
 }
 
+std::vector<SummaryEntry> summaryEntries(const PlannedStudy& plan,
+                                         const std::vector<const RunResult*>& results) {
+    std::vector<SummaryEntry> entries;
+    for (std::size_t k = 0; k < results.size(); ++k)
+        entries.push_back(summaryEntry(plan.paths[k], *results[k]));
+    return entries;
+}
+
 } // namespace
 
-StudyPlan makeStudyPlan(const ParameterSheet& base, const std::string& file,
-                        const VariedTexts& vary, const std::string& dir) {
-    StudyPlan plan;
-    plan.file = file;
+PlannedStudy planStudy(const ParameterSheet& base, const std::string& file, const VariedTexts& vary,
+                       const std::string& dir) {
+    std::vector<VariedRange> ranges;
     for (const auto& [name, values] : vary) {
         VariedRange range{variedName(name), values};
         if (range.values.empty())
@@ -54,34 +57,19 @@ StudyPlan makeStudyPlan(const ParameterSheet& base, const std::string& file,
             if (!number || !std::isfinite(*number))
                 throw std::invalid_argument(name + ": \"" + v + "\" is not a number");
         }
-        plan.ranges.push_back(std::move(range));
+        ranges.push_back(std::move(range));
     }
-    auto count = combinationCount(plan.ranges, base);
-    if (!count)
-        throw std::invalid_argument(count.failure().message);
-    const std::string stem = std::filesystem::path(file).stem().string();
-    std::set<std::string> notes;
-    for (std::size_t k = 0; k < *count; ++k) {
-        ParameterSheet sheet = base;
-        plan.stored.push_back(
-            typeCombination(sheet, plan.ranges, combination(plan.ranges, k), notes));
-        const std::string path =
-            (std::filesystem::path(dir) / (stem + "-" + std::to_string(k + 1) + ".mbr")).string();
-        // Saved and opened again, as --study runs its variants from their files.
-        MemoryFileSystem files;
-        if (writeParameterFile(sheet, files, path) != 0)
-            throw std::runtime_error(path + ": the variant cannot be typed");
-        ParameterSheet variant;
-        variant.load();
-        if (auto failure = readParameterFile(variant, files, path))
-            throw std::runtime_error(path + ": " + failure->message);
-        variant.input().paramFileName = path;
-        plan.paths.push_back(path);
-        plan.fileBytes.push_back(*files.take(path));
-        plan.variants.push_back(std::move(variant));
+    auto plan = makeStudyPlan(base, file, std::move(ranges), dir);
+    if (!plan)
+        throw std::invalid_argument(plan.failure().message);
+    PlannedStudy study{std::move(*plan), {}};
+    for (std::size_t k = 0; k < study.paths.size(); ++k) {
+        auto variant = variantSheet(study, k);
+        if (!variant)
+            throw std::runtime_error(variant.failure().message);
+        study.variants.push_back(std::move(*variant));
     }
-    plan.notes.assign(notes.begin(), notes.end());
-    return plan;
+    return study;
 }
 
 std::optional<ResultCurve> writtenCurve(const RunResult& r) {
@@ -100,28 +88,12 @@ void readBack(RunResult& r) {
     r.readBack = true;
 }
 
-std::string studySummary(const StudyPlan& plan, const std::vector<const RunResult*>& results) {
-    std::vector<SummaryEntry> entries;
-    for (std::size_t k = 0; k < results.size(); ++k)
-        entries.push_back(summaryEntry(plan.paths[k], *results[k]));
-    std::vector<std::string> names;
-    for (const VariedRange& r : plan.ranges)
-        names.push_back(r.name.text);
-    return summaryCsv(entries, names, plan.stored);
+std::string studySummary(const PlannedStudy& plan, const std::vector<const RunResult*>& results) {
+    return studySummaryCsv(plan, summaryEntries(plan, results));
 }
 
-StudyResults studyResults(const StudyPlan& plan, const std::vector<const RunResult*>& results) {
-    StudyResults out{plan.file, {}, {}};
-    for (const VariedRange& r : plan.ranges)
-        out.names.push_back(r.name);
-    for (std::size_t k = 0; k < results.size(); ++k) {
-        const SummaryEntry e = summaryEntry(plan.paths[k], *results[k]);
-        StudyPoint p{plan.stored[k], std::nullopt, endToken(e.outcome)};
-        if (e.written && !e.written->steps.empty())
-            p.tauMax = e.written->tauMaxStep()->tauXY;
-        out.points.push_back(std::move(p));
-    }
-    return out;
+StudyResults studyResults(const PlannedStudy& plan, const std::vector<const RunResult*>& results) {
+    return zmbr::studyResults(plan, summaryEntries(plan, results));
 }
 
 } // namespace zmbr::python

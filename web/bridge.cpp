@@ -6,6 +6,7 @@
 // The page loads the module twice: the main thread keeps the sheet, a worker runs the
 // analysis, so that the page stays live while a run goes on.
 
+#include "bridge_shared.h"
 #include "input/parameter_sheet.h"
 #include "paramfile/file_kind.h"
 #include "paramfile/open_save_actions.h"
@@ -31,32 +32,61 @@
 #include <optional>
 #include <string>
 
-namespace {
-
-using namespace zmbr;
+namespace zmbr::page {
 
 ParameterSheet& sheet() {
     static ParameterSheet s;
     return s;
 }
 
-// A returned text stays valid until the next call that returns one.
 const char* handOut(std::string text) {
     static std::string held;
     held = std::move(text);
     return held.c_str();
 }
 
+PageBox lastBox;
+
+// The page's clock, or a fixed moment (whole seconds since 1970 UTC, as SOURCE_DATE_EPOCH
+// names one) so that the page's files can be compared with the command line's.
+std::optional<FixedClock> fixedClock;
+const Clock& pageClock() {
+    return fixedClock ? static_cast<const Clock&>(*fixedClock) : systemClock();
+}
+
+void appendJson(std::string& out, const std::string& text) {
+    out += '"';
+    for (const char c : text) {
+        if (c == '"' || c == '\\')
+            out += '\\';
+        if (static_cast<unsigned char>(c) < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+}
+
+void appendJson(std::string& out, double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    out += text;
+}
+
+} // namespace zmbr::page
+
+namespace {
+
+using namespace zmbr;
+using namespace zmbr::page;
+
 // A field by its number in the registry (the page's maps come from zmbr_fields).
 FieldRef field(int id, int element) {
     return {static_cast<PanelField>(id), element};
 }
-
-// The last box a command showed: the page shows it the same way.
-struct PageBox {
-    std::string title, text;
-};
-PageBox lastBox;
 
 class BoxCollector final : public UserPrompts {
   public:
@@ -104,41 +134,12 @@ std::unique_ptr<PageView> view;
 RunOutcome outcome;
 bool ran = false; // outcome is the last run's
 
-// The page's clock, or a fixed moment (whole seconds since 1970 UTC, as SOURCE_DATE_EPOCH
-// names one) so that the page's files can be compared with the command line's.
-std::optional<FixedClock> fixedClock;
-const Clock& pageClock() {
-    return fixedClock ? static_cast<const Clock&>(*fixedClock) : systemClock();
-}
-
 const GraphTrace& trace(int graph) {
     return graph == 0 ? view->strains : view->shearCurve;
 }
 
 // The result files of the figure, in the order they came.
 std::vector<std::pair<std::string, ResultCurve>> plotted;
-
-void appendJson(std::string& out, const std::string& text) {
-    out += '"';
-    for (const char c : text) {
-        if (c == '"' || c == '\\')
-            out += '\\';
-        if (static_cast<unsigned char>(c) < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
-}
-
-void appendJson(std::string& out, double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.17g", value);
-    out += text;
-}
 
 void appendAxis(std::string& out, const char* title, const AxisScale& s, bool negativeUp) {
     out += "{\"title\":";

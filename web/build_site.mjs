@@ -18,6 +18,8 @@ const scripts = [
   ["graphs-js", webDir, "graphs.js"],
   ["run-view-js", webDir, "run_view.js"],
   ["overlay-js", webDir, "overlay.js"],
+  ["drawing-painter-js", webDir, "drawing_painter.js"],
+  ["study-view-js", webDir, "study_view.js"],
   ["page-js", webDir, "page.js"],
 ];
 const page = read(webDir, "index.html");

@@ -83,6 +83,30 @@ ZMBR.bindCore = function bindCore(m) {
       core.setFileName(1, state.outputFileName);
     },
     plotAdd: m.cwrap("zmbr_plot_add", "number", ["string", "string"]),
+    // A returned text's bytes as they are (a parameter file may be CP932).
+    bytesOf(pointer) {
+      return m.HEAPU8.slice(pointer, m.HEAPU8.indexOf(0, pointer));
+    },
+    studyNames: () => m.UTF8ToString(m._zmbr_study_names()).split("\n"),
+    studyPlan: m.cwrap("zmbr_study_plan", "number", ["string"]),
+    studyNotes: () => m.UTF8ToString(m._zmbr_study_notes()).split("\n").filter(Boolean),
+    studyVariant: (k) => ({
+      k,
+      path: m.UTF8ToString(m._zmbr_study_variant_path(k)),
+      bytes: core.bytesOf(m._zmbr_study_variant_file(k)),
+    }),
+    studyRun: (path) => core.bytesOf(m.ccall("zmbr_study_run", "number", ["string"], [path])),
+    studyAdd: (k, record) =>
+      m.ccall(
+        "zmbr_study_add",
+        "number",
+        ["number", "array", "number"],
+        [k, record, record.length],
+      ),
+    studySummary: () => m.UTF8ToString(m._zmbr_study_summary()),
+    studyPicture: () => JSON.parse(m.UTF8ToString(m._zmbr_study_picture())),
+    studyReport: m.cwrap("zmbr_study_report", "number", ["string", "string"]),
+    studyOpen: (k) => m._zmbr_study_open(k) === 1,
     writeFile: (name, bytes) => m.FS.writeFile(name, bytes),
     readFile: (name) => m.FS.readFile(name),
     removeFile(name) {

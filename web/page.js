@@ -117,6 +117,7 @@ ZMBR.Page = class Page {
     this.overlay = new ZMBR.Overlay(core);
     this.overlay.say = (text) => this.say(text);
     this.overlay.panelName = this.run.panelName = () => this.panelName();
+    this.study = new ZMBR.StudyView(core, sources, this);
     document.getElementById("open-file").addEventListener("change", (event) => {
       const file = event.target.files[0];
       event.target.value = "";
@@ -233,6 +234,15 @@ ZMBR.Page = class Page {
       });
     else if (!opened) await ZMBR.showBox(this.core.box());
     else this.say(`${name} opened.`);
+  }
+
+  // A study's variant is in the window: an edited panel, since no file holds it here.
+  variantOpened(name) {
+    this.panelFile = null;
+    this.sheet.refresh();
+    this.cleanText = "";
+    this.keepEdits();
+    this.say(`${name} is in the parameter window.`);
   }
 
   save() {
@@ -352,6 +362,7 @@ ZMBR.Page = class Page {
     this.exited = true;
     this.form1.hidden = true;
     document.getElementById("overlay").hidden = true;
+    document.getElementById("study").hidden = true;
     document.getElementById("ended").hidden = false;
     document.getElementById("start-again").focus();
   }
@@ -392,7 +403,10 @@ ZMBR.fitToWindow = () => {
   addEventListener("resize", ZMBR.fitToWindow);
   try {
     const sources = await ZMBR.loadSources();
-    const module = await createZmbrCore(ZMBR.instantiate(sources.wasmModule));
+    const module = await createZmbrCore({
+      ...ZMBR.instantiate(sources.wasmModule),
+      measureText: ZMBR.measureFace, // the study's picture is laid out in the page's faces
+    });
     module.FS.mkdir("/files");
     module.FS.chdir("/files");
     const core = ZMBR.bindCore(module);
@@ -401,6 +415,7 @@ ZMBR.fitToWindow = () => {
     document.getElementById("loading").hidden = true;
     document.getElementById("form1").hidden = false;
     document.getElementById("overlay").hidden = false;
+    document.getElementById("study").hidden = false;
     ZMBR.page.sheet.refresh(); // the fields' widths are known once they show
     document.documentElement.dataset.readyMs = performance.now().toFixed(0);
     document.documentElement.dataset.ready = "true";

@@ -2,7 +2,7 @@
 // The worker that runs an analysis: it builds the sheet the page hands over, does Execute as
 // the core does it, and runs, handing the calculation window's fields and the graphs' new
 // points to the page at most every refresh interval. The result file is handed over at the
-// end.
+// end. A pool of these runs a study's variants.
 
 var ZMBR = self.ZMBR || (self.ZMBR = {});
 
@@ -102,6 +102,20 @@ var ZMBR = self.ZMBR || (self.ZMBR = {});
     self.postMessage({ type: "report", bytes, box: made ? null : core.box() });
   }
 
+  // A study's variants, one after another: each file is run as --batch runs it, and its end
+  // goes back as the core's record of it.
+  function variants({ jobs }) {
+    for (const { k, path, bytes } of jobs) {
+      // The variants' folder, beside the files the worker works in.
+      const folder = path.replace(/\/?[^/]*$/, "");
+      if (folder && !core.module.FS.analyzePath(folder).exists) core.module.FS.mkdir(folder);
+      core.writeFile(path, bytes);
+      self.postMessage({ type: "variant", k, record: core.studyRun(path) });
+    }
+  }
+
+  let pending = []; // variants asked for before the module was ready
+
   self.onmessage = async (event) => {
     const message = event.data;
     if (message.type === "init") {
@@ -120,8 +134,13 @@ var ZMBR = self.ZMBR || (self.ZMBR = {});
       module.FS.chdir("/files");
       if (waiting) run(waiting);
       waiting = null;
+      for (const message of pending) variants(message);
+      pending = [];
     } else if (message.type === "report") {
       report(message);
+    } else if (message.type === "variants") {
+      if (core) variants(message);
+      else pending.push(message);
     } else if (message.type === "run") {
       if (core) run(message);
       else waiting = message;

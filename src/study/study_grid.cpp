@@ -34,15 +34,16 @@ StudyGrid studyGrid(const StudyResults& r) {
     for (std::size_t i = 2; i < r.names.size(); ++i)
         g.folded.push_back(r.names[i].text);
     g.cells.resize(g.xs.size() * g.ys.size());
-    for (const StudyPoint& p : r.points) {
+    for (std::size_t k = 0; k < r.points.size(); ++k) {
+        const StudyPoint& p = r.points[k];
         const std::size_t xi = indexOf(g.xs, parseNumber(p.stored[0]));
         const std::size_t yi = indexOf(g.ys, parseNumber(p.stored[1]));
         StudyCell& cell = g.cells[yi * g.xs.size() + xi];
         // The lowest τxy max over the folded names: the value a design can count on.
         if (p.tauMax && (!cell.tauMax || *p.tauMax < *cell.tauMax))
-            cell = {p.tauMax, p.end};
+            cell = {p.tauMax, p.end, k};
         else if (!cell.tauMax && cell.end.empty())
-            cell.end = p.end;
+            cell = {std::nullopt, p.end, k};
     }
     return g;
 }

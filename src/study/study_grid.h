@@ -17,8 +17,9 @@ inline constexpr std::size_t kMostCurves = 8;
 bool studyWantsMap(const StudyResults& results);
 
 struct StudyCell {
-    std::optional<double> tauMax; // nothing where no variant of the cell has a step
-    std::string end;              // how the variant shown ended ("concrete_ng", ...)
+    std::optional<double> tauMax;       // nothing where no variant of the cell has a step
+    std::string end;                    // how the variant shown ended ("concrete_ng", ...)
+    std::optional<std::size_t> variant; // the variant shown (from 0), or the cell's first
 };
 
 struct StudyGrid {

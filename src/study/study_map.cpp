@@ -133,12 +133,14 @@ class MapLayout {
 
     PlotFrame frame() const { return {plot_, xs_.low, xs_.high, ys_.low, ys_.high}; }
 
+  public:
     Box cell(std::size_t xi, std::size_t yi) const {
         const Point a = frame().map(xEdges_[xi], yEdges_[yi + 1]);
         const Point b = frame().map(xEdges_[xi + 1], yEdges_[yi]);
         return {a.x, a.y, b.x - a.x, b.y - a.y};
     }
 
+  private:
     double fraction(double v) const { return (v - vs_.low) / (vs_.high - vs_.low); }
 
     void drawCells() {
@@ -257,6 +259,15 @@ StudyMap studyMap(const StudyResults& r) {
 
 Drawing drawStudyMap(const StudyMap& map, const TextWidth& width) {
     return MapLayout(map, width).draw();
+}
+
+std::vector<Box> studyMapCells(const StudyMap& map, const TextWidth& width) {
+    const MapLayout layout(map, width);
+    std::vector<Box> boxes;
+    for (std::size_t yi = 0; yi < map.grid.ys.size(); ++yi)
+        for (std::size_t xi = 0; xi < map.grid.xs.size(); ++xi)
+            boxes.push_back(layout.cell(xi, yi));
+    return boxes;
 }
 
 } // namespace zmbr

@@ -7,6 +7,7 @@
 #include "study/study_grid.h"
 
 #include <string>
+#include <vector>
 
 namespace zmbr {
 
@@ -20,5 +21,8 @@ StudyMap studyMap(const StudyResults& results);
 
 // The map on kFigureWidth × kFigureHeight units, the size of the other figures.
 Drawing drawStudyMap(const StudyMap& map, const TextWidth& width);
+
+// Where each cell of the map lies in its drawing, in the grid's order.
+std::vector<Box> studyMapCells(const StudyMap& map, const TextWidth& width);
 
 } // namespace zmbr

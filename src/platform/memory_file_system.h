@@ -1,6 +1,6 @@
 #pragma once
-// A file system held in memory: the module's runs write their result files here, and the
-// bytes go to disk only when Python asks for them.
+// A file system held in memory: a study's variants are typed, saved and read back here, and
+// the Python module's runs write their result files here until Python asks for the bytes.
 
 #include "platform/file_system.h"
 
@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-namespace zmbr::python {
+namespace zmbr {
 
 class MemoryFileSystem final : public FileSystem {
   public:
@@ -26,4 +26,4 @@ class MemoryFileSystem final : public FileSystem {
     std::map<std::string, std::string> files_;
 };
 
-} // namespace zmbr::python
+} // namespace zmbr

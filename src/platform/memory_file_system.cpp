@@ -1,8 +1,8 @@
-#include "memory_files.h"
+#include "platform/memory_file_system.h"
 
 #include <cerrno>
 
-namespace zmbr::python {
+namespace zmbr {
 
 namespace {
 
@@ -65,4 +65,4 @@ std::optional<std::string> MemoryFileSystem::take(const std::string& path) {
     return bytes;
 }
 
-} // namespace zmbr::python
+} // namespace zmbr
