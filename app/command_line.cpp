@@ -199,7 +199,7 @@ std::string fieldsText() {
     std::string text = "\nFields a study may vary (--vary NAME):\n";
     for (bool rowFields : {false, true}) {
         text += rowFields ? "of each row:\n" : "of the panel:\n";
-        for (const FieldSpec& entry : fieldRegistry()) {
+        for (const FieldDeclaration& entry : fieldRegistry()) {
             if (!entry.varies || entry.perRow() != rowFields)
                 continue;
             std::string line = "  " + std::string(entry.name);

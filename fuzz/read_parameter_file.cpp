@@ -20,7 +20,7 @@ namespace {
 // Everything a read may change: every field's text, the check box and the panel's values.
 std::vector<std::string> snapshot(const ParameterSheet& sheet) {
     std::vector<std::string> out;
-    for (const FieldSpec& entry : fieldRegistry())
+    for (const FieldDeclaration& entry : fieldRegistry())
         for (int e = 0; e < (entry.perRow() ? kMaxRows : 1) && entry.kind != FieldKind::Flag; ++e)
             out.push_back(sheet.text({entry.field, e}));
     out.push_back(sheet.option() ? "option on" : "option off");

@@ -16,12 +16,12 @@
 namespace zmbr {
 namespace {
 
-int elementsOf(const FieldSpec& f) {
+int elementsOf(const FieldDeclaration& f) {
     return f.perRow() ? kMaxRows : 1;
 }
 
 // A text of its own for every field and element that its limit rule and display keep as it is.
-std::string ownText(const FieldSpec& f, int element) {
+std::string ownText(const FieldDeclaration& f, int element) {
     switch (f.kind) {
     case FieldKind::Text:
         return "comment";
@@ -40,7 +40,7 @@ std::string ownText(const FieldSpec& f, int element) {
 
 ParameterSheet sheetWithOwnTexts() {
     ParameterSheet sheet = test::loadedSheet();
-    for (const FieldSpec& f : fieldRegistry())
+    for (const FieldDeclaration& f : fieldRegistry())
         for (int e = 0; e < elementsOf(f) && f.kind != FieldKind::Flag; ++e)
             test::typeAndLeave(sheet, {f.field, e}, ownText(f, e));
     sheet.setOption(true);
@@ -49,7 +49,7 @@ ParameterSheet sheetWithOwnTexts() {
 
 TEST(FieldRegistry, NamesAndCaptionsAreUnique) {
     std::set<std::string> names, captions;
-    for (const FieldSpec& f : fieldRegistry()) {
+    for (const FieldDeclaration& f : fieldRegistry()) {
         EXPECT_TRUE(names.insert(f.name).second) << f.name;
         EXPECT_TRUE(captions.insert(f.caption).second) << f.caption;
         EXPECT_EQ(fieldNamed(f.name), &f);
@@ -64,7 +64,7 @@ TEST(FieldRegistry, NamesAndCaptionsAreUnique) {
 // The sheet stores every number where the run reads it, and the files keep every text.
 TEST(FieldRegistry, EveryFieldGoesThroughTheSheetAndTheFiles) {
     ParameterSheet sheet = sheetWithOwnTexts();
-    for (const FieldSpec& f : fieldRegistry())
+    for (const FieldDeclaration& f : fieldRegistry())
         for (int e = 0; e < elementsOf(f) && f.kind == FieldKind::Number; ++e)
             EXPECT_EQ(fieldValue(sheet.input(), f.field, e + 1),
                       toFieldValue(parseNumber(ownText(f, e))))
@@ -74,7 +74,7 @@ TEST(FieldRegistry, EveryFieldGoesThroughTheSheetAndTheFiles) {
     ASSERT_EQ(writeParameterFile(sheet, fs, "all.mbr"), 0);
     ParameterSheet back = test::loadedSheet();
     ASSERT_FALSE(readParameterFile(back, fs, "all.mbr"));
-    for (const FieldSpec& f : fieldRegistry())
+    for (const FieldDeclaration& f : fieldRegistry())
         for (int e = 0; e < elementsOf(f) && f.kind != FieldKind::Flag; ++e)
             EXPECT_EQ(back.text({f.field, e}), ownText(f, e)) << f.name << ' ' << e;
     EXPECT_TRUE(back.option());
@@ -83,7 +83,7 @@ TEST(FieldRegistry, EveryFieldGoesThroughTheSheetAndTheFiles) {
 // Execute reads each of its fields again from the text, and refuses each zero that divides,
 // naming the field as the window labels it.
 TEST(FieldRegistry, ExecuteRereadsAndRefusesByTheRegistry) {
-    for (const FieldSpec& f : fieldRegistry()) {
+    for (const FieldDeclaration& f : fieldRegistry()) {
         if (!f.executeRereads && f.zeroRefused == 0)
             continue;
         const int row = f.perRow() ? 3 : 1;
@@ -123,7 +123,7 @@ TEST(FieldRegistry, ReportStudyAndHelpNameEveryField) {
             shown.insert(h);
     }
     const std::string help = usageText();
-    for (const FieldSpec& f : fieldRegistry()) {
+    for (const FieldDeclaration& f : fieldRegistry()) {
         if (f.kind == FieldKind::Number && f.perRow()) {
             EXPECT_TRUE(shown.count(std::string(f.caption) + " (" + f.unit + ")")) << f.name;
         } else if (f.group != FieldGroup::Comment && !f.perRow()) {

@@ -5,6 +5,7 @@
 #include "study/row_directions.h"
 #include "study/study_chart.h"
 #include "study/study_map.h"
+#include "study/study_picture.h"
 
 #include <gtest/gtest.h>
 
@@ -212,6 +213,47 @@ TEST(RowDirectionsDrawing, SaysWhatIsNotToScaleAndKeepsTheBarsInThePanel) {
             ++bars;
     EXPECT_EQ(bars, 10); // five to each of the two directions
     expectNoTextCoversAnother(d);
+}
+
+// A pointer finds each variant where it is drawn: on the chart, a point for each variant with
+// a step, higher for a larger τxy max and further right for a larger first value; on the map,
+// a cell for each pair of values, none covering another, a cell without a step included.
+TEST(StudyPicture, EachVariantIsFoundWhereItIsDrawn) {
+    StudyResults chart;
+    chart.file = "panel.mbr";
+    chart.names = {VariedName{"Ar"}, VariedName{"fc"}};
+    for (const char* fc : {"-24.00", "-30.00"})
+        for (const char* ar : {"100.000", "200.000", "300.000"})
+            chart.points.push_back({{ar, fc},
+                                    ar[0] == '3' && fc[1] == '3'
+                                        ? std::nullopt
+                                        : std::optional(std::stod(ar) / -std::stod(fc)),
+                                    "concrete_ng"});
+    const StudyPicture c = studyPicture(chart, kWidth);
+    ASSERT_EQ(c.spots.size(), 5u);
+    auto centre = [](const StudySpot& s) {
+        return Point{s.box.left + s.box.width / 2, s.box.top + s.box.height / 2};
+    };
+    for (std::size_t i = 0; i + 1 < c.spots.size(); ++i) {
+        const auto& [k, box] = c.spots[i];
+        const auto& next = c.spots[i + 1];
+        EXPECT_TRUE(inside(box, {0, 0, c.drawing.width, c.drawing.height}));
+        const double tau = *chart.points[k].tauMax, nextTau = *chart.points[next.variant].tauMax;
+        EXPECT_EQ(centre(c.spots[i]).y > centre(next).y, tau < nextTau) << k;
+        if (chart.points[k].stored[1] == chart.points[next.variant].stored[1])
+            EXPECT_LT(centre(c.spots[i]).x, centre(next).x) << k;
+    }
+    EXPECT_EQ(c.title, "τxy max of the variants of panel.mbr");
+
+    const StudyResults map = mapStudy(1.0, 2.0);
+    const StudyPicture m = studyPicture(map, kWidth);
+    ASSERT_EQ(m.spots.size(), map.points.size());
+    for (std::size_t i = 0; i < m.spots.size(); ++i)
+        for (std::size_t j = i + 1; j < m.spots.size(); ++j)
+            EXPECT_FALSE(overlaps(grown(m.spots[i].box, -0.5), grown(m.spots[j].box, -0.5)));
+    EXPECT_NE(std::find_if(m.spots.begin(), m.spots.end(),
+                           [&](const StudySpot& s) { return !map.points[s.variant].tauMax; }),
+              m.spots.end());
 }
 
 } // namespace

@@ -27,7 +27,7 @@ std::string withComment(const std::string& bytes) {
 // Every text and the option: what a read must restore.
 std::vector<std::string> allTexts(const ParameterSheet& sheet) {
     std::vector<std::string> texts;
-    for (const FieldSpec& entry : fieldRegistry())
+    for (const FieldDeclaration& entry : fieldRegistry())
         for (int e = 0; e < (entry.perRow() ? kMaxRows : 1) && entry.kind != FieldKind::Flag; ++e)
             texts.push_back(sheet.text({entry.field, e}));
     texts.push_back(sheet.option() ? "on" : "off");

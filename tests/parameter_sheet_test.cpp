@@ -119,7 +119,7 @@ TEST(ParameterSheet, ListenerSeesEveryTextTheSheetSets) {
     sheet.setListener(&mirror);
     sheet.load();
     std::size_t fields = 0;
-    for (const FieldSpec& entry : fieldRegistry())
+    for (const FieldDeclaration& entry : fieldRegistry())
         for (int e = 0; e < (entry.perRow() ? kMaxRows : 1) && entry.kind != FieldKind::Flag;
              ++e, ++fields)
             EXPECT_EQ(mirror.shown[std::make_pair(entry.field, e)], sheet.text({entry.field, e}))

@@ -45,16 +45,20 @@ TEST(StudyGrid, CellsHoldTheLowestOverTheFoldedNames) {
     EXPECT_EQ(g.xs, (std::vector<double>{5, 10}));
     EXPECT_EQ(g.ys, (std::vector<double>{-30, -20}));
     EXPECT_EQ(g.folded, (std::vector<std::string>{"t"}));
+    // The variant a cell opens is the one it shows, or its first where none has a step.
     struct Expected {
         std::size_t x, y;
         std::optional<double> tau;
         const char* end;
+        std::size_t variant;
     };
-    for (const Expected& e : {Expected{0, 0, 1.5, "step_limit"}, Expected{0, 1, {}, "stopped"},
-                              Expected{1, 0, 4.0, "concrete_ng"}, Expected{1, 1, 2.5, "rupture"}}) {
+    for (const Expected& e :
+         {Expected{0, 0, 1.5, "step_limit", 6}, Expected{0, 1, {}, "stopped", 4},
+          Expected{1, 0, 4.0, "concrete_ng", 2}, Expected{1, 1, 2.5, "rupture", 1}}) {
         SCOPED_TRACE(testing::Message() << e.x << ", " << e.y);
         EXPECT_EQ(g.at(e.x, e.y).tauMax, e.tau);
         EXPECT_EQ(g.at(e.x, e.y).end, e.end);
+        EXPECT_EQ(g.at(e.x, e.y).variant, e.variant);
     }
 }
 

@@ -172,7 +172,7 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE const char* zmbr_fields() {
     static const char* const kinds[] = {"text", "number", "choice", "flag"};
     std::string json = "[";
-    for (const FieldSpec& f : fieldRegistry()) {
+    for (const FieldDeclaration& f : fieldRegistry()) {
         json += json.size() > 1 ? ",{" : "{";
         for (const auto& [key, value] : {std::pair{"name", f.name},
                                          {"caption", f.caption},

@@ -16,7 +16,7 @@ using P = PanelInput;
 using R = ReinforcementLayer;
 
 // clang-format off
-constexpr FieldSpec kFields[] = {
+constexpr FieldDeclaration kFields[] = {
     {F::Comment, "comment", "Comment", "",
      "A free text that names the panel; the result file repeats it on its second line.",
      K::Text, G::Comment, nullptr, nullptr, L::None, "", false, B::Head, true, 1},
@@ -100,26 +100,26 @@ static_assert(inEnumOrder() && std::size(kFields) == kFieldCount,
 
 } // namespace
 
-std::string FieldSpec::nameWithUnit() const {
+std::string FieldDeclaration::nameWithUnit() const {
     return *unit ? std::string(name) + " (" + unit + ")" : std::string(name);
 }
 
-std::span<const FieldSpec> fieldRegistry() {
+std::span<const FieldDeclaration> fieldRegistry() {
     return kFields;
 }
 
-const FieldSpec& fieldSpec(PanelField field) {
+const FieldDeclaration& fieldSpec(PanelField field) {
     return kFields[static_cast<std::size_t>(field)];
 }
 
-const FieldSpec* fieldNamed(std::string_view name) {
+const FieldDeclaration* fieldNamed(std::string_view name) {
     const auto* f = std::find_if(std::begin(kFields), std::end(kFields),
-                                 [name](const FieldSpec& s) { return name == s.name; });
+                                 [name](const FieldDeclaration& s) { return name == s.name; });
     return f == std::end(kFields) ? nullptr : f;
 }
 
 float& fieldValue(PanelInput& in, PanelField field, int row) {
-    const FieldSpec& f = fieldSpec(field);
+    const FieldDeclaration& f = fieldSpec(field);
     return f.rowValue ? in.row(row).*f.rowValue : in.*f.panelValue;
 }
 

@@ -39,7 +39,7 @@ enum class FieldGroup : std::uint8_t { Comment, Panel, Concrete, Bond, Row };
 // or after them.
 enum class FileBlock : std::uint8_t { Head, Row, Tail };
 
-struct FieldSpec {
+struct FieldDeclaration {
     PanelField field;
     const char* name;    // as the command line, studies and the page name it: "fc", "Ar"
     const char* caption; // as the window labels it: "fc (-)", "θr"
@@ -66,10 +66,10 @@ struct FieldSpec {
 };
 
 // The fields in the order of a version-3 parameter file, which is the window's order too.
-std::span<const FieldSpec> fieldRegistry();
-const FieldSpec& fieldSpec(PanelField field);
+std::span<const FieldDeclaration> fieldRegistry();
+const FieldDeclaration& fieldSpec(PanelField field);
 // The field of that name ("fc", "Ar"), or null.
-const FieldSpec* fieldNamed(std::string_view name);
+const FieldDeclaration* fieldNamed(std::string_view name);
 
 // The number a Number field of row `row` (1..10; ignored for a panel field) holds.
 float& fieldValue(PanelInput& in, PanelField field, int row = 1);

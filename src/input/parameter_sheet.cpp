@@ -49,7 +49,7 @@ void ParameterSheet::setOption(bool on) {
 }
 
 void ParameterSheet::leaveField(FieldRef f) {
-    const FieldSpec& entry = fieldSpec(f.field);
+    const FieldDeclaration& entry = fieldSpec(f.field);
     switch (entry.kind) {
     case FieldKind::Text:
     case FieldKind::Flag:
@@ -77,14 +77,14 @@ void ParameterSheet::fillDown(FieldRef f) {
 // Rows beyond the whole rows in use lose their values; their failure-mode boxes stay.
 void ParameterSheet::clearRowsBeyondAxes() {
     for (int r = input_.usedRows() + 1; r <= kMaxRows; ++r)
-        for (const FieldSpec& entry : fieldRegistry())
+        for (const FieldDeclaration& entry : fieldRegistry())
             if (entry.perRow() && entry.kind == FieldKind::Number)
                 setText({entry.field, r - 1}, "");
 }
 
 void ParameterSheet::load() {
     input_ = PanelInput::defaults();
-    for (const FieldSpec& entry : fieldRegistry()) {
+    for (const FieldDeclaration& entry : fieldRegistry()) {
         for (int e = 0; e < (entry.perRow() ? kMaxRows : 1); ++e) {
             const FieldRef f{entry.field, e};
             switch (entry.kind) {

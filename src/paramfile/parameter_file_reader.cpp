@@ -88,7 +88,7 @@ class Planner {
 
     std::optional<Failure> planVersioned(ReadPlan& out, bool version3) {
         std::size_t perRow = 0;
-        for (const FieldSpec& entry : fieldRegistry())
+        for (const FieldDeclaration& entry : fieldRegistry())
             perRow += entry.block == FileBlock::Row && (version3 || entry.inVersion2) ? 1 : 0;
         needed_ = 13;
         if (!line(3))
@@ -101,7 +101,7 @@ class Planner {
 
         std::size_t n = 2;
         auto plan = [&](FileBlock block, int element) -> bool {
-            for (const FieldSpec& entry : fieldRegistry()) {
+            for (const FieldDeclaration& entry : fieldRegistry()) {
                 if (entry.block != block)
                     continue;
                 if (!version3 && !entry.inVersion2) { // a version-2 row breaks at fru
@@ -156,7 +156,7 @@ class Planner {
         const int rows = static_cast<int>(std::floor(toFieldValue(count)));
         // Lines 11 and 12 hold what sm and Ec are worked out from; the row angles follow from
         // the row count, and every row breaks at fru.
-        auto plan = [&](const FieldSpec& entry, int element) {
+        auto plan = [&](const FieldDeclaration& entry, int element) {
             const FieldRef f{entry.field, element};
             if (entry.kind == FieldKind::Flag)
                 out.option(lines_[static_cast<std::size_t>(entry.headerlessLine) - 1]);
@@ -171,11 +171,11 @@ class Planner {
             else if (entry.field == PanelField::FailureMode)
                 out.text(f, "rupture");
         };
-        for (const FieldSpec& entry : fieldRegistry())
+        for (const FieldDeclaration& entry : fieldRegistry())
             if (!entry.perRow())
                 plan(entry, 0);
         for (int e = 0; e < rows; ++e)
-            for (const FieldSpec& entry : fieldRegistry())
+            for (const FieldDeclaration& entry : fieldRegistry())
                 if (entry.perRow())
                     plan(entry, e);
         return std::nullopt;
@@ -203,7 +203,7 @@ class Planner {
 
 void apply(ParameterSheet& sheet, const ReadPlan& plan) {
     for (int e = 0; e < kMaxRows; ++e)
-        for (const FieldSpec& entry : fieldRegistry())
+        for (const FieldDeclaration& entry : fieldRegistry())
             if (entry.perRow() && entry.kind == FieldKind::Number)
                 sheet.setText({entry.field, e}, "");
     for (const ReadPlan::Step& step : plan.steps) {

@@ -11,7 +11,7 @@ std::string saveFailureMessage(int code) {
 std::vector<std::string> parameterFileLines(const ParameterSheet& sheet) {
     std::vector<std::string> lines{"Created by ZMBR3"};
     auto add = [&](FileBlock block, int element) {
-        for (const FieldSpec& entry : fieldRegistry())
+        for (const FieldDeclaration& entry : fieldRegistry())
             if (entry.block == block)
                 lines.push_back(entry.kind == FieldKind::Flag
                                     ? (sheet.input().optionOn != 0 ? "Y" : "N")

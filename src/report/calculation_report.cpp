@@ -22,7 +22,7 @@ namespace {
 // The value the run used, in the field's display format (axes and layer as plain numbers,
 // as the window shows them after an edit).
 std::string valueText(const PanelInput& in, PanelField f, int row = 1) {
-    const FieldSpec& entry = fieldSpec(f);
+    const FieldDeclaration& entry = fieldSpec(f);
     const float v = fieldValue(in, f, row);
     return entry.plainAfterEdit ? plainNumberText(v) : formatNumber(v, entry.pattern);
 }
@@ -65,7 +65,7 @@ ReportSection inputsSection(const ParameterSheet& sheet, const PanelInput& ran,
                       "texts as Execute reads them.");
     auto group = [&](FieldGroup g, const char* title) {
         std::vector<ReportItem> items{{title, "", ""}};
-        for (const FieldSpec& f : fieldRegistry()) {
+        for (const FieldDeclaration& f : fieldRegistry()) {
             if (f.group != g)
                 continue;
             if (f.kind == FieldKind::Flag)
@@ -82,7 +82,7 @@ ReportSection inputsSection(const ParameterSheet& sheet, const PanelInput& ran,
     s.itemGroups.push_back(group(FieldGroup::Bond, "Bond"));
 
     s.table.header = {"i"};
-    for (const FieldSpec& f : fieldRegistry())
+    for (const FieldDeclaration& f : fieldRegistry())
         if (f.perRow() && f.kind == FieldKind::Number)
             s.table.header.push_back(f.nameWithUnit() == f.name
                                          ? std::string(f.caption)
@@ -92,7 +92,7 @@ ReportSection inputsSection(const ParameterSheet& sheet, const PanelInput& ran,
     const RunParameters run = runParameters(ran);
     for (int r = 1; r <= ran.usedRows(); ++r) {
         std::vector<std::string> cells{std::to_string(r)};
-        for (const FieldSpec& f : fieldRegistry())
+        for (const FieldDeclaration& f : fieldRegistry())
             if (f.perRow() && f.kind == FieldKind::Number)
                 cells.push_back(isVaried(varied, f.field, r) ? "varied"
                                                              : ranValueText(ran, f.field, r));
@@ -104,7 +104,7 @@ ReportSection inputsSection(const ParameterSheet& sheet, const PanelInput& ran,
                                              : "–");
         s.table.rows.push_back(cells);
     }
-    for (const FieldSpec& f : fieldRegistry())
+    for (const FieldDeclaration& f : fieldRegistry())
         if (f.kind != FieldKind::Text)
             s.lines.push_back(std::string(f.caption) +
                               (f.unit[0] ? ", in " + std::string(f.unit) : "") + ": " + f.meaning);
@@ -118,7 +118,7 @@ ReportSection inputsSection(const ParameterSheet& sheet, const PanelInput& ran,
 std::vector<std::string> inputWarnings(const PanelInput& ran) {
     std::vector<std::string> out;
     auto check = [&](PanelField f, int row) {
-        const FieldSpec& entry = fieldSpec(f);
+        const FieldDeclaration& entry = fieldSpec(f);
         const float v = fieldValue(ran, f, row);
         const std::string where =
             std::string(entry.caption) + (entry.perRow() ? " of row " + std::to_string(row) : "");
@@ -149,7 +149,7 @@ std::vector<std::string> inputWarnings(const PanelInput& ran) {
             if (p.field == f && (!(v >= p.low) || !(v <= p.high)))
                 out.push_back(where + " is " + value + "; a real panel has " + p.why + ".");
     };
-    for (const FieldSpec& f : fieldRegistry()) {
+    for (const FieldDeclaration& f : fieldRegistry()) {
         if (f.kind != FieldKind::Number)
             continue;
         if (!f.perRow())

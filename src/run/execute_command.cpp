@@ -18,9 +18,9 @@ int writeTestOutput(FileSystem& fs, const std::string& path) {
 
 std::optional<Failure> refusalReason(const PanelInput& in) {
     // The first zero in the order of the checks: the panel's fields, then row by row.
-    auto firstZero = [&in](bool rowFields, int row) -> const FieldSpec* {
-        const FieldSpec* first = nullptr;
-        for (const FieldSpec& entry : fieldRegistry())
+    auto firstZero = [&in](bool rowFields, int row) -> const FieldDeclaration* {
+        const FieldDeclaration* first = nullptr;
+        for (const FieldDeclaration& entry : fieldRegistry())
             if (entry.zeroRefused != 0 && entry.perRow() == rowFields &&
                 fieldValue(in, entry.field, row) == 0 &&
                 (!first || entry.zeroRefused < first->zeroRefused))
@@ -30,10 +30,10 @@ std::optional<Failure> refusalReason(const PanelInput& in) {
     auto zero = [](const std::string& what) {
         return Failure{"The analysis cannot start: " + what + " is 0."};
     };
-    if (const FieldSpec* f = firstZero(false, 1))
+    if (const FieldDeclaration* f = firstZero(false, 1))
         return zero(f->caption);
     for (int r = 1; r <= in.usedRows(); ++r)
-        if (const FieldSpec* f = firstZero(true, r))
+        if (const FieldDeclaration* f = firstZero(true, r))
             return zero(std::string(f->caption) + " of row " + std::to_string(r));
     return std::nullopt;
 }
@@ -52,7 +52,7 @@ void rereadFields(ParameterSheet& sheet) {
     // The texts already hold corrected values: no limit rule here. The panel's fields come
     // first, since axes says which rows are read.
     auto reread = [&](bool rowFields, int element) {
-        for (const FieldSpec& entry : fieldRegistry())
+        for (const FieldDeclaration& entry : fieldRegistry())
             if (entry.executeRereads && entry.perRow() == rowFields)
                 fieldValue(in, entry.field, element + 1) =
                     toFieldValue(parseNumber(sheet.text({entry.field, element})));

@@ -11,7 +11,7 @@ namespace {
 
 std::optional<VariedName> parseName(const std::string& text) {
     const std::size_t dot = text.find('.');
-    const FieldSpec* entry = fieldNamed(text.substr(0, dot));
+    const FieldDeclaration* entry = fieldNamed(text.substr(0, dot));
     if (!entry || !entry->varies)
         return std::nullopt;
     VariedName n{text, entry->field, entry->perRow(), 0};
@@ -56,7 +56,7 @@ std::string VariedName::caption() const {
 
 std::string variedNames(bool rowFields, const char* separator, const char* lastSeparator) {
     std::vector<const char*> names;
-    for (const FieldSpec& entry : fieldRegistry())
+    for (const FieldDeclaration& entry : fieldRegistry())
         if (entry.varies && entry.perRow() == rowFields)
             names.push_back(entry.name);
     std::string text;

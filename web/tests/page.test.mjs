@@ -655,4 +655,20 @@ test("pictures of the page", { skip: !process.env.ZMBR_SCREENSHOTS }, async () =
     await page.screenshot({ path: join(folder, `web_run_${name}.png`) });
     await page.context().close();
   }
+  // A study drawn as a map, and its report (pdftoppm makes the README's picture of it).
+  const page = await openPage(served, { width: 1280, height: 1000 });
+  await page.setInputFiles("#open-file", join(data, "steel_yield.mbr"));
+  for (const [i, [name, values]] of [
+    ["t", "100:325:25"],
+    ["fc", "-50:-5:5"],
+  ].entries()) {
+    await page.fill(`#study-name-${i + 1}`, name);
+    await page.fill(`#study-values-${i + 1}`, values);
+  }
+  await page.click("#study-run");
+  await page.waitForSelector("#study-result:not([hidden])", { timeout: 120000 });
+  await page.locator("#study").screenshot({ path: join(folder, "web_study.png") });
+  const report = await downloadBy(page, () => page.click("#study-save-report"));
+  writeFileSync(join(folder, "web_study_report.pdf"), report.bytes);
+  await page.context().close();
 });
