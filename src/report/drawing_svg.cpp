@@ -2,9 +2,7 @@
 
 #include "numeric/number_text.h"
 #include "report/truetype_font.h"
-#include "study/study_chart.h"
-#include "study/study_grid.h"
-#include "study/study_map.h"
+#include "study/study_picture.h"
 
 #include <algorithm>
 #include <cmath>
@@ -208,12 +206,8 @@ std::string drawingSvg(const Drawing& d, const std::string& title) {
 }
 
 std::string studyChartSvg(const StudyResults& results, const TextWidth& measure) {
-    if (studyWantsMap(results)) {
-        const StudyMap map = studyMap(results);
-        return drawingSvg(drawStudyMap(map, measure), map.title);
-    }
-    const Figure chart = studyChart(results);
-    return drawingSvg(drawFigure(chart, measure), chart.title);
+    const StudyPicture picture = studyPicture(results, measure);
+    return drawingSvg(picture.drawing, picture.title);
 }
 
 } // namespace zmbr
