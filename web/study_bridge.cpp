@@ -157,8 +157,7 @@ std::optional<SummaryEntry> entryOfRecord(std::string_view record) {
 // --- The study the main thread holds ---------------------------------------------------------
 
 std::optional<StudyPlan> plan;
-const ParameterSheet* planBase = nullptr; // the panel as it was when the study was planned
-ParameterSheet baseCopy;
+ParameterSheet planBase; // the panel as it was when the study was planned
 std::vector<std::optional<SummaryEntry>> entries;
 
 std::vector<SummaryEntry> allEntries() {
@@ -292,12 +291,11 @@ EMSCRIPTEN_KEEPALIVE int zmbr_study_plan(const char* lines) {
         lastBox = {"Study", "Name at least one field to vary, with its range."};
         return 0;
     }
-    baseCopy = sheet();
-    planBase = &baseCopy;
-    const PanelInput& in = baseCopy.input();
+    planBase = sheet();
+    const PanelInput& in = planBase.input();
     std::string file = in.paramFileName.empty() ? std::string("panel.mbr") : in.paramFileName;
     const std::string stem = std::filesystem::path(file).stem().string();
-    auto made = makeStudyPlan(baseCopy, file, std::move(ranges), stem + "-study");
+    auto made = makeStudyPlan(planBase, file, std::move(ranges), stem + "-study");
     if (!made) {
         lastBox = {"Study", made.failure().message};
         return 0;
@@ -420,7 +418,7 @@ EMSCRIPTEN_KEEPALIVE int zmbr_study_report(const char* path, const char* summary
     StudyReportInput in{fs.kindOf(plan->file) == PathKind::NormalFile
                             ? reportFileOf(fs, plan->file)
                             : ReportFile{plan->file, std::nullopt},
-                        planBase,
+                        &planBase,
                         plan->ranges,
                         all,
                         plan->stored,

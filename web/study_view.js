@@ -146,8 +146,14 @@ ZMBR.StudyView = class StudyView {
 
   receive(worker, message) {
     if (message.type !== "variant" || !this.running) return;
-    if (!this.core.studyAdd(message.k, message.record))
-      throw new Error(`The end of variant ${message.k + 1} did not arrive whole.`);
+    if (!this.core.studyAdd(message.k, message.record)) {
+      this.cancel();
+      ZMBR.showBox({
+        title: "Study",
+        text: `The end of variant ${message.k + 1} did not arrive whole.`,
+      });
+      return;
+    }
     this.done++;
     // Another few once the worker has less than a message's worth left.
     if (--worker.waiting < 2) this.send(worker);
