@@ -20,7 +20,7 @@
 #include "run/execute_command.h"
 #include "run/result_reading.h"
 #include "run/run_end.h"
-#include "study/figure_scale.h"
+#include "study/result_plot.h"
 
 #include <emscripten/emscripten.h>
 
@@ -139,27 +139,7 @@ const GraphTrace& trace(int graph) {
 }
 
 // The result files of the figure, in the order they came.
-std::vector<std::pair<std::string, ResultCurve>> plotted;
-
-void appendAxis(std::string& out, const char* title, const AxisScale& s, bool negativeUp) {
-    out += "{\"title\":";
-    appendJson(out, title);
-    out += ",\"low\":";
-    appendJson(out, s.low);
-    out += ",\"high\":";
-    appendJson(out, s.high);
-    out += ",\"negativeUp\":";
-    out += negativeUp ? "true" : "false";
-    out += ",\"ticks\":[";
-    for (std::size_t k = 0; k < s.ticks.size(); ++k) {
-        out += k ? ",{\"value\":" : "{\"value\":";
-        appendJson(out, s.ticks[k]);
-        out += ",\"label\":";
-        appendJson(out, tickLabel(s.ticks[k], s.decimals));
-        out += '}';
-    }
-    out += "]}";
-}
+PlotCurves plotted;
 
 } // namespace
 
@@ -410,38 +390,24 @@ EMSCRIPTEN_KEEPALIVE void zmbr_plot_clear() {
     plotted.clear();
 }
 
-// The figure as JSON: its title, both axes with their ticks, and every curve from the origin
-// with the mark of how its run ended; τxy against γxy, or with `strains` ε2 against ε1.
+// The figure as JSON, laid out by the core as --plot lays it out: its title, each curve's label
+// colour and whether it is dashed (for the list under it), and the drawing; τxy against γxy, or
+// with `strains` ε2 against ε1.
 EMSCRIPTEN_KEEPALIVE const char* zmbr_plot_figure(int strains) {
-    double xLow = 0, xHigh = 0, yLow = 0, yHigh = 0;
-    std::string curves;
-    for (const auto& [name, curve] : plotted) {
-        curves += curves.empty() ? "{\"label\":" : ",{\"label\":";
-        appendJson(curves, name);
-        curves += ",\"mark\":";
-        appendJson(curves, markName(lastStepMark(curve)));
-        curves += ",\"points\":[0,0";
-        for (const ResultStep& step : curve.steps) {
-            const double x = strains ? step.eps1 : step.gammaXY;
-            const double y = strains ? step.eps2 : step.tauXY;
-            xLow = std::min(xLow, x);
-            xHigh = std::max(xHigh, x);
-            yLow = std::min(yLow, y);
-            yHigh = std::max(yHigh, y);
-            curves += ',';
-            appendJson(curves, x);
-            curves += ',';
-            appendJson(curves, y);
-        }
-        curves += "]}";
-    }
+    const Figure figure = resultPlot(plotted, strains != 0);
     std::string out = "{\"title\":";
-    appendJson(out, strains ? "ε1-ε2" : "τ-γ");
-    out += ",\"x\":";
-    appendAxis(out, strains ? "ε1" : "γxy", axisScale(xLow, xHigh, true), false);
-    out += ",\"y\":";
-    appendAxis(out, strains ? "ε2" : "τxy (MPa)", axisScale(yLow, yHigh, true), strains != 0);
-    out += ",\"curves\":[" + curves + "]}";
+    appendJson(out, figure.title);
+    out += ",\"curves\":[";
+    for (std::size_t i = 0; i < figure.curves.size(); ++i) {
+        out += i ? ",{\"label\":" : "{\"label\":";
+        appendJson(out, figure.curves[i].label);
+        out += ",\"colour\":";
+        appendRgb(out, curveStyle(i).colour);
+        out += curveStyle(i).dashes.empty() ? ",\"dashed\":false}" : ",\"dashed\":true}";
+    }
+    out += "],\"drawing\":";
+    appendDrawing(out, drawFigure(figure, pageTextWidth()));
+    out += '}';
     return handOut(std::move(out));
 }
 

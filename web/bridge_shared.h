@@ -1,9 +1,10 @@
 #pragma once
-// What the page's two bridges share: the parameter sheet the page edits, the last box a call
-// showed, the returned texts, the page's clock and JSON text.
+// What the page's bridges share: the parameter sheet the page edits, the last box a call
+// showed, the returned texts, the page's clock, JSON text and the drawings as JSON.
 
 #include "input/parameter_sheet.h"
 #include "platform/clock.h"
+#include "study/drawing.h"
 
 #include <optional>
 #include <string>
@@ -26,5 +27,13 @@ const Clock& pageClock();
 
 void appendJson(std::string& out, const std::string& text);
 void appendJson(std::string& out, double value);
+void appendRgb(std::string& out, const Rgb& colour);
+void appendBox(std::string& out, const Box& box);
+// {width, height, items}: shapes {points, closed, stroke, width, dashes, fill, clip} and labels
+// {text, x, y, face, size, colour, anchor, angle}, in painting order.
+void appendDrawing(std::string& out, const Drawing& drawing);
+
+// How wide a text is as the page's canvas sets it.
+TextWidth pageTextWidth();
 
 } // namespace zmbr::page

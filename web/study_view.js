@@ -215,13 +215,13 @@ ZMBR.StudyView = class StudyView {
 
   draw() {
     this.picture = this.core.studyPicture();
-    const { width, height } = this.picture;
+    const { width, height } = this.picture.drawing;
     const ratio = 2;
     this.canvas.width = width * ratio;
     this.canvas.height = height * ratio;
     const g = this.canvas.getContext("2d");
     g.setTransform(ratio, 0, 0, ratio, 0, 0);
-    ZMBR.paintDrawing(g, this.picture);
+    ZMBR.paintDrawing(g, this.picture.drawing);
     this.canvas.setAttribute(
       "aria-label",
       `${this.picture.title}: ${this.total} variants; the list below opens each one.`,
@@ -248,8 +248,9 @@ ZMBR.StudyView = class StudyView {
   pick(event) {
     if (!this.picture) return;
     const box = this.canvas.getBoundingClientRect();
-    const x = ((event.clientX - box.left) / box.width) * this.picture.width;
-    const y = ((event.clientY - box.top) / box.height) * this.picture.height;
+    const { width, height } = this.picture.drawing;
+    const x = ((event.clientX - box.left) / box.width) * width;
+    const y = ((event.clientY - box.top) / box.height) * height;
     let best = null;
     let nearest = Infinity;
     for (const {
@@ -278,12 +279,12 @@ ZMBR.StudyView = class StudyView {
   }
 
   savePicture(kind) {
-    const picture = this.picture;
+    const { drawing } = this.picture;
     ZMBR.savePicture(
       `${this.stem}-study`,
-      picture.width,
-      picture.height,
-      (g) => ZMBR.paintDrawing(g, picture),
+      drawing.width,
+      drawing.height,
+      (g) => ZMBR.paintDrawing(g, drawing),
       kind,
     );
   }

@@ -75,7 +75,7 @@ test("a study's summary.csv and report are the desktop's, and a point opens its 
     const { picture } = ZMBR.page.study;
     const { box } = picture.spots.find((s) => s.variant === 4);
     const canvas = document.getElementById("study-canvas").getBoundingClientRect();
-    const scale = canvas.width / picture.width;
+    const scale = canvas.width / picture.drawing.width;
     return [
       canvas.left + (box[0] + box[2] / 2) * scale,
       canvas.top + (box[1] + box[3] / 2) * scale,
